@@ -1,0 +1,351 @@
+#include "sprites/DXDraws.h"
+
+#include "platform/Guard.h"
+
+#include <QPainter>
+#include <QShowEvent>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+constexpr std::uint32_t kRgbMask = 0x00FFFFFFu;
+
+// One axis of a copy after clipping: where to read, where to write and how many pixels.
+struct Span {
+    std::int64_t source = 0;
+    std::int64_t dest = 0;
+    std::int64_t length = 0;
+};
+
+// Clips the source interval [s0, s1) to the source's extent and its image at dest to the
+// destination's extent. Mirrored copies map the destination's left edge to the source's
+// right edge, so each cut is applied to the opposite end of the source.
+Span ClipAxis(std::int64_t s0, std::int64_t s1, std::int64_t dest, std::int64_t sourceExtent,
+              std::int64_t destExtent, bool mirrored)
+{
+    const std::int64_t c0 = std::max<std::int64_t>(s0, 0);
+    const std::int64_t c1 = std::min<std::int64_t>(s1, sourceExtent);
+    Span span;
+    if (c1 <= c0)
+        return span;
+    std::int64_t d = dest + (mirrored ? s1 - c1 : c0 - s0);
+    std::int64_t len = c1 - c0;
+    const std::int64_t cutLeft = std::max<std::int64_t>(0, -d);
+    const std::int64_t cutRight = std::max<std::int64_t>(0, d + len - destExtent);
+    if (cutLeft + cutRight >= len)
+        return span;
+    span.source = mirrored ? c0 + cutRight : c0 + cutLeft;
+    span.dest = d + cutLeft;
+    span.length = len - cutLeft - cutRight;
+    return span;
+}
+
+TDXDrawOptions ReduceToWindowed(TDXDrawOptions set)
+{
+    if (!HasOpt(set, doFullScreen))
+        set &= ~Opts(doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip);
+    if (!HasOpt(set, do3D))
+        set &= ~Opts(doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer);
+    if (HasOpt(set, doSystemMemory))
+        set &= ~Opt(doFlip);
+    if (HasOpt(set, doDirectX7Mode))
+        set &= ~Opt(doRetainedMode);
+    return set & ~Opt(doHardware);
+}
+
+} // namespace
+
+void TDirectDrawSurface::SetSize(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        image_ = QImage();
+        return;
+    }
+    QImage created(width, height, QImage::Format_RGB32);
+    if (created.isNull())
+        throw EDirectDrawError(Format("%s cannot be made", "Surface"));
+    created.fill(kOpaque);
+    image_ = std::move(created);
+    transparentColor_ = 0;
+}
+
+void TDirectDrawSurface::LoadFromGraphic(const QImage& graphic)
+{
+    SetSize(graphic.width(), graphic.height());
+    if (image_.isNull())
+        return;
+    // Converting shares the pixels until someone draws, so the per-frame reload costs no copy.
+    QImage converted = graphic.convertToFormat(QImage::Format_RGB32);
+    if (converted.isNull())
+        throw EDirectDrawError(Format("%s cannot be made", "Surface"));
+    image_ = std::move(converted);
+}
+
+void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect, const TDirectDrawSurface* source,
+                              bool transparent)
+{
+    if (source == nullptr || source->IsEmpty() || IsEmpty())
+        return;
+    if (x > Width() || y > Height())
+        return;
+    const bool mirrorX = sourceRect.Right < sourceRect.Left;
+    const bool mirrorY = sourceRect.Bottom < sourceRect.Top;
+    const Span sx = ClipAxis(std::min(sourceRect.Left, sourceRect.Right),
+                             std::max(sourceRect.Left, sourceRect.Right), x, source->Width(), Width(), mirrorX);
+    const Span sy = ClipAxis(std::min(sourceRect.Top, sourceRect.Bottom),
+                             std::max(sourceRect.Top, sourceRect.Bottom), y, source->Height(), Height(), mirrorY);
+    if (sx.length <= 0 || sy.length <= 0)
+        return;
+
+    const QImage& from = source->image_;
+    const std::uint32_t key = source->transparentColor_ & kRgbMask;
+    for (std::int64_t row = 0; row < sy.length; ++row) {
+        const std::int64_t srcRow = mirrorY ? sy.source + sy.length - 1 - row : sy.source + row;
+        const auto* in = reinterpret_cast<const std::uint32_t*>(from.constScanLine(static_cast<int>(srcRow)));
+        auto* out = reinterpret_cast<std::uint32_t*>(image_.scanLine(static_cast<int>(sy.dest + row))) + sx.dest;
+        if (!mirrorX && !transparent) {
+            std::copy_n(in + sx.source, sx.length, out);
+            continue;
+        }
+        for (std::int64_t col = 0; col < sx.length; ++col) {
+            const std::uint32_t pixel = in[mirrorX ? sx.source + sx.length - 1 - col : sx.source + col];
+            if (!transparent || (pixel & kRgbMask) != key)
+                out[col] = pixel;
+        }
+    }
+}
+
+void TDirectDrawSurface::Fill(std::uint32_t pixel)
+{
+    if (!image_.isNull())
+        image_.fill(kOpaque | (pixel & kRgbMask));
+}
+
+std::uint32_t TDirectDrawSurface::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= Width() || y >= Height())
+        return 0;
+    return reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y))[x] & kRgbMask;
+}
+
+void TDirectDrawSurface::SetPixel(int x, int y, std::uint32_t pixel)
+{
+    if (x < 0 || y < 0 || x >= Width() || y >= Height())
+        return;
+    reinterpret_cast<std::uint32_t*>(image_.scanLine(y))[x] = kOpaque | (pixel & kRgbMask);
+}
+
+TDXDraw::TDXDraw(QWidget* parent) : QWidget(parent)
+{
+    nowOptions_ = ReduceToWindowed(options_);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+TDXDraw::~TDXDraw()
+{
+    Finalize();
+    // Listeners may unregister while being told, so walk a copy, newest first.
+    const auto listeners = listeners_;
+    for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+        it->handler(dxntDestroying);
+}
+
+void TDXDraw::SetOptions(TDXDrawOptions value)
+{
+    options_ = value;
+    if (initialized_) {
+        const TDXDrawOptions changeable = Opts(doWaitVBlank, doStretch, doCenter);
+        nowOptions_ = (nowOptions_ & ~changeable) | (value & changeable);
+    } else {
+        nowOptions_ = ReduceToWindowed(value);
+    }
+}
+
+void TDXDraw::SetSurfaceWidth(int value)
+{
+    if (value == surfaceWidth_)
+        return;
+    surfaceWidth_ = value;
+    RecreateSurface();
+}
+
+void TDXDraw::SetSurfaceHeight(int value)
+{
+    if (value == surfaceHeight_)
+        return;
+    surfaceHeight_ = value;
+    RecreateSurface();
+}
+
+void TDXDraw::RecreateSurface()
+{
+    if (!initialized_)
+        return;
+    ++updateCount_;
+    try {
+        surface_.SetSize(std::max(surfaceWidth_, 1), std::max(surfaceHeight_, 1));
+        surface_.Fill(0);
+    } catch (...) {
+        --updateCount_;
+        throw;
+    }
+    --updateCount_;
+    NotifyEventList(dxntSetSurfaceSize);
+}
+
+void TDXDraw::Initialize()
+{
+    Finalize();
+    if (parentWidget() == nullptr)
+        throw EDirectDrawError("Form not found");
+    if (OnInitializing)
+        OnInitializing();
+    busy_ = true;
+    initializing_ = true;
+    try {
+        NotifyEventList(dxntInitializing);
+        if (AutoSize) {
+            surfaceWidth_ = width();
+            surfaceHeight_ = height();
+        }
+        surface_.SetSize(std::max(surfaceWidth_, 1), std::max(surfaceHeight_, 1));
+        surface_.Fill(0);
+        initialized_ = true;
+        initializing_ = false;
+        busy_ = false;
+        NotifyEventList(dxntSetSurfaceSize);
+        NotifyEventList(dxntInitialize);
+        if (OnInitialize)
+            OnInitialize();
+        surfaceInitialized_ = true;
+        NotifyEventList(dxntInitializeSurface);
+        if (OnInitializeSurface)
+            OnInitializeSurface();
+        Restore();
+    } catch (...) {
+        Finalize();
+        throw;
+    }
+}
+
+void TDXDraw::Finalize()
+{
+    if (!initialized_ && !initializing_)
+        return;
+    busy_ = true;
+    const bool wasSurface = surfaceInitialized_;
+    const bool wasInitialized = initialized_;
+    surfaceInitialized_ = false;
+    NotifyEventList(dxntFinalizeSurface);
+    if (wasSurface && OnFinalizeSurface)
+        OnFinalizeSurface();
+    NotifyEventList(dxntFinalize);
+    if (wasInitialized && OnFinalize)
+        OnFinalize();
+    surface_.SetSize(0, 0);
+    front_ = QImage();
+    initialized_ = false;
+    initializing_ = false;
+    busy_ = false;
+}
+
+void TDXDraw::Restore()
+{
+    if (!initialized_ || busy_)
+        return;
+    busy_ = true;
+    surface_.Fill(0);
+    front_ = QImage();
+    NotifyEventList(dxntRestore);
+    if (OnRestoreSurface)
+        OnRestoreSurface();
+    busy_ = false;
+}
+
+bool TDXDraw::CanDraw()
+{
+    // Our surfaces live in ordinary memory and are never lost, so nothing needs restoring.
+    return initialized_ && !busy_ && !surface_.IsEmpty();
+}
+
+void TDXDraw::Flip()
+{
+    if (!initialized_ || busy_ || !CanDraw())
+        return;
+    Present();
+    update();
+}
+
+void TDXDraw::Present()
+{
+    front_ = surface_.Image();
+    if (HasOpt(nowOptions_, doStretch)) {
+        presentedOrigin_ = QPoint(0, 0);
+    } else if (HasOpt(nowOptions_, doCenter)) {
+        // Integer division truncates toward zero, as the placement of the skin relies on.
+        presentedOrigin_ = QPoint((width() - surface_.Width()) / 2, (height() - surface_.Height()) / 2);
+    } else {
+        presentedOrigin_ = QPoint(0, 0);
+    }
+}
+
+void TDXDraw::Register(const void* component, TDXDrawNotifyEvent handler)
+{
+    listeners_.push_back(Listener{component, handler});
+    handler(dxntSetSurfaceSize);
+    if (initialized_) {
+        handler(dxntInitialize);
+        if (surfaceInitialized_)
+            handler(dxntInitializeSurface);
+        if (updateCount_ == 0)
+            handler(dxntRestore);
+    }
+}
+
+void TDXDraw::Unregister(const void* component)
+{
+    auto it = std::find_if(listeners_.begin(), listeners_.end(),
+                           [component](const Listener& l) { return l.component == component; });
+    if (it == listeners_.end())
+        return;
+    TDXDrawNotifyEvent handler = std::move(it->handler);
+    listeners_.erase(it);
+    if (initialized_) {
+        if (surfaceInitialized_)
+            handler(dxntFinalizeSurface);
+        handler(dxntFinalize);
+    }
+}
+
+void TDXDraw::NotifyEventList(TDXDrawNotifyType type)
+{
+    const auto listeners = listeners_;
+    for (const Listener& l : listeners)
+        l.handler(type);
+}
+
+void TDXDraw::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (AutoInitialize && !autoInitialized_) {
+        autoInitialized_ = true;
+        Guarded([this] { Initialize(); });
+    }
+}
+
+void TDXDraw::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (front_.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    if (HasOpt(nowOptions_, doStretch)) {
+        painter.drawImage(rect(), front_);
+        return;
+    }
+    painter.fillRect(rect(), Qt::black);
+    painter.drawImage(presentedOrigin_, front_);
+}

@@ -1,0 +1,197 @@
+#include "sprites/DXDraws.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A 4 x 3 source whose pixel values name their own place: 0x00YYXX + 1.
+TDirectDrawSurface NumberedSource()
+{
+    TDirectDrawSurface s;
+    s.SetSize(4, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            s.SetPixel(x, y, static_cast<std::uint32_t>((y << 8) | x) + 1);
+    return s;
+}
+
+TDirectDrawSurface Blank(int w, int h, std::uint32_t fill = 0xABCDEF)
+{
+    TDirectDrawSurface s;
+    s.SetSize(w, h);
+    s.Fill(fill);
+    return s;
+}
+
+std::uint32_t At(int x, int y) { return static_cast<std::uint32_t>((y << 8) | x) + 1; }
+
+} // namespace
+
+TEST(DirectDrawSurface, PixelsReadBackOutsideReadsZeroAndWritesNothing)
+{
+    TDirectDrawSurface s = Blank(2, 2, 0x123456);
+    EXPECT_EQ(s.Pixel(1, 1), 0x123456u);
+    s.SetPixel(5, 0, 0xFFFFFF);
+    s.SetPixel(-1, 0, 0xFFFFFF);
+    EXPECT_EQ(s.Pixel(5, 0), 0u);
+    EXPECT_EQ(s.Pixel(-1, -1), 0u);
+    EXPECT_EQ(s.Pixel(0, 0), 0x123456u);
+    s.SetSize(0, 7);
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_EQ(s.Width(), 0);
+}
+
+TEST(DirectDrawSurface, CopyIsClippedAgainstBothSurfaces)
+{
+    const TDirectDrawSurface src = NumberedSource();
+    TDirectDrawSurface dst = Blank(3, 3);
+    // Source rectangle reaches past the source's right edge, destination starts left of 0.
+    dst.Draw(-1, 1, TRect{1, 0, 6, 2}, &src, false);
+    EXPECT_EQ(dst.Pixel(0, 1), At(2, 0));
+    EXPECT_EQ(dst.Pixel(1, 1), At(3, 0));
+    EXPECT_EQ(dst.Pixel(2, 1), 0xABCDEFu) << "pixels beyond the source were copied";
+    EXPECT_EQ(dst.Pixel(0, 2), At(2, 1));
+    EXPECT_EQ(dst.Pixel(0, 0), 0xABCDEFu);
+
+    TDirectDrawSurface untouched = Blank(3, 3);
+    untouched.Draw(4, 0, TRect{0, 0, 4, 3}, &src, false);
+    untouched.Draw(0, 4, TRect{0, 0, 4, 3}, &src, false);
+    untouched.Draw(-10, 0, TRect{0, 0, 4, 3}, &src, false);
+    untouched.Draw(0, 0, TRect{0, 0, 4, 3}, nullptr, false);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(untouched.Pixel(x, y), 0xABCDEFu);
+}
+
+TEST(DirectDrawSurface, ColourKeySkipsOnlyKeyedPixels)
+{
+    TDirectDrawSurface src = NumberedSource();
+    src.SetTransparentColor(At(1, 0));
+    TDirectDrawSurface dst = Blank(4, 3);
+    dst.Draw(0, 0, src.ClientRect(), &src, true);
+    EXPECT_EQ(dst.Pixel(1, 0), 0xABCDEFu);
+    EXPECT_EQ(dst.Pixel(0, 0), At(0, 0));
+    EXPECT_EQ(dst.Pixel(1, 1), At(1, 1));
+    dst.Draw(0, 0, src.ClientRect(), &src, false);
+    EXPECT_EQ(dst.Pixel(1, 0), At(1, 0));
+}
+
+TEST(DirectDrawSurface, InvertedRectanglesCopyMirroredAndClipTheFarSide)
+{
+    const TDirectDrawSurface src = NumberedSource();
+    TDirectDrawSurface dst = Blank(4, 3);
+    dst.Draw(0, 0, TRect{4, 0, 0, 3}, &src, false);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(dst.Pixel(x, 1), At(3 - x, 1));
+
+    TDirectDrawSurface upDown = Blank(4, 3);
+    upDown.Draw(0, 0, TRect{0, 3, 4, 0}, &src, false);
+    EXPECT_EQ(upDown.Pixel(2, 0), At(2, 2));
+    EXPECT_EQ(upDown.Pixel(2, 2), At(2, 0));
+
+    // Mirrored and pushed off the left edge: what falls off is the source's right side.
+    TDirectDrawSurface clipped = Blank(4, 3);
+    clipped.Draw(-1, 0, TRect{4, 0, 0, 3}, &src, false);
+    EXPECT_EQ(clipped.Pixel(0, 0), At(2, 0));
+    EXPECT_EQ(clipped.Pixel(2, 0), At(0, 0));
+    EXPECT_EQ(clipped.Pixel(3, 0), 0xABCDEFu);
+}
+
+TEST(DirectDrawSurface, LoadFromGraphicTakesSizeAndPixels)
+{
+    QImage picture(5, 2, QImage::Format_RGB888);
+    picture.fill(QColor(1, 2, 3));
+    picture.setPixelColor(4, 1, QColor(200, 100, 50));
+    TDirectDrawSurface s;
+    s.LoadFromGraphic(picture);
+    EXPECT_EQ(s.Width(), 5);
+    EXPECT_EQ(s.Height(), 2);
+    EXPECT_EQ(s.Pixel(0, 0), 0x010203u);
+    EXPECT_EQ(s.Pixel(4, 1), 0xC86432u);
+}
+
+namespace {
+struct Recorder {
+    std::vector<std::string>* log;
+    std::string name;
+    void operator()(TDXDrawNotifyType t) const
+    {
+        static const char* names[] = {"destroying", "initializing", "initialize", "initializeSurface",
+                                      "finalize",   "finalizeSurface", "restore", "setSurfaceSize"};
+        log->push_back(name + ":" + names[t]);
+    }
+};
+} // namespace
+
+TEST(DXDraw, InitialisesToItsSizeNotifiesInOrderAndReplaysOnRegistration)
+{
+    std::vector<std::string> log;
+    QWidget form;
+    auto* draw = new TDXDraw(&form);
+    draw->AutoInitialize = false;
+    draw->setGeometry(0, 0, 457, 385);
+    int first = 0;
+    draw->Register(&first, Recorder{&log, "a"});
+    EXPECT_EQ(log, (std::vector<std::string>{"a:setSurfaceSize"}));
+    log.clear();
+
+    draw->Initialize();
+    EXPECT_EQ(draw->Surface().Width(), 457);
+    EXPECT_EQ(draw->Surface().Height(), 385);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:initializing", "a:setSurfaceSize", "a:initialize",
+                                             "a:initializeSurface", "a:restore"}));
+    log.clear();
+
+    int second = 0;
+    draw->Register(&second, Recorder{&log, "b"});
+    EXPECT_EQ(log, (std::vector<std::string>{"b:setSurfaceSize", "b:initialize", "b:initializeSurface",
+                                             "b:restore"}));
+    log.clear();
+
+    draw->Unregister(&first);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:finalizeSurface", "a:finalize"}));
+    log.clear();
+
+    int third = 0;
+    draw->Register(&third, Recorder{&log, "c"});
+    log.clear();
+    delete draw;
+    EXPECT_EQ(log, (std::vector<std::string>{"b:finalizeSurface", "c:finalizeSurface", "b:finalize",
+                                             "c:finalize", "c:destroying", "b:destroying"}));
+}
+
+TEST(DXDraw, NeedsAFormAndKeepsOnlyWindowedOptions)
+{
+    TDXDraw loose;
+    loose.AutoInitialize = false;
+    try {
+        loose.Initialize();
+        FAIL() << "initialised without a form";
+    } catch (const EDirectDrawError& e) {
+        EXPECT_STREQ(e.what(), "Form not found");
+    }
+    EXPECT_FALSE(loose.Initialized());
+    EXPECT_EQ(loose.Options(), DefaultDXDrawOptions);
+    EXPECT_EQ(loose.NowOptions(), Opts(doWaitVBlank, doCenter));
+    loose.SetOptions(Opts(doSystemMemory, doFlip, doFullScreen, do3D, doDirectX7Mode, doRetainedMode));
+    EXPECT_EQ(loose.NowOptions(), Opts(doSystemMemory, doFullScreen, do3D, doDirectX7Mode));
+}
+
+TEST(DXDraw, FlipCentresALargerSurfaceTruncatingTowardZero)
+{
+    QWidget form;
+    auto* draw = new TDXDraw(&form);
+    draw->AutoInitialize = false;
+    draw->setGeometry(0, 0, 457, 385);
+    draw->Initialize();
+    QImage skin(462, 363, QImage::Format_RGB888);
+    skin.fill(Qt::red);
+    draw->Surface().LoadFromGraphic(skin);
+    draw->Flip();
+    EXPECT_EQ(draw->PresentedOrigin(), QPoint(-2, 11));
+    EXPECT_EQ(draw->PresentedImage().size(), QSize(462, 363));
+}
