@@ -2,6 +2,7 @@
 
 #include "platform/Guard.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QShowEvent>
 
@@ -141,6 +142,7 @@ TDXDraw::TDXDraw(QWidget* parent) : QWidget(parent)
 {
     nowOptions_ = ReduceToWindowed(options_);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
 }
 
 TDXDraw::~TDXDraw()
@@ -348,4 +350,18 @@ void TDXDraw::paintEvent(QPaintEvent*)
     }
     painter.fillRect(rect(), Qt::black);
     painter.drawImage(presentedOrigin_, front_);
+}
+
+void TDXDraw::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (OnMouseDown)
+        Guarded([&] { OnMouseDown(event->button(), event->modifiers(), p.x(), p.y()); });
+}
+
+void TDXDraw::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (OnMouseMove)
+        Guarded([&] { OnMouseMove(event->modifiers(), p.x(), p.y()); });
 }

@@ -136,10 +136,14 @@ public:
 
     std::function<void()> OnInitializing, OnInitialize, OnInitializeSurface, OnRestoreSurface,
         OnFinalizeSurface, OnFinalize;
+    std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)> OnMouseDown;
+    std::function<void(Qt::KeyboardModifiers, int x, int y)> OnMouseMove;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void NotifyEventList(TDXDrawNotifyType type);

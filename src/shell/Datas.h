@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QTimer>
+#include <QWidget>
+
+// The debug form: it holds the game's non-visual machinery, performs the whole start-up in
+// FormCreate and runs the one-millisecond tick. It stays hidden until Debug shows it.
+class TDatas : public QWidget {
+    Q_OBJECT
+public:
+    explicit TDatas(QWidget* parent = nullptr);
+    ~TDatas() override;
+
+    QImage ImgSkin;
+    QLabel* ImgViewport;
+    QLabel* Label1;
+    QLineEdit* edtDevOnePN;
+    QLabel* Label2;
+    QLineEdit* edtDevOnePid;
+    QLabel* Label3;
+    QLineEdit* edtDevOneVid;
+    QLabel* Label4;
+    QLineEdit* edtDevTwoPN;
+    QLabel* Label5;
+    QLineEdit* edtDevTwoPid;
+    QLabel* Label6;
+    QLineEdit* edtDevTwoVid;
+    QWidget* PianoRollPlace;
+    QPlainTextEdit* Memo1;
+    QLabel* midiFile;
+    QLineEdit* edtMidiName;
+    QLabel* Label7;
+    QSlider* tbTempo;
+    QTimer* Timer1;
+
+    void FormCreate();
+    void Timer1Timer();
+
+    // What the main window's controls ask of the game; each does nothing until the game exists.
+    void StartGame();
+    void PauseGame();
+    void ResumeGame();
+    void SetTempoPercent(int percent);
+    void SetEasyMode(bool easy);
+    // The frame's part below the skin: judge on layer Three, then draw the six layers.
+    void MoveAndDrawLayers();
+
+    bool StartUpComplete() const { return startUpComplete_; }
+
+private:
+    bool startUpComplete_ = false;
+};
+
+extern TDatas* Datas;

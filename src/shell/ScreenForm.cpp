@@ -1,0 +1,255 @@
+#include "shell/ScreenForm.h"
+
+#include "platform/Guard.h"
+#include "shell/Datas.h"
+#include "shell/Region.h"
+#include "sprites/DXClass.h"
+#include "sprites/DXDraws.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QToolTip>
+#include <QWindow>
+
+#include <cstdio>
+
+TScreenForm* ScreenForm = nullptr;
+
+namespace {
+
+QFont DesignedFont()
+{
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    return font;
+}
+
+QPushButton* Button(QWidget* parent, const char* caption, int x, int y, int w, int h)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setGeometry(x, y, w, h);
+    return b;
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* caption, int x, int y, int w, int h)
+{
+    auto* c = new QCheckBox(caption, parent);
+    c->setGeometry(x, y, w, h);
+    return c;
+}
+
+} // namespace
+
+TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    ScreenForm = this;
+    setObjectName("ScreenForm");
+    setWindowTitle("Grip Rhythm");
+    setFont(DesignedFont());
+    setGeometry(154, 57, 573, 465);
+    setToolTip(hint_);
+
+    DXDraw = new TDXDraw(this);
+    DXDraw->setObjectName("DXDraw");
+    DXDraw->setGeometry(0, 0, 457, 385);
+    DXDraw->SetSurfaceWidth(457);
+    DXDraw->SetSurfaceHeight(385);
+    btnStart = Button(this, "Start", 480, 24, 75, 25);
+    GroupBox1 = new QGroupBox("Options", this);
+    GroupBox1->setGeometry(0, 384, 457, 65);
+    Label1 = new QLabel("Melody Speed", GroupBox1);
+    Label1->move(8, 16);
+    Label1->adjustSize();
+    TrackBar1 = new QSlider(Qt::Horizontal, GroupBox1);
+    TrackBar1->setGeometry(88, 8, 201, 17 + 8);
+    TrackBar1->setRange(30, 100);
+    TrackBar1->setValue(100);
+    TrackBar1->setTickInterval(5);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setSingleStep(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    Button5 = Button(GroupBox1, "Debug", 368, 8, 75, 25);
+    CheckBox1 = CheckBox(GroupBox1, "Easy Mode", 296, 8, 73, 17);
+    CheckBox2 = CheckBox(GroupBox1, "Only Blue", 296, 32, 97, 17);
+    CheckBox3 = CheckBox(GroupBox1, "Small shift", 176, 40, 97, 17);
+    btnStop = Button(this, "Pause", 480, 64, 75, 25);
+    DXDraw1 = new TDXDraw(this);
+    DXDraw1->setObjectName("DXDraw1");
+    DXDraw1->setGeometry(480, 192, 137, 177);
+    DXDraw1->SetSurfaceWidth(137);
+    DXDraw1->SetSurfaceHeight(177);
+    DXDraw1->setVisible(false);
+    Button2 = Button(this, "Resume", 480, 96, 75, 25);
+    Button3 = Button(this, "Region", 464, 392, 57, 25);
+    Button4 = Button(this, "End", 528, 392, 49, 25);
+    Edit1 = new QLineEdit("Edit1", this);
+    Edit1->setGeometry(472, 360, 89, 21);
+
+    btnStart->setObjectName("btnStart");
+    btnStop->setObjectName("btnStop");
+    Button2->setObjectName("Button2");
+    Button3->setObjectName("Button3");
+    Button4->setObjectName("Button4");
+    Button5->setObjectName("Button5");
+    TrackBar1->setObjectName("TrackBar1");
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox2->setObjectName("CheckBox2");
+    CheckBox3->setObjectName("CheckBox3");
+    Edit1->setObjectName("Edit1");
+    GroupBox1->setObjectName("GroupBox1");
+
+    DXTimer = new TDXTimer(this);
+    DXTimer->SetInterval(100);
+    DXTimer->SetActiveOnly(true);
+
+    // Every handler runs inside the guard: nothing thrown may reach Qt's event loop.
+    SetApplicationExceptionHandler([this](std::exception_ptr e) { ApplicationEvents1Exception(e); });
+    auto bind = [this](QPushButton* b, void (TScreenForm::*handler)()) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    };
+    bind(btnStart, &TScreenForm::btnStartClick);
+    bind(btnStop, &TScreenForm::btnStopClick);
+    bind(Button2, &TScreenForm::Button2Click);
+    bind(Button3, &TScreenForm::Button3Click);
+    bind(Button4, &TScreenForm::Button4Click);
+    bind(Button5, &TScreenForm::Button5Click);
+    connect(TrackBar1, &QSlider::valueChanged, this, [this] { Guarded([this] { TrackBar1Change(); }); });
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { Guarded([this] { CheckBox1Click(); }); });
+    DXDraw->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
+        DXDrawMouseDown(b, s, x, y);
+    };
+    DXDraw->OnMouseMove = [this](Qt::KeyboardModifiers s, int x, int y) { DXDrawMouseMove(s, x, y); };
+    DXTimer->OnTimer = [this](int lag) { DXTimerTimer(lag); };
+    StartWindowDrag = [this] {
+        if (QWindow* w = windowHandle())
+            w->startSystemMove();
+    };
+    DXTimer->Loaded();
+}
+
+TScreenForm::~TScreenForm()
+{
+    SetApplicationExceptionHandler(nullptr);
+    if (ScreenForm == this)
+        ScreenForm = nullptr;
+}
+
+void TScreenForm::btnStartClick()
+{
+    if (Datas)
+        Datas->StartGame();
+}
+
+void TScreenForm::btnStopClick()
+{
+    if (Datas)
+        Datas->PauseGame();
+}
+
+void TScreenForm::Button2Click()
+{
+    if (Datas)
+        Datas->ResumeGame();
+}
+
+void TScreenForm::Button3Click()
+{
+    if (!regionApplied_)
+        ApplyRegion();
+}
+
+void TScreenForm::Button4Click() { QApplication::quit(); }
+
+void TScreenForm::Button5Click()
+{
+    if (Datas)
+        Datas->show();
+}
+
+void TScreenForm::TrackBar1Change()
+{
+    if (Datas)
+        Datas->SetTempoPercent(TrackBar1->value());
+}
+
+void TScreenForm::CheckBox1Click()
+{
+    if (Datas)
+        Datas->SetEasyMode(CheckBox1->isChecked());
+}
+
+void TScreenForm::DXDrawMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
+{
+    if (button != Qt::LeftButton)
+        return;
+    if (InMinimiseArea(x, y)) {
+        clearMask();
+        regionApplied_ = false;
+        showMinimized();
+    } else if (InCloseArea(x, y)) {
+        close();
+        QApplication::quit();
+    } else if (StartWindowDrag) {
+        StartWindowDrag();
+    }
+}
+
+void TScreenForm::DXDrawMouseMove(Qt::KeyboardModifiers, int x, int y)
+{
+    SetHint(QString::number(x) + ":" + QString::number(y));
+}
+
+void TScreenForm::SetHint(const QString& hint)
+{
+    hint_ = hint;
+    setToolTip(hint);
+}
+
+void TScreenForm::FormPaint() {}
+
+void TScreenForm::DrawSkin()
+{
+    if (Datas)
+        DXDraw->Surface().LoadFromGraphic(Datas->ImgSkin);
+}
+
+void TScreenForm::DXTimerTimer(int)
+{
+    if (!DXDraw->CanDraw())
+        return;
+    DrawSkin();
+    if (Datas)
+        Datas->MoveAndDrawLayers();
+    DXDraw->Flip();
+}
+
+void TScreenForm::ApplyRegion()
+{
+    if (!Datas)
+        return;
+    const QImage& skin = Datas->ImgSkin;
+    resize(skin.width(), skin.height());
+    QRegion region = RegionFromBitmap(skin, 0);
+    region.translate(-1, 12);
+    setMask(region);
+    update();
+    regionApplied_ = true;
+}
+
+void TScreenForm::ApplicationEvents1Exception(std::exception_ptr error)
+{
+    const QString message = QString::fromStdString(ExceptionMessage(error));
+    // A fault that repeats on every tick must not stack up message boxes: while one is open,
+    // the same message is not shown again.
+    if (openMessages_.contains(message))
+        return;
+    openMessages_.insert(message);
+    shownMessages_.append(message);
+    if (shownMessages_.size() > 100)
+        shownMessages_.removeFirst();
+    std::fprintf(stderr, "Grip Rhythm: %s\n", message.toLocal8Bit().constData());
+    auto* box = new QMessageBox(QMessageBox::NoIcon, windowTitle(), message, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, message] { openMessages_.remove(message); });
+    box->open();
+}

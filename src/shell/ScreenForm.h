@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QSlider>
+#include <QStringList>
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+
+class TDXDraw;
+class TDXTimer;
+
+// The main window: the drawing surface, the game's buttons and options, and the frame loop.
+class TScreenForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TScreenForm(QWidget* parent = nullptr);
+    ~TScreenForm() override;
+
+    TDXDraw* DXDraw;
+    QPushButton* btnStart;
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QSlider* TrackBar1;
+    QPushButton* Button5;
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QCheckBox* CheckBox3;
+    QPushButton* btnStop;
+    TDXDraw* DXDraw1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QLineEdit* Edit1;
+    TDXTimer* DXTimer;
+
+    void btnStartClick();
+    void btnStopClick();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void TrackBar1Change();
+    void CheckBox1Click();
+    void DXDrawMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void DXDrawMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void FormPaint();
+    void DXTimerTimer(int lagCount);
+    void ApplicationEvents1Exception(std::exception_ptr error);
+
+    void DrawSkin();
+    void ApplyRegion();
+    bool RegionApplied() const { return regionApplied_; }
+
+    QString Hint() const { return hint_; }
+
+    // Every message shown so far, oldest first, for whoever needs to know what the player saw.
+    const QStringList& ShownMessages() const { return shownMessages_; }
+
+    // Where a caption drag goes; replaceable so that tests can see it without a window manager.
+    std::function<void()> StartWindowDrag;
+
+private:
+    void SetHint(const QString& hint);
+
+    QString hint_ = "123";
+    QStringList shownMessages_;
+    QSet<QString> openMessages_;
+    bool regionApplied_ = false;
+};
+
+extern TScreenForm* ScreenForm;
