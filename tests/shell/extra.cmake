@@ -1,0 +1,5 @@
+# The real program on a virtual X server.
+add_test(NAME shell.e2e.startup
+  COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/startup.sh
+          $<TARGET_FILE:griprhythm> ${CMAKE_BINARY_DIR}/src/shellart/skin.bmp)
+set_tests_properties(shell.e2e.startup PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
