@@ -87,7 +87,7 @@ TMidiTrackWriter Conductor(const TScore& score)
 TMidiTrackWriter Melody(const TScore& score)
 {
     TMidiTrackWriter track("Melody");
-    Setup(track, kMelodyChannel, 80, 104, 64, 48); // square lead
+    Setup(track, kMelodyChannel, 80, 120, 64, 48); // square lead
     track.Controller(0, kMelodyChannel, 93, 24);
     for (const TMelodyNote& note : score.melody) {
         const auto bar = std::find_if(score.bars.begin(), score.bars.end(),
@@ -155,7 +155,7 @@ TMidiTrackWriter Bass(const TScore& score)
 TMidiTrackWriter Piano(const TScore& score)
 {
     TMidiTrackWriter track("Chords");
-    Setup(track, kPianoChannel, 0, 84, 44, 40); // grand piano
+    Setup(track, kPianoChannel, 0, 112, 44, 40); // grand piano
     for (const TBar& bar : score.bars) {
         const std::vector<int> keys = Voice(bar.chord, 55, 62, 3);
         const std::uint32_t t = bar.start;
@@ -207,7 +207,7 @@ TMidiTrackWriter Piano(const TScore& score)
 TMidiTrackWriter Strings(const TScore& score)
 {
     TMidiTrackWriter track("Strings");
-    Setup(track, kStringsChannel, 48, 84, 84, 64); // string ensemble
+    Setup(track, kStringsChannel, 48, 56, 84, 64); // string ensemble
     for (const TBar& bar : score.bars) {
         int velocity = 70;
         switch (bar.section) {
@@ -230,7 +230,7 @@ TMidiTrackWriter Strings(const TScore& score)
 TMidiTrackWriter Drums(const TScore& score)
 {
     TMidiTrackWriter track("Drums");
-    Setup(track, kDrumChannel, -1, 110, 64, 28);
+    Setup(track, kDrumChannel, -1, 124, 64, 28);
     for (std::size_t i = 0; i < score.bars.size(); ++i) {
         const TBar& bar = score.bars[i];
         const std::uint32_t t = bar.start;
