@@ -1,5 +1,6 @@
 #include "game/Synergy.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -169,8 +170,12 @@ void TMetronome::LoadBeatMap(const std::string& fileName)
 {
     const std::string path = dataDirectory_ + fileName;
     lines_.clear();
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::error_code error;
+    std::ifstream file;
+    // A directory opens like a file on Linux but reads as nothing; it is no beat map either.
+    if (!std::filesystem::is_directory(path, error))
+        file.open(path, std::ios::binary);
+    if (!file.is_open())
         throw EBeatMapError(Format("Cannot open file %s", path.c_str()));
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     if (file.bad())

@@ -1,5 +1,6 @@
 #include "game/Synergy.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -116,12 +117,15 @@ TEST_F(BeatMapTest, ReportsEveryKindOfBadFile)
     EXPECT_EQ(Load("0:0:0\n6000000:0:0\n"), "Bits index out of range");
     EXPECT_EQ(Load("0:0:0\n1:2147483647:0\n"), "Bits index out of range");
 
-    const std::string missing = Dir() + "Nowhere.txt";
-    try {
-        metronome_.LoadBeatMap("Nowhere.txt");
-        FAIL() << "no error";
-    } catch (const EBeatMapError& e) {
-        EXPECT_EQ(e.what(), "Cannot open file " + missing);
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("Folder.txt"));
+    for (const std::string name : {"Nowhere.txt", "Folder.txt"}) {
+        try {
+            metronome_.LoadBeatMap(name);
+            ADD_FAILURE() << name << ": no error";
+        } catch (const EBeatMapError& e) {
+            EXPECT_EQ(e.what(), "Cannot open file " + Dir() + name);
+        }
+        EXPECT_TRUE(metronome_.Lines().empty()) << "the lines of the last load are gone";
     }
 }
 
