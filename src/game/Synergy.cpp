@@ -1,5 +1,7 @@
 #include "game/Synergy.h"
 
+#include "shell/DataPath.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -168,7 +170,7 @@ TMetronome::TMetronome(std::string dataDirectory) : dataDirectory_(std::move(dat
 
 void TMetronome::LoadBeatMap(const std::string& fileName)
 {
-    const std::string path = dataDirectory_ + fileName;
+    const std::string path = dataDirectory_ ? *dataDirectory_ + fileName : DataFile(fileName);
     lines_.clear();
     std::error_code error;
     std::ifstream file;

@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,8 +67,10 @@ std::vector<std::string> SplitTextLines(const std::string& text);
 // Loads the beat map into a bit set of song positions quantised to quarter beats.
 class TMetronome : public TSynergy {
 public:
-    // dataDirectory is prefixed, unchanged, to every file name loaded.
-    explicit TMetronome(std::string dataDirectory = {});
+    // Loads from the game's data directory as it stands at each load.
+    TMetronome() = default;
+    // Loads from the given folder instead; it is prefixed, unchanged, to every file name.
+    explicit TMetronome(std::string dataDirectory);
 
     // Reads dataDirectory + fileName. The bit set is resized, not cleared, so marks of an
     // earlier load below the new size stay; a failure leaves the bits set so far.
@@ -77,7 +80,7 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
 
 private:
-    std::string dataDirectory_;
+    std::optional<std::string> dataDirectory_;
     std::vector<std::string> lines_;
     TBits marks_;
 };

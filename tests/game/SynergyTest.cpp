@@ -1,4 +1,5 @@
 #include "game/Synergy.h"
+#include "shell/DataPath.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -139,6 +140,18 @@ TEST_F(BeatMapTest, FailuresKeepTheBitsSetBeforeThem)
     // A bad line in the middle stops after the lines before it.
     EXPECT_EQ(Load("0:0:50\nx:0:0\n0:2:0\n1:0:0\n"), "'x' is not a valid integer value");
     EXPECT_EQ(SetBits(), (std::vector<std::int32_t>{0, 50})) << "size 800 from the last line dropped 800";
+}
+
+TEST_F(BeatMapTest, ReadsFromTheGameDataDirectoryByDefault)
+{
+    const std::string saved = DataDirectory();
+    SetDataDirectory(Dir());
+    Write("Fine.txt", "0:2:0\n");
+    TMetronome metronome;
+    EXPECT_NO_THROW(metronome.LoadBeatMap("Fine.txt"));
+    SetDataDirectory(saved);
+    EXPECT_EQ(metronome.Marks().Count(), 1);
+    EXPECT_TRUE(metronome.Marks().Bit(200));
 }
 
 TEST(BeatLineTest, SplitsFieldsLikeCommaText)
