@@ -113,7 +113,8 @@ TEST_F(SongFileTest, EveryTrackIsNamedAndPlaysOnItsOwnChannel)
             program = program || (e.status & 0xF0) == 0xC0;
             const std::pair<int, int> key{e.status & 0x0F, e.data[0]};
             if (IsNoteOn(e)) {
-                ++sounding[key];
+                // A key struck again while it sounds makes its note-off ambiguous.
+                EXPECT_EQ(sounding[key]++, 0) << name << ": key " << key.second << " struck twice at " << e.tick;
                 ++notes;
             } else if (IsNoteOff(e)) {
                 EXPECT_GT(sounding[key]--, 0) << name << ": release of a key not sounding at " << e.tick;

@@ -235,7 +235,7 @@ TMidiTrackWriter Drums(const TScore& score)
         const TBar& bar = score.bars[i];
         const std::uint32_t t = bar.start;
         auto hit = [&](std::uint32_t at, int key, int velocity) {
-            track.Note(t + at, 40, kDrumChannel, key, Humanise(t + at, key, velocity));
+            track.Note(t + at, 20, kDrumChannel, key, Humanise(t + at, key, velocity));
         };
         const bool sectionStart = bar.index == 0;
         const bool fill = LastBarOf(bar) && !FinalBar(score, bar);
