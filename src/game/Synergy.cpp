@@ -2,6 +2,7 @@
 
 #include "shell/DataPath.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -108,7 +109,8 @@ std::vector<std::string> SplitCommaText(const std::string& text)
 {
     std::vector<std::string> fields;
     std::size_t pos = 0;
-    const std::size_t size = text.size();
+    // Text ends at a NUL, as it does in the file.
+    const std::size_t size = std::min(text.find('\0'), text.size());
     while (pos < size && IsBlank(text[pos]))
         ++pos;
     while (pos < size) {
