@@ -2,7 +2,6 @@
 
 #include "shell/DataPath.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -105,12 +104,13 @@ void TBits::SetBit(std::int32_t index, bool value)
         set_.erase(index);
 }
 
-std::vector<std::string> SplitCommaText(const std::string& text)
+std::vector<std::string> SplitCommaText(const std::string& rawText)
 {
+    // Text ends at a NUL, as it does in the file.
+    const std::string text = rawText.substr(0, rawText.find('\0'));
     std::vector<std::string> fields;
     std::size_t pos = 0;
-    // Text ends at a NUL, as it does in the file.
-    const std::size_t size = std::min(text.find('\0'), text.size());
+    const std::size_t size = text.size();
     while (pos < size && IsBlank(text[pos]))
         ++pos;
     while (pos < size) {

@@ -163,6 +163,7 @@ TEST(BeatLineTest, SplitsFieldsLikeCommaText)
     EXPECT_EQ(SplitCommaText("x, "), (Strings{"x"}));
     EXPECT_EQ(SplitCommaText(""), Strings{});
     EXPECT_EQ(SplitCommaText(std::string("1,2\0,3", 6)), (Strings{"1", "2"}));
+    EXPECT_EQ(SplitCommaText(std::string("\"1\0\",3", 6)), (Strings{"1"}));
     EXPECT_EQ(SplitCommaText("\xe9t\xe9,2"), (Strings{"\xe9t\xe9", "2"})) << "bytes above 127 are text";
 
     const TBeatLine line = ParseBeatLine("\"12\": +3 ,\"-75\"");
