@@ -1,0 +1,26 @@
+#include "hid/HidBackend.h"
+
+#include "hid/linux/HidrawBackend.h"
+
+#include <mutex>
+
+namespace {
+
+std::mutex BackendLock;
+std::shared_ptr<THidBackend> CurrentBackend;
+
+}  // namespace
+
+std::shared_ptr<THidBackend> HidBackend()
+{
+    std::lock_guard lock(BackendLock);
+    if (!CurrentBackend)
+        CurrentBackend = std::make_shared<THidrawBackend>();
+    return CurrentBackend;
+}
+
+void SetHidBackend(std::shared_ptr<THidBackend> backend)
+{
+    std::lock_guard lock(BackendLock);
+    CurrentBackend = std::move(backend);
+}
