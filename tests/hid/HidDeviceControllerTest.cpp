@@ -139,6 +139,9 @@ TEST_F(THidDeviceControllerTest, EnumerationClosesWhatItOpenedUnlessCheckedOutEv
     EXPECT_THROW(controller->Enumerate(), EHidClientError);
     EXPECT_FALSE(controller->Devices()[0]->Enumerating());
     EXPECT_EQ(first->OpenHandles(), 0);
+    TJvHidDevice* taken = controller->Devices()[1];
+    controller->CheckIn(taken);
+    EXPECT_EQ(second->OpenHandles(), 0);
 }
 
 TEST_F(THidDeviceControllerTest, CheckOutOperationsPickTheFirstQualifyingDevice)
@@ -418,4 +421,5 @@ TEST_F(THidDeviceControllerTest, AFailingBallRaisesFromTheEnumerationAndLeavesNo
     // Checked out before the write failed: the ball stays with the game, open.
     EXPECT_TRUE(game.GripDevice->CheckedOut());
     EXPECT_FALSE(game.GripDevice->Enumerating());
+    controller->CheckIn(game.GripDevice);
 }

@@ -122,7 +122,10 @@ class THidrawWatch : public THidWatch {
 public:
     THidrawWatch(udev* context, std::function<void()> onChange) : FOnChange(std::move(onChange))
     {
-        FMonitor = context ? udev_monitor_new_from_netlink(context, "udev") : nullptr;
+        // udev's events come once its rules (permissions among them) have run. Without a
+        // udev daemon none ever come, and the kernel's own events are all there is.
+        const char* source = ::access("/run/udev/control", F_OK) == 0 ? "udev" : "kernel";
+        FMonitor = context ? udev_monitor_new_from_netlink(context, source) : nullptr;
         if (FMonitor && udev_monitor_filter_add_match_subsystem_devtype(FMonitor, "hidraw", nullptr) >= 0 &&
             udev_monitor_enable_receiving(FMonitor) >= 0) {
             const int fd = udev_monitor_get_fd(FMonitor);
