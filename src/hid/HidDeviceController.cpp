@@ -1,6 +1,9 @@
 #include "hid/HidDeviceController.h"
 
+#include "platform/Guard.h"
+
 #include <atomic>
+#include <exception>
 #include <unordered_set>
 #include <utility>
 
@@ -59,7 +62,7 @@ TJvHidDeviceController::~TJvHidDeviceController()
         if (!IsAlive(alive))
             continue;
         if (device->CheckedOut())
-            device->HandleUnplug();
+            Guarded([device = device] { device->HandleUnplug(); });  // nothing may leave a destructor
         else
             delete device;
     }
@@ -225,10 +228,18 @@ void TJvHidDeviceController::Rescan()
     std::vector<std::pair<TJvHidDevice*, TAliveToken>> listed;
     for (TJvHidDevice* device : FList)
         listed.emplace_back(device, device->FAlive);
+    // A failing handler must not leave the list half updated: the rescan completes and
+    // the first failure is raised at its end.
+    std::exception_ptr failure;
     for (auto& [device, alive] : listed) {
         if (!IsAlive(alive) || (device->PluggedIn() && freshIds.count(device->DeviceInstance())))
             continue;
-        device->HandleUnplug();
+        try {
+            device->HandleUnplug();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
         changed = true;
         if (IsAlive(alive) && !device->CheckedOut())
             delete device;
@@ -264,8 +275,15 @@ void TJvHidDeviceController::Rescan()
 
     if (changed && FOnDeviceChange) {
         const TNotifyEvent handler = FOnDeviceChange;
-        handler(this);
+        try {
+            handler(this);
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
     }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TJvHidDeviceController::Loaded()

@@ -1,5 +1,6 @@
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
+#include "platform/Guard.h"
 
 #include <gtest/gtest.h>
 
@@ -422,4 +423,41 @@ TEST_F(THidDeviceControllerTest, AFailingBallRaisesFromTheEnumerationAndLeavesNo
     EXPECT_TRUE(game.GripDevice->CheckedOut());
     EXPECT_FALSE(game.GripDevice->Enumerating());
     controller->CheckIn(game.GripDevice);
+}
+
+TEST_F(THidDeviceControllerTest, AFailingUnplugHandlerDoesNotLeaveTheListHalfUpdated)
+{
+    auto pad = Bus->Plug(Device("Pad"));
+    auto controller = Start();
+    controller->SetOnDeviceUnplug([](TJvHidDevice*) { HidCheck(false); });
+    int changes = 0;
+    controller->SetOnDeviceChange([&](QObject*) { ++changes; });
+    ASSERT_EQ(changes, 1);
+
+    Bus->SetAnnounce(false);
+    Bus->Unplug(pad);
+    Bus->Plug(Device("Stick"));
+    EXPECT_THROW(controller->Rescan(), EHidClientError);
+    ASSERT_EQ(controller->Devices().size(), 1u);
+    EXPECT_EQ(controller->Devices()[0]->ProductName(), "Stick");
+    EXPECT_EQ(controller->NumCheckedInDevices(), 1);
+    EXPECT_EQ(controller->NumUnpluggedDevices(), 0);
+    EXPECT_EQ(changes, 2);  // the change was still reported
+}
+
+TEST_F(THidDeviceControllerTest, AFailingUnplugHandlerDuringDestructionIsReportedNotFatal)
+{
+    Bus->PlugGripBall();
+    auto controller = Start();
+    TJvHidDevice* device = nullptr;
+    ASSERT_TRUE(controller->CheckOut(device));
+    device->SetOnUnplug([](TJvHidDevice*) { HidCheck(false); });
+    std::string reported;
+    SetApplicationExceptionHandler([&](std::exception_ptr error) { reported = ExceptionMessage(error); });
+    controller.reset();
+    SetApplicationExceptionHandler(nullptr);
+    EXPECT_EQ(reported, "HidClient Error: a boolean function failed");
+    EXPECT_FALSE(device->PluggedIn());
+    EXPECT_EQ(device->Controller(), nullptr);
+    delete device;  // it was the holder's; with no controller it simply goes
 }

@@ -1,5 +1,7 @@
 #include "hid/linux/HidrawBackend.h"
 
+#include "platform/Guard.h"
+
 #include <QSocketNotifier>
 #include <QString>
 #include <QtGlobal>
@@ -159,8 +161,9 @@ private:
             udev_device_unref(device);
         }
         if (changed) {
-            const std::function<void()> onChange = FOnChange;  // the call may destroy this watch
-            onChange();
+            // The call may destroy this watch, and nothing thrown may reach the event loop.
+            const std::function<void()> onChange = FOnChange;
+            Guarded(onChange);
         }
     }
 
