@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 // An event handler that, unlike std::function, can be compared: the controller must tell
