@@ -1,0 +1,2 @@
+# The image tests run griptool and ImageMagick's convert.
+add_dependencies(test_sprites griptool)
