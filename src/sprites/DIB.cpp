@@ -381,7 +381,7 @@ TDIB TDIB::FromImage(const QImage& source, int bitCount, TDIBStorage storage, bo
                 auto it = index.find(c);
                 if (it == index.end()) {
                     if (dib.FPalette.size() == capacity)
-                        throw EDIBError(Format("Picture has more than %zu colours for %d bits", capacity, bitCount));
+                        throw EDIBError(Format("Picture has more than %zu colours, too many for %d bits", capacity, bitCount));
                     it = index.emplace(c, uint8_t(dib.FPalette.size())).first;
                     dib.FPalette.push_back(c);
                 }

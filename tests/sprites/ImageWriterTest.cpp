@@ -134,7 +134,7 @@ TEST_F(GripToolDxg, FailuresPrintTheMessageAndExitWithOne)
         {"item ball file=p.png size=3\n", ":1: unknown key 'size'"},
         {"item ball file=p.png depth=7\n", ":1: bad value for depth: '7'"},
         {"# ok\nitem ball file=p.png dib=p.png\n", ":2: give only one of file=, dib=, bitmap="},
-        {"item ball file=three.png depth=1\n", ":1: Picture has more than 2 colours for 1 bits"},
+        {"item ball file=three.png depth=1\n", ":1: Picture has more than 2 colours, too many for 1 bits"},
         {"item ball dib=p.png\n", "Error reading TPictureCollectionItem.Picture.Data: DIB is invalid"},
     };
     for (const auto& line : lines) {
