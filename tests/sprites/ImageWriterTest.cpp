@@ -114,7 +114,8 @@ TEST_F(GripToolDxg, FailuresPrintTheMessageAndExitWithOne)
     EXPECT_EQ(missing.Err.toStdString(), "Cannot open file " + Path("absent.dxg").toStdString() + "\n");
     EXPECT_TRUE(missing.Out.isEmpty());
 
-    Write("bad.dxg", QByteArray("\xFF\x0A\x00X\x00\x00\x00\x00\x00\x00\x00TPF1", 17));
+    static const char badFile[] = "\xFF\x0A\x00X\x00\x00\x00\x00\x00\x00\x00TPF1";
+    Write("bad.dxg", QByteArray(badFile, sizeof badFile - 1));
     TRun bad = Exec(GripTool(), {"dxg", "extract", Path("bad.dxg"), Path("x")});
     EXPECT_EQ(bad.ExitCode, 1);
     EXPECT_EQ(bad.Err.toStdString(), "Invalid stream format\n");
