@@ -142,7 +142,7 @@ void TPictureCollectionItem::DrawPattern(TDirectDrawSurface* surface, int x, int
 
 // ---- collection ----
 
-TPictureCollection::TPictureCollection(void* owner) : FOwner(owner) {}
+TPictureCollection::TPictureCollection(TCustomDXImageList* owner) : FOwner(owner) {}
 
 TPictureCollection::~TPictureCollection()
 {

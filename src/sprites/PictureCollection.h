@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+class TCustomDXImageList;
 class TDXDraw;
 class TDirectDrawSurface;
 class TPictureCollection;
@@ -96,7 +97,7 @@ private:
 // The items of an image store in index order, found by name through a 256-bucket hash.
 class TPictureCollection {
 public:
-    explicit TPictureCollection(void* owner = nullptr);
+    explicit TPictureCollection(TCustomDXImageList* owner = nullptr);
     ~TPictureCollection();
     TPictureCollection(const TPictureCollection&) = delete;
     TPictureCollection& operator=(const TPictureCollection&) = delete;
@@ -123,7 +124,7 @@ public:
     void RebuildPatterns();
     TDXDraw* DXDraw() const { return FDXDraw; }
     bool Initialized() const;
-    void* Owner() const { return FOwner; }
+    TCustomDXImageList* Owner() const { return FOwner; }
 
     std::array<uint8_t, 1024> ColorTable{};
 
@@ -134,7 +135,7 @@ private:
     void Link(TPictureCollectionItem* item);
     void Unlink(TPictureCollectionItem* item);
 
-    void* FOwner;
+    TCustomDXImageList* FOwner;
     TDXDraw* FDXDraw = nullptr;
     std::vector<std::unique_ptr<TPictureCollectionItem>> FItems;
     std::array<TPictureCollectionItem*, 256> FBuckets{};

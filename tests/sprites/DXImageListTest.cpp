@@ -214,6 +214,7 @@ TEST(DXImageList, AssigningItemsCopiesThem)
     list.SetDXDraw(scene.Draw);
     list.SetItems(source);
     ASSERT_EQ(list.Items().Count(), 1);
+    EXPECT_EQ(list.Items().Owner(), &list);
     EXPECT_EQ(list.Items().Items(0)->PatternCount(), 3);
     EXPECT_EQ(list.Items().ImageByName("digits")->TransparentColor(), Fuchsia);
 }
