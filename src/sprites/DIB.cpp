@@ -178,7 +178,7 @@ void TDIB::LoadFromStream(TDIBStreamReader& reader)
         FCompression = int(compression);
         auto raw = reader.Take(uint64_t(FStride) * uint64_t(height));
         FBits.resize(raw.size());
-        if (rawHeight >= 0) {
+        if (rawHeight >= 0 || raw.empty()) {
             std::copy(raw.begin(), raw.end(), FBits.begin());
         } else {
             for (int64_t row = 0; row < height; ++row)

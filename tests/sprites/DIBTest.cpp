@@ -135,6 +135,15 @@ TEST(DIB, NegativeHeightStoresTheFirstRowOnTop)
     EXPECT_EQ(dib.PixelRGB(0, 1), 0x00FF00u);
 }
 
+TEST(DIB, ZeroWidthIsAnEmptyPictureWhateverTheRowOrder)
+{
+    for (int32_t height : {3, -3}) {
+        TDIB dib = Load(Header40(0, height, 24));
+        EXPECT_TRUE(dib.Empty());
+        EXPECT_TRUE(dib.ToImage().isNull());
+    }
+}
+
 TEST(DIB, SixteenBitChannelsComeFromDefaultOrGivenMasks)
 {
     auto d555 = Header40(2, 1, 16);
