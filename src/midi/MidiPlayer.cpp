@@ -7,14 +7,17 @@
 
 #include <cerrno>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 const std::uint8_t NoAnnouncement = 0xFF;
 
-int CurrentPriority()
+// Niceness is per thread on Linux: the priority raised and restored is always that of the
+// thread that created the player, even when the timer thread stops the song.
+int CurrentPriority(pid_t thread)
 {
     errno = 0;
-    const int p = getpriority(PRIO_PROCESS, 0);
+    const int p = getpriority(PRIO_PROCESS, id_t(thread));
     return errno == 0 ? p : 0;
 }
 }
@@ -24,7 +27,8 @@ TMidiPlayer::TMidiPlayer(TMidiTimerService* timers, const TClock* clock)
 {
     minimumPeriod_ = timers_->MinimumPeriod();
     timerPeriod_ = minimumPeriod_;
-    savedPriorityClass_ = CurrentPriority();
+    ownerThread_ = gettid();
+    savedPriorityClass_ = CurrentPriority(ownerThread_);
 }
 
 TMidiPlayer::~TMidiPlayer()
@@ -97,7 +101,7 @@ void TMidiPlayer::StopLocked()
         }
         if (trackOutputs_)
             trackOutputs_->ReleaseAllNotes();
-        setpriority(PRIO_PROCESS, 0, savedPriorityClass_);
+        setpriority(PRIO_PROCESS, id_t(ownerThread_), savedPriorityClass_);
         resumeTick_ = iterator_.Tick;
     }
 }
@@ -137,8 +141,8 @@ void TMidiPlayer::Start(int speed)
             } else {
                 periodRequested_ = true;
                 if (BoostPriority) {
-                    savedPriorityClass_ = CurrentPriority();
-                    setpriority(PRIO_PROCESS, 0, -20);  // refused without the privilege; playing goes on
+                    savedPriorityClass_ = CurrentPriority(ownerThread_);
+                    setpriority(PRIO_PROCESS, id_t(ownerThread_), -20);  // refused without the privilege; playing goes on
                 }
                 lastTickTime_ = NowMs();
                 tempoRemainder_ = 0;
@@ -146,7 +150,7 @@ void TMidiPlayer::Start(int speed)
                 if (!timer_) {
                     timers_->EndPeriod(timerPeriod_);
                     periodRequested_ = false;
-                    setpriority(PRIO_PROCESS, 0, savedPriorityClass_);
+                    setpriority(PRIO_PROCESS, id_t(ownerThread_), savedPriorityClass_);
                     announce = SetStateLocked(StateStopped);
                 } else {
                     announce = SetStateLocked(speed == 1 ? StatePlaying : StateFastForward);

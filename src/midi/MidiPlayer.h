@@ -83,6 +83,7 @@ private:
     std::int32_t resumeTick_ = 0;
     bool periodRequested_ = false;
     int savedPriorityClass_ = 0;
+    int ownerThread_ = 0;
     int timerPeriod_ = 1;
     int timerResolution_ = 4;
     int minimumPeriod_ = 1;
