@@ -207,7 +207,7 @@ void TMidiPosition::SeekToEnd()
         for (int i = 0; i < midiData_->TrackCount(); ++i) {
             const TMidiTrackStream* t = midiData_->Tracks(i);
             if (t->EventCount() > 0)
-                end = std::max(end, t->Events(t->EventCount() - 1)->Tick);
+                end = std::max<std::int32_t>(end, +t->Events(t->EventCount() - 1)->Tick);
         }
     DoSeekTick(end);
     PositionChanged();

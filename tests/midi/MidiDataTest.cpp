@@ -77,9 +77,9 @@ TEST(MidiData, ReadsHeaderWordsAndTracks)
     ASSERT_EQ(t->EventCount(), 4);
     EXPECT_EQ(t->Events(0)->ShortMessage(), 0x05C3u);
     EXPECT_EQ(t->Events(1)->ShortMessage(), 0x643C93u);
-    EXPECT_EQ(t->Events(2)->Tick, 96);
-    EXPECT_EQ(t->Events(1)->Partner, 2);
-    EXPECT_EQ(t->Events(2)->Partner, 1);
+    EXPECT_EQ(+t->Events(2)->Tick, 96);
+    EXPECT_EQ(+t->Events(1)->Partner, 2);
+    EXPECT_EQ(+t->Events(2)->Partner, 1);
     EXPECT_EQ(t->Events(4), nullptr);
     EXPECT_EQ(t->Events(-1), nullptr);
     EXPECT_FALSE(song.Modified());
@@ -165,12 +165,12 @@ TEST(MidiData, RunningStatusSurvivesSysexAndMeta)
     EXPECT_EQ(tr->Events(4)->ShortMessage(), 0x5A3E91u);
     EXPECT_EQ(tr->Events(7)->ShortMessage(), 0x003E91u);
     EXPECT_EQ(tr->Events(8)->Status, 0xF8);
-    EXPECT_EQ(tr->Events(8)->DataLength, 0);
+    EXPECT_EQ(+tr->Events(8)->DataLength, 0);
     const TMidiEvent* meta = tr->Events(3);
-    EXPECT_EQ(meta->DataLength, 3);
+    EXPECT_EQ(+meta->DataLength, 3);
     EXPECT_EQ(Bytes(tr->EventData(*meta), tr->EventData(*meta) + 3), (Bytes{0x01, 'h', 'i'}));
     const TMidiEvent* sx = tr->Events(1);
-    EXPECT_EQ(sx->DataLength, 3);
+    EXPECT_EQ(+sx->DataLength, 3);
     EXPECT_EQ(tr->EventData(*sx)[2], 0xF7);
     EXPECT_EQ(tr->TrackName(), "hi");  // a text meta names a track without a name meta
 }
@@ -189,15 +189,15 @@ TEST(MidiData, EndOfTrackIsAddedWhenMissingAndTrailingEventsKept)
     const TMidiTrackStream* a = song.Tracks(0);
     ASSERT_EQ(a->EventCount(), 3);
     EXPECT_EQ(a->Events(2)->Status, 0xFF);
-    EXPECT_EQ(a->Events(2)->Tick, 50);
+    EXPECT_EQ(+a->Events(2)->Tick, 50);
     EXPECT_EQ(a->EventData(*a->Events(2))[0], 0x2F);
     EXPECT_EQ(song.Tracks(1)->EventCount(), 2);
-    EXPECT_EQ(song.Tracks(1)->Events(1)->Tick, 8);
+    EXPECT_EQ(+song.Tracks(1)->Events(1)->Tick, 8);
 
     Load(song, dir, "z.mid", empty);  // a zero-length chunk is an empty track
     ASSERT_EQ(song.TrackCount(), 1);
     ASSERT_EQ(song.Tracks(0)->EventCount(), 1);
-    EXPECT_EQ(song.Tracks(0)->Events(0)->Tick, 0);
+    EXPECT_EQ(+song.Tracks(0)->Events(0)->Tick, 0);
 }
 
 TEST(MidiData, TrackCapacityIsAHundredThousandRecords)
@@ -230,11 +230,11 @@ TEST(MidiData, SixOverlappingNotesPairFiveDeep)
     TMidiData song;
     Load(song, dir, "six.mid", smf::File(96, {t}));
     const TMidiTrackStream* tr = song.Tracks(0);
-    EXPECT_EQ(tr->Events(6)->Partner, 4);   // first note-off, fifth note-on
-    EXPECT_EQ(tr->Events(4)->Partner, 6);
-    EXPECT_EQ(tr->Events(10)->Partner, 0);  // fifth note-off, first note-on
-    EXPECT_EQ(tr->Events(5)->Partner, -1);  // sixth note-on
-    EXPECT_EQ(tr->Events(11)->Partner, -1); // sixth note-off
+    EXPECT_EQ(+tr->Events(6)->Partner, 4);   // first note-off, fifth note-on
+    EXPECT_EQ(+tr->Events(4)->Partner, 6);
+    EXPECT_EQ(+tr->Events(10)->Partner, 0);  // fifth note-off, first note-on
+    EXPECT_EQ(+tr->Events(5)->Partner, -1);  // sixth note-on
+    EXPECT_EQ(+tr->Events(11)->Partner, -1); // sixth note-off
 }
 
 TEST(MidiData, RiffSongsByExtension)

@@ -10,7 +10,7 @@ std::vector<std::int32_t> Ticks(const TMidiTrackStream& t)
 {
     std::vector<std::int32_t> ticks;
     for (int i = 0; i < t.EventCount(); ++i)
-        ticks.push_back(t.Events(i)->Tick);
+        ticks.push_back(+t.Events(i)->Tick);
     return ticks;
 }
 }
@@ -81,7 +81,7 @@ TEST(MidiTrackStream, InsertKeepsOrderEndOfTrackAndReferences)
     t.InsertEvent(100, 0x90, Note(60, 100), 0);
     t.InsertEvent(200, 0x80, Note(60, 0), 0);
     ASSERT_EQ(t.EventCount(), 5);
-    EXPECT_EQ(t.Events(4)->Tick, 200);
+    EXPECT_EQ(+t.Events(4)->Tick, 200);
     EXPECT_EQ(metaType(4), 0x2F);
     // An insertion that shifts records keeps the pair and the name on their records.
     t.InsertEvent(0, 0xC0, 7, 0);
