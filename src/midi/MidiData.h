@@ -1,0 +1,59 @@
+#pragma once
+
+#include "midi/MidiTrackStream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class EMidiData : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// One song in memory: the header words of a Standard MIDI File and its tracks.
+class TMidiData {
+public:
+    TMidiData() { Clear(); }
+    ~TMidiData() { Clear(); }
+    TMidiData(const TMidiData&) = delete;
+    TMidiData& operator=(const TMidiData&) = delete;
+
+    int PPQN() const;
+    void SetPPQN(int value);
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& name) { fileName_ = name; }
+    bool Active() const { return active_; }
+    void SetActive(bool active);
+
+    void Clear();
+    void Open();
+    void CreateEmpty();
+    void ClearModified();
+
+    int TrackCount() const { return static_cast<int>(tracks_.size()); }
+    TMidiTrackStream* Tracks(int i) const;
+
+    // The header words exactly as read, most significant byte first.
+    std::uint16_t FormatWord() const { return format_; }
+    std::uint16_t TrackCountWord() const { return trackCount_; }
+    std::uint16_t DivisionWord() const { return division_; }
+    const std::vector<std::uint8_t>& ExtraHeader() const { return extraHeader_; }
+    bool Modified() const { return modified_; }
+    bool LoadedFromRiff() const { return fromRiff_; }
+
+private:
+    std::string fileName_;
+    bool active_ = false;
+    bool modified_ = false;
+    bool fromRiff_ = false;
+    std::uint16_t format_ = 0;
+    std::uint16_t trackCount_ = 0;
+    std::uint16_t division_ = 0;
+    std::vector<std::uint8_t> extraHeader_;
+    std::vector<std::unique_ptr<TMidiTrackStream>> tracks_;
+
+    void ReadHeader(TMidiByteStream& in);
+    void ReadTracks(TMidiByteStream& in);
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class TClock;
+
+enum class EMidiDeviceNotice { Opened, Closed, Done };
+using TMidiDeviceCallback = std::function<void(EMidiDeviceNotice notice, std::uintptr_t param1, std::uintptr_t param2)>;
+
+// One MIDI output device as the routing layer sees it. A device is opened once, receives
+// short messages (status in the low byte, then two data bytes), can be told to silence
+// everything, and is closed before it is destroyed.
+class TMidiDevice {
+public:
+    virtual ~TMidiDevice() = default;
+    virtual bool Open(TMidiDeviceCallback callback) = 0;
+    virtual void ShortMessage(std::uint32_t message) = 0;
+    virtual void Reset() = 0;
+    virtual void Close() = 0;
+};
+
+using TMidiDeviceFactory = std::function<std::unique_ptr<TMidiDevice>(int deviceId)>;
+
+// Device numbers: 0 is the built-in synthesizer, 1..n the writable sequencer ports of other
+// clients. A test or a headless harness can make any number resolve to a device of its own.
+std::unique_ptr<TMidiDevice> CreateMidiDevice(int deviceId);
+void SetMidiDeviceOverride(int deviceId, TMidiDeviceFactory factory);  // an empty factory removes it
+void ClearMidiDeviceOverrides();

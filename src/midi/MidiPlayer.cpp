@@ -1,0 +1,322 @@
+#include "midi/MidiPlayer.h"
+
+#include "midi/MidiData.h"
+#include "midi/MidiTimer.h"
+#include "midi/TrackOutputs.h"
+#include "platform/Clock.h"
+
+#include <cerrno>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+const std::uint8_t NoAnnouncement = 0xFF;
+
+// Niceness is per thread on Linux: the priority raised and restored is always that of the
+// thread that created the player, even when the timer thread stops the song.
+int CurrentPriority(pid_t thread)
+{
+    errno = 0;
+    const int p = getpriority(PRIO_PROCESS, id_t(thread));
+    return errno == 0 ? p : 0;
+}
+}
+
+TMidiPlayer::TMidiPlayer(TMidiTimerService* timers, const TClock* clock)
+    : timers_(timers ? timers : &MidiTimerService()), clock_(clock)
+{
+    minimumPeriod_ = timers_->MinimumPeriod();
+    timerPeriod_ = minimumPeriod_;
+    ownerThread_ = gettid();
+    savedPriorityClass_ = CurrentPriority(ownerThread_);
+}
+
+TMidiPlayer::~TMidiPlayer()
+{
+    destroying_ = true;
+    Stop();
+}
+
+std::int64_t TMidiPlayer::NowMs() const { return (clock_ ? *clock_ : GameClock()).NowMilliseconds(); }
+
+void TMidiPlayer::Publish()
+{
+    std::lock_guard lock(snapshotMutex_);
+    snapBar_ = iterator_.Bar;
+    snapBeat_ = iterator_.Beat;
+    snapTick_ = iterator_.BeatTick;
+}
+
+void TMidiPlayer::GetBarBeatTick(std::int32_t& bar, std::int32_t& beat, std::int32_t& tick) const
+{
+    std::lock_guard lock(snapshotMutex_);
+    bar = snapBar_;
+    beat = snapBeat_;
+    tick = snapTick_;
+}
+
+std::uint8_t TMidiPlayer::SetStateLocked(std::uint8_t state)
+{
+    const std::uint8_t old = state_.load();
+    if (old == state)
+        return NoAnnouncement;
+    if (old == StatePaused && (state == StatePlaying || state == StateFastForward)) {
+        // The song clock must not jump by the time spent paused.
+        lastTickTime_ = NowMs();
+        tempoRemainder_ = 0;
+    }
+    state_.store(state);
+    return destroying_ ? NoAnnouncement : state;
+}
+
+void TMidiPlayer::Announce(std::uint8_t state)
+{
+    // Handlers run outside the lock so that they may use the player.
+    const TNotify* handler = nullptr;
+    switch (state) {
+    case StateStopped: handler = &OnStop; break;
+    case StatePaused: handler = &OnPause; break;
+    case StatePlaying: handler = &OnPlay; break;
+    case StateFastForward: handler = &OnFastForward; break;
+    default: return;
+    }
+    if (*handler)
+        (*handler)(*this);
+}
+
+void TMidiPlayer::KillTimer()
+{
+    if (timer_) {
+        timer_->Kill();
+        timer_.reset();
+    }
+}
+
+void TMidiPlayer::StopLocked()
+{
+    if (state_.load() >= StatePaused) {
+        if (periodRequested_) {
+            timers_->EndPeriod(timerPeriod_);
+            periodRequested_ = false;
+        }
+        if (trackOutputs_)
+            trackOutputs_->ReleaseAllNotes();
+        setpriority(PRIO_PROCESS, id_t(ownerThread_), savedPriorityClass_);
+        resumeTick_ = iterator_.Tick;
+    }
+}
+
+void TMidiPlayer::Stop()
+{
+    // The timer goes first, without the lock: a tick still sending finishes before notes are released.
+    KillTimer();
+    std::uint8_t announce;
+    {
+        std::lock_guard lock(mutex_);
+        StopLocked();
+        announce = SetStateLocked(StateStopped);
+    }
+    Announce(announce);
+}
+
+void TMidiPlayer::Start(int speed)
+{
+    KillTimer();  // a timer that ended itself at the end of the song
+    std::uint8_t announce;
+    {
+        std::lock_guard lock(mutex_);
+        if (!trackOutputs_ || !trackOutputs_->Active()) {
+            state_.store(StatePlaying);
+            announce = SetStateLocked(StateStopped);
+        } else {
+            iterator_.SetMidiData(trackOutputs_->MidiData());
+            const std::int32_t b = iterator_.Tick;
+            iterator_.SeekTickAndDispatch(resumeTick_);
+            state_.store(StatePaused);
+            iterator_.SeekTickAndDispatch(b);
+            Publish();
+            speedFactor_ = speed;
+            if (!timers_->BeginPeriod(timerPeriod_)) {
+                announce = SetStateLocked(StateStopped);
+            } else {
+                periodRequested_ = true;
+                if (BoostPriority) {
+                    savedPriorityClass_ = CurrentPriority(ownerThread_);
+                    setpriority(PRIO_PROCESS, id_t(ownerThread_), -20);  // refused without the privilege; playing goes on
+                }
+                lastTickTime_ = NowMs();
+                tempoRemainder_ = 0;
+                timer_ = timers_->StartPeriodic(timerResolution_, [this] { return TimerTick(); });
+                if (!timer_) {
+                    timers_->EndPeriod(timerPeriod_);
+                    periodRequested_ = false;
+                    setpriority(PRIO_PROCESS, id_t(ownerThread_), savedPriorityClass_);
+                    announce = SetStateLocked(StateStopped);
+                } else {
+                    announce = SetStateLocked(speed == 1 ? StatePlaying : StateFastForward);
+                }
+            }
+        }
+    }
+    Announce(announce);
+}
+
+bool TMidiPlayer::TimerTick()
+{
+    if (busy_.exchange(true))
+        return true;  // a tick is still running: drop this one
+    bool keep = true;
+    std::uint8_t announce = NoAnnouncement;
+    {
+        std::lock_guard lock(mutex_);
+        const std::uint8_t state = state_.load();
+        if (state == StatePlaying || state == StateFastForward) {
+            const std::int64_t now = NowMs();
+            const std::int64_t elapsed = now - lastTickTime_;
+            lastTickTime_ = now;
+            // The fraction of a millisecond a percentage leaves over is carried to the next
+            // tick, so the song runs at the percentage on average and not in coarse steps.
+            const int percent = std::max(0, tempoPercent_.load(std::memory_order_relaxed));
+            const std::int64_t scaled = elapsed * percent + tempoRemainder_;
+            tempoRemainder_ = scaled % 100;
+            const std::int64_t advance = scaled / 100 * speedFactor_;
+            iterator_.Advance(static_cast<std::int32_t>(std::min<std::int64_t>(advance, INT32_MAX)));
+            Publish();
+            if (iterator_.Finished && stopAtEnd_) {
+                StopLocked();
+                announce = SetStateLocked(StateStopped);
+                keep = false;
+            }
+        }
+    }
+    busy_.store(false);
+    Announce(announce);
+    return keep;
+}
+
+void TMidiPlayer::SetPlay(bool play)
+{
+    std::uint8_t announce = NoAnnouncement;
+    switch (state_.load()) {
+    case StateStopped:
+        if (play)
+            Start(1);
+        return;
+    case StatePlaying:
+        if (!play)
+            Stop();
+        return;
+    default: {
+        std::lock_guard lock(mutex_);
+        speedFactor_ = 1;
+        announce = SetStateLocked(StatePlaying);
+    }
+    }
+    Announce(announce);
+}
+
+void TMidiPlayer::SetFastForward(bool fast)
+{
+    std::uint8_t announce = NoAnnouncement;
+    switch (state_.load()) {
+    case StateStopped:
+        if (fast)
+            Start(4);
+        return;
+    case StateFastForward:
+        if (!fast)
+            Stop();
+        return;
+    default: {
+        std::lock_guard lock(mutex_);
+        speedFactor_ = 4;
+        announce = SetStateLocked(StateFastForward);
+    }
+    }
+    Announce(announce);
+}
+
+void TMidiPlayer::SetPaused(bool)
+{
+    // Writing Paused while paused keeps the player paused, with its timer still owned.
+    std::uint8_t announce = NoAnnouncement;
+    {
+        std::lock_guard lock(mutex_);
+        const std::uint8_t state = state_.load();
+        if (state == StatePlaying || state == StateFastForward)
+            announce = SetStateLocked(StatePaused);
+    }
+    Announce(announce);
+}
+
+std::int32_t TMidiPlayer::Position()
+{
+    std::lock_guard lock(mutex_);
+    return iterator_.Tick;
+}
+
+std::int32_t TMidiPlayer::Time()
+{
+    std::lock_guard lock(mutex_);
+    return iterator_.Time;
+}
+
+std::int32_t TMidiPlayer::ResumeTick()
+{
+    std::lock_guard lock(mutex_);
+    return resumeTick_;
+}
+
+void TMidiPlayer::SetPosition(std::int32_t tick)
+{
+    std::lock_guard lock(mutex_);
+    const std::uint8_t remembered = state_.load();
+    if (remembered > StatePaused)
+        state_.store(StatePaused);
+    if (trackOutputs_) {
+        trackOutputs_->ReleaseAllNotes();
+        if (tick < iterator_.Tick)
+            trackOutputs_->ResetAllControllers();
+    }
+    iterator_.SeekTickAndDispatch(tick);
+    Publish();
+    if (state_.load() == StatePaused)
+        state_.store(remembered);
+}
+
+void TMidiPlayer::SetTimerPeriod(int period)
+{
+    std::lock_guard lock(mutex_);
+    if (period == timerPeriod_)
+        return;
+    timerPeriod_ = std::max(period, minimumPeriod_);
+}
+
+void TMidiPlayer::SetTrackOutputs(TTrackOutputs* outputs)
+{
+    if (outputs == trackOutputs_)
+        return;
+    Rewind();
+    {
+        std::lock_guard lock(mutex_);
+        trackOutputs_ = outputs;
+        iterator_.SetTrackOutputs(outputs);
+    }
+    Refresh();
+}
+
+void TMidiPlayer::Refresh()
+{
+    Stop();
+    std::lock_guard lock(mutex_);
+    iterator_.SetMidiData(trackOutputs_ && trackOutputs_->Active() ? trackOutputs_->MidiData() : nullptr);
+    Publish();
+}
+
+void TMidiPlayer::Rewind()
+{
+    Stop();
+    std::lock_guard lock(mutex_);
+    iterator_.SetBarBeatTick(0, 0, 0);
+    Publish();
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "midi/MidiIterator.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class TClock;
+class TMidiTimer;
+class TMidiTimerService;
+class TTrackOutputs;
+
+// Plays the song of a TTrackOutputs in real time. The timer ticks on their own thread; the
+// user-interface thread changes the state, the position and the tempo percentage. Every value
+// both threads touch is an atomic or lives behind a mutex.
+class TMidiPlayer {
+public:
+    enum : std::uint8_t { StateStopped = 0, StatePaused = 2, StatePlaying = 3, StateFastForward = 4 };
+    using TNotify = std::function<void(TMidiPlayer&)>;
+
+    // Without a service or clock the player uses MidiTimerService() and GameClock().
+    explicit TMidiPlayer(TMidiTimerService* timers = nullptr, const TClock* clock = nullptr);
+    ~TMidiPlayer();
+    TMidiPlayer(const TMidiPlayer&) = delete;
+    TMidiPlayer& operator=(const TMidiPlayer&) = delete;
+
+    bool Play() const { return state_.load() == StatePlaying; }
+    void SetPlay(bool play);
+    bool FastForward() const { return state_.load() == StateFastForward; }
+    void SetFastForward(bool fast);
+    bool Paused() const { return state_.load() == StatePaused; }
+    void SetPaused(bool paused);
+    std::uint8_t State() const { return state_.load(); }
+
+    std::int32_t Position();
+    void SetPosition(std::int32_t tick);
+    std::int32_t Time();
+
+    int TimerPeriod() const { return timerPeriod_; }
+    void SetTimerPeriod(int period);
+    int TimerResolution() const { return timerResolution_; }
+    void SetTimerResolution(int resolution) { timerResolution_ = resolution; }
+    TTrackOutputs* TrackOutputs() const { return trackOutputs_; }
+    void SetTrackOutputs(TTrackOutputs* outputs);
+    bool BoostPriority = false;
+    int TempoPercent() const { return tempoPercent_.load(std::memory_order_relaxed); }
+    void SetTempoPercent(int percent) { tempoPercent_.store(percent, std::memory_order_relaxed); }
+
+    TNotify OnStop, OnPlay, OnFastForward, OnPause;
+
+    void Refresh();
+    void Rewind();
+    // Bar, beat and tick within the beat, all three from the same update.
+    void GetBarBeatTick(std::int32_t& bar, std::int32_t& beat, std::int32_t& tick) const;
+
+    // One timer tick; the timer calls it, and a harness driving a manual timer may too.
+    // Returns false once the player has stopped itself at the end of the song.
+    bool TimerTick();
+
+    bool StopAtEnd() const { return stopAtEnd_; }
+    std::int32_t ResumeTick();
+    int MinimumPeriod() const { return minimumPeriod_; }
+
+private:
+    TMidiTimerService* timers_;
+    const TClock* clock_;
+    TMidiIterator iterator_;
+    TTrackOutputs* trackOutputs_ = nullptr;
+    std::unique_ptr<TMidiTimer> timer_;  // touched by the user-interface thread only
+
+    std::atomic<std::uint8_t> state_{StateStopped};
+    std::atomic<int> tempoPercent_{100};
+    std::atomic<bool> busy_{false};
+    std::atomic<bool> destroying_{false};
+
+    std::mutex mutex_;  // the iterator, the outputs' sending and the fields below
+    int speedFactor_ = 1;
+    std::int64_t lastTickTime_ = 0;
+    std::int64_t tempoRemainder_ = 0;
+    std::int32_t resumeTick_ = 0;
+    bool periodRequested_ = false;
+    int savedPriorityClass_ = 0;
+    int ownerThread_ = 0;
+    int timerPeriod_ = 1;
+    int timerResolution_ = 4;
+    int minimumPeriod_ = 1;
+    const bool stopAtEnd_ = true;
+
+    mutable std::mutex snapshotMutex_;
+    std::int32_t snapBar_ = 0, snapBeat_ = 0, snapTick_ = 0;
+
+    void Start(int speed);
+    void Stop();
+    void KillTimer();
+    void StopLocked();
+    std::uint8_t SetStateLocked(std::uint8_t state);  // returns the state to announce, or 0xFF
+    void Announce(std::uint8_t state);
+    void Publish();
+    std::int64_t NowMs() const;
+};

@@ -1,0 +1,390 @@
+#include "midi/MidiTrackStream.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+const char* const TooLong = "Event data too long";
+
+// Walks one track chunk held in memory; every read is checked against what is left.
+struct TChunkReader {
+    const std::uint8_t* data;
+    std::int64_t length;
+    std::int64_t at = 0;
+
+    bool More() const { return at < length; }
+    std::uint8_t Byte()
+    {
+        if (at >= length)
+            throw EReadError("Stream read error");
+        return data[at++];
+    }
+    std::uint32_t VariableLength()
+    {
+        std::uint32_t value = 0;
+        std::uint8_t b;
+        do {
+            b = Byte();
+            value = (value << 7) | (b & 0x7F);
+        } while (b & 0x80);
+        return value;
+    }
+    const std::uint8_t* Take(std::uint32_t count)
+    {
+        if (count > length - at)
+            throw EReadError("Stream read error");
+        const std::uint8_t* p = data + at;
+        at += count;
+        return p;
+    }
+};
+}
+
+TMidiTrackStream::TMidiTrackStream(std::int32_t maxEvents)
+    : TVirtualMemoryStream(std::int64_t(maxEvents < 0 ? 0 : maxEvents) * sizeof(TMidiEvent), 0)
+{
+}
+
+TMidiTrackStream::~TMidiTrackStream() = default;
+
+TMidiEvent* TMidiTrackStream::Events(std::int32_t i)
+{
+    return i < 0 || i >= eventCount_ ? nullptr : Records() + i;
+}
+
+const TMidiEvent* TMidiTrackStream::Events(std::int32_t i) const
+{
+    return i < 0 || i >= eventCount_ ? nullptr : Records() + i;
+}
+
+const std::uint8_t* TMidiTrackStream::EventData(const TMidiEvent& event) const
+{
+    if (!event.HasBlock())
+        return nullptr;
+    const std::uint32_t index = event.BlockIndex();
+    return index < blocks_.size() ? blocks_[index].get() : nullptr;
+}
+
+std::uint32_t TMidiTrackStream::AddBlock(std::unique_ptr<std::uint8_t[]> block)
+{
+    blocks_.push_back(std::move(block));
+    return static_cast<std::uint32_t>(blocks_.size() - 1);
+}
+
+void TMidiTrackStream::Decode(const std::uint8_t* data, std::int64_t length, bool fill, bool& sawEnd,
+                              std::int32_t& count, std::int32_t& lastTick)
+{
+    TChunkReader in{data, length};
+    std::uint32_t tick = 0;
+    std::uint8_t running = 0;
+    bool sysexPending = false;
+    bool sawProgram = false;
+    bool sawChannel = false;
+    count = 0;
+    sawEnd = false;
+    while (in.More()) {
+        tick += in.VariableLength();
+        std::uint8_t b = in.Byte();
+        if (sysexPending && b != 0xF7)
+            throw EMidiTrackStream("Error in Sysex");
+        std::uint8_t status;
+        std::array<std::uint8_t, 2> bytes{0, 0};
+        bool haveFirst = false;
+        if (b & 0x80) {
+            status = b;
+        } else {
+            if (running == 0)
+                throw EMidiTrackStream("Error in Running Status");
+            status = running;
+            bytes[0] = b;
+            haveFirst = true;
+        }
+        std::uint16_t dataLength = 0;
+        std::unique_ptr<std::uint8_t[]> block;
+        if (status < 0xF0) {
+            if (!haveFirst) {
+                bytes[0] = in.Byte();
+                running = status;
+            }
+            const std::uint8_t kind = status & 0xF0;
+            if (kind != 0xC0 && kind != 0xD0)
+                bytes[1] = in.Byte();
+            if (!fill) {
+                if (kind == 0xC0 && !sawProgram) {
+                    sawProgram = true;
+                    firstProgram_ = bytes[0];
+                }
+                if (!sawChannel) {
+                    sawChannel = true;
+                    firstChannel_ = status & 0x0F;
+                }
+            }
+        } else if (status == 0xF0 || status == 0xF7) {
+            const std::uint32_t n = in.VariableLength();
+            if (n > 0xFFFF)
+                throw EMidiTrackStream(TooLong);
+            const std::uint8_t* p = in.Take(n);
+            sysexPending = n == 0 || p[n - 1] != 0xF7;
+            dataLength = static_cast<std::uint16_t>(n);
+            if (fill) {
+                block = std::make_unique<std::uint8_t[]>(n ? n : 1);
+                std::memcpy(block.get(), p, n);
+            }
+        } else if (status == 0xFF) {
+            const std::uint8_t type = in.Byte();
+            const std::uint32_t n = in.VariableLength();
+            if (n > 0xFFFE)
+                throw EMidiTrackStream(TooLong);
+            const std::uint8_t* p = in.Take(n);
+            dataLength = static_cast<std::uint16_t>(n + 1);
+            if (type == 0x2F)
+                sawEnd = true;
+            if (fill) {
+                block = std::make_unique<std::uint8_t[]>(n + 1);
+                block[0] = type;
+                std::memcpy(block.get() + 1, p, n);
+                if (type == 0x03 || (type == 0x01 && nameEvent_ < 0))
+                    nameEvent_ = count;
+            }
+        }
+        if (fill) {
+            TMidiEvent& e = Records()[count];
+            e.Tick = static_cast<std::int32_t>(tick);
+            e.DataLength = dataLength;
+            e.Status = status;
+            std::uint32_t word = bytes[0] | (std::uint32_t(bytes[1]) << 8);
+            if (block)
+                word = AddBlock(std::move(block));
+            std::memcpy(e.Data, &word, 4);
+            e.Partner = -1;
+        }
+        if (count == INT32_MAX)
+            throw EVirtualMemory("Size exceeds capacity");
+        ++count;
+    }
+    lastTick = static_cast<std::int32_t>(tick);
+}
+
+void TMidiTrackStream::LoadFromStream(TMidiByteStream& source)
+{
+    char id[4] = {};
+    if (source.Read(id, 4) != 4 || std::memcmp(id, "MTrk", 4) != 0)
+        throw EMidiTrackStream("Invalid track start ID");
+    const std::uint32_t length = source.ReadBigEndian32();
+    if (length > source.Remaining())
+        throw EReadError("Stream read error");
+    std::vector<std::uint8_t> chunk(length);
+    source.ReadBuffer(chunk.data(), length);
+
+    bool sawEnd = false;
+    std::int32_t count = 0;
+    std::int32_t lastTick = 0;
+    Decode(chunk.data(), length, false, sawEnd, count, lastTick);
+    const std::int64_t bytes = std::int64_t(count) * std::int64_t(sizeof(TMidiEvent));
+    SetSize(bytes);
+    blocks_.clear();
+    nameEvent_ = -1;
+    Decode(chunk.data(), length, true, sawEnd, count, lastTick);
+    eventCount_ = count;
+    if (!sawEnd) {
+        // The added end-of-track goes after every event, where a reader expects it; inserting
+        // it by tick would put it before the last event of that tick.
+        const std::int64_t needed = std::int64_t(eventCount_ + 1) * std::int64_t(sizeof(TMidiEvent));
+        if (needed > Size())
+            SetSize(needed);
+        auto block = std::make_unique<std::uint8_t[]>(1);
+        block[0] = 0x2F;
+        const std::uint32_t index = AddBlock(std::move(block));
+        TMidiEvent& e = Records()[eventCount_++];
+        e.Tick = lastTick;
+        e.DataLength = 1;
+        e.Status = 0xFF;
+        std::memcpy(e.Data, &index, 4);
+        e.Partner = -1;
+    }
+    SetPosition(std::int64_t(eventCount_) * std::int64_t(sizeof(TMidiEvent)));
+    PairNotes();
+}
+
+void TMidiTrackStream::PairNotes()
+{
+    constexpr int Depth = 5;
+    struct TPending {
+        std::array<std::int32_t, Depth> index;
+        int count = 0;
+    };
+    std::array<TPending, 128> pending{};
+    TMidiEvent* records = Records();
+    for (std::int32_t i = 0; i < eventCount_; ++i)
+        if (records[i].Status < 0xF0)
+            records[i].Partner = -1;
+    for (std::int32_t i = 0; i < eventCount_; ++i) {
+        TMidiEvent& e = records[i];
+        if (e.Status >= 0xF0)
+            continue;
+        const std::uint8_t note = e.Data[0] & 0x7F;
+        if (e.IsNoteOn()) {
+            TPending& p = pending[note];
+            if (p.count < Depth)
+                p.index[p.count++] = i;
+        } else if (e.IsNoteOff()) {
+            TPending& p = pending[note];
+            if (p.count > 0) {
+                const std::int32_t on = p.index[--p.count];
+                records[on].Partner = i;
+                e.Partner = on;
+            }
+        }
+    }
+    for (const TPending& p : pending)
+        if (p.count != 0)
+            throw Exception("Note ons don't match note offs");
+}
+
+std::int32_t TMidiTrackStream::FindEvent(std::int32_t tick, int mode) const
+{
+    const TMidiEvent* records = Records();
+    if (eventCount_ <= 0)
+        return -1;
+    std::int32_t low = 0;
+    std::int32_t high = eventCount_ - 1;
+    std::int32_t middle = 0;
+    while (low <= high) {
+        middle = low + (high - low) / 2;
+        if (records[middle].Tick == tick)
+            break;
+        if (records[middle].Tick < tick)
+            low = middle + 1;
+        else
+            high = middle - 1;
+    }
+    std::int32_t e = middle;
+    while (e < eventCount_ && records[e].Tick < tick)
+        ++e;
+    if (e >= eventCount_)
+        return -1;
+    if (records[e].Tick != tick)
+        return e;
+    if (mode == 0)
+        while (e > 0 && records[e - 1].Tick == tick)
+            --e;
+    else if (mode == 1)
+        while (e + 1 < eventCount_ && records[e + 1].Tick == tick)
+            ++e;
+    return e;
+}
+
+TMidiEvent* TMidiTrackStream::InsertEvent(std::int32_t tick, std::uint8_t status, std::uint32_t data,
+                                          std::int32_t dataLength)
+{
+    if (dataLength < 0 || dataLength > 0xFFFF)
+        throw EMidiTrackStream(TooLong);
+    if (eventCount_ > 0) {
+        TMidiEvent& last = Records()[eventCount_ - 1];
+        if (last.Status == 0xFF && last.Tick < tick) {
+            const std::uint8_t* block = EventData(last);
+            if (block && last.DataLength > 0 && block[0] == 0x2F)
+                last.Tick = tick;
+        }
+    }
+    const std::int64_t needed = std::int64_t(eventCount_ + 1) * std::int64_t(sizeof(TMidiEvent));
+    if (needed > Size())
+        SetSize(needed);
+
+    std::int32_t at = 0;
+    if (eventCount_ > 0) {
+        const std::int32_t e = FindEvent(tick, 1);
+        if (e < 0)
+            throw EMidiTrackStream("System error inserting event");
+        at = (e < eventCount_ - 1 && Records()[e].Tick == tick) ? e + 1 : e;
+    }
+    TMidiEvent* records = Records();
+    const std::int32_t before = eventCount_;
+    if (at < before) {
+        std::memmove(records + at + 1, records + at, std::size_t(before - at) * sizeof(TMidiEvent));
+        // Indices past the insertion point moved up by one; keep every reference on its record.
+        for (std::int32_t i = 0; i <= before; ++i)
+            if (i != at && records[i].Partner >= at && records[i].Status < 0xF0)
+                ++records[i].Partner;
+        if (nameEvent_ >= at)
+            ++nameEvent_;
+    }
+    TMidiEvent& e = records[at];
+    e.Tick = tick;
+    e.DataLength = static_cast<std::uint16_t>(dataLength);
+    e.Status = status;
+    std::memcpy(e.Data, &data, 4);
+    e.Partner = -1;
+    ++eventCount_;
+    if (at < before - 1 && UpdateCount == 0)
+        PairNotes();
+    modified_ = true;
+    return &e;
+}
+
+TMidiEvent* TMidiTrackStream::InsertMetaEvent(std::int32_t tick, std::uint8_t metaType, std::int32_t length,
+                                              const void* data)
+{
+    if (length < 0 || length > 0xFFFE)
+        throw EMidiTrackStream(TooLong);
+    auto block = std::make_unique<std::uint8_t[]>(std::size_t(length) + 1);
+    block[0] = metaType;
+    if (length > 0 && data)
+        std::memcpy(block.get() + 1, data, std::size_t(length));
+    const std::uint32_t index = AddBlock(std::move(block));
+    try {
+        return InsertEvent(tick, 0xFF, index, length + 1);
+    } catch (...) {
+        // Keep the block table in step with the records when the insertion fails.
+        if (index + 1 == blocks_.size()) {
+            bool used = false;
+            for (std::int32_t i = 0; i < eventCount_ && !used; ++i)
+                used = Records()[i].HasBlock() && Records()[i].BlockIndex() == index;
+            if (!used)
+                blocks_.pop_back();
+        }
+        throw;
+    }
+}
+
+void TMidiTrackStream::InitNewTrack()
+{
+    InsertMetaEvent(0, 0x2F, 0, nullptr);
+    InsertMetaEvent(0, 0x21, 0, nullptr);
+    nameEvent_ = static_cast<std::int32_t>(InsertMetaEvent(0, 0x03, 0, nullptr) - Records());
+}
+
+std::string TMidiTrackStream::TrackName() const
+{
+    const TMidiEvent* e = NameEvent();
+    if (!e || e->DataLength == 0)
+        return {};
+    const std::uint8_t* block = EventData(*e);
+    if (!block)
+        return {};
+    return std::string(reinterpret_cast<const char*>(block) + 1, std::size_t(e->DataLength) - 1);
+}
+
+void TMidiTrackStream::SetTrackName(const std::string& name)
+{
+    if (name.size() > 0xFFFE)
+        throw EMidiTrackStream(TooLong);
+    TMidiEvent* e = Events(nameEvent_);
+    if (!e) {
+        TMidiEvent* added = InsertMetaEvent(0, 0x03, static_cast<std::int32_t>(name.size()), name.data());
+        nameEvent_ = static_cast<std::int32_t>(added - Records());
+        return;
+    }
+    auto block = std::make_unique<std::uint8_t[]>(name.size() + 1);
+    block[0] = 0x03;
+    std::memcpy(block.get() + 1, name.data(), name.size());
+    if (e->HasBlock() && e->BlockIndex() < blocks_.size()) {
+        blocks_[e->BlockIndex()] = std::move(block);
+    } else {
+        const std::uint32_t index = AddBlock(std::move(block));
+        std::memcpy(e->Data, &index, 4);
+        e->Status = 0xFF;
+    }
+    e->DataLength = static_cast<std::uint16_t>(name.size() + 1);
+    modified_ = true;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "midi/MidiDevice.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+struct TRecordedMidiMessage {
+    std::int64_t Microseconds;  // on the recording's clock when the message arrived
+    std::uint32_t Message;
+};
+
+// What a recording device saw. It outlives the device so that a test can look at the
+// messages after the routing layer closed the device.
+class TMidiRecording {
+public:
+    explicit TMidiRecording(const TClock* clock = nullptr) : clock_(clock) {}
+
+    std::vector<TRecordedMidiMessage> Messages() const;
+    std::vector<std::uint32_t> MessageWords() const;
+    void Clear();
+    int Opens() const;
+    int Closes() const;
+    int Resets() const;
+    bool FailOpen = false;  // set before opening to simulate a device that cannot be opened
+
+    void Add(std::uint32_t message);
+    void CountOpen();
+    void CountClose();
+    void CountReset();
+
+private:
+    const TClock* clock_;
+    mutable std::mutex mutex_;
+    std::vector<TRecordedMidiMessage> messages_;
+    int opens_ = 0;
+    int closes_ = 0;
+    int resets_ = 0;
+};
+
+class TRecordingMidiDevice final : public TMidiDevice {
+public:
+    explicit TRecordingMidiDevice(std::shared_ptr<TMidiRecording> recording) : recording_(std::move(recording)) {}
+    bool Open(TMidiDeviceCallback callback) override;
+    void ShortMessage(std::uint32_t message) override { recording_->Add(message); }
+    void Reset() override { recording_->CountReset(); }
+    void Close() override;
+
+private:
+    std::shared_ptr<TMidiRecording> recording_;
+    TMidiDeviceCallback callback_;
+};
+
+// Makes device number deviceId open recording devices that all write into recording.
+void RouteMidiDeviceToRecording(int deviceId, std::shared_ptr<TMidiRecording> recording);

@@ -1,0 +1,65 @@
+#include "midi/TrackOutputs.h"
+
+#include "midi/MidiData.h"
+
+TTrackOutput::TTrackOutput(TMidiTrackStream* track, int deviceId) : Track(track), port_(std::make_unique<TMidiOutputPort>())
+{
+    port_->SetPortId(deviceId);
+    port_->SetActive(true);
+}
+
+void TTrackOutputs::SetMidiData(TMidiData* data)
+{
+    if (data == midiData_)
+        return;
+    const bool wasActive = active_;
+    SetActive(false);
+    midiData_ = data;
+    if (wasActive)
+        SetActive(true);
+}
+
+void TTrackOutputs::SetActive(bool active)
+{
+    if (active == active_)
+        return;
+    active_ = active;
+    if (!active) {
+        outputs_.clear();
+        return;
+    }
+    // Without a song there is nothing to route; the outputs are simply empty.
+    if (!midiData_)
+        return;
+    for (int i = 0; i < midiData_->TrackCount(); ++i)
+        outputs_.push_back(std::make_unique<TTrackOutput>(midiData_->Tracks(i), DefaultOutputPort));
+}
+
+TTrackOutput* TTrackOutputs::Outputs(int i) const
+{
+    return i < 0 || i >= OutputCount() ? nullptr : outputs_[std::size_t(i)].get();
+}
+
+void TTrackOutputs::ReleaseAllNotes()
+{
+    for (auto& o : outputs_)
+        o->Port()->ReleaseNotes();
+}
+
+void TTrackOutputs::ResetAllControllers()
+{
+    for (auto& o : outputs_)
+        o->Port()->ResetControllers();
+}
+
+void TTrackOutputs::ResetIndices()
+{
+    for (auto& o : outputs_)
+        o->NextIndex = 0;
+}
+
+void TTrackOutputs::SendPrograms()
+{
+    for (auto& o : outputs_)
+        o->Port()->SetPatch(o->Track->Bank(), o->Track->FirstProgram(), o->Track->FirstChannel());
+}

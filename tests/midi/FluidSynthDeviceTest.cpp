@@ -1,0 +1,127 @@
+#include "SmfBuilder.h"
+#include "midi/AlsaMidiDevice.h"
+#include "midi/FluidSynthDevice.h"
+#include "midi/MidiData.h"
+#include "midi/MidiPlayer.h"
+#include "midi/MidiTimer.h"
+#include "midi/TrackOutputs.h"
+#include "platform/Clock.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+double Rms(const std::vector<float>& samples)
+{
+    double sum = 0;
+    for (float s : samples)
+        sum += double(s) * s;
+    return samples.empty() ? 0 : std::sqrt(sum / double(samples.size()));
+}
+
+float Peak(const std::vector<float>& samples)
+{
+    float peak = 0;
+    for (float s : samples)
+        peak = std::max(peak, std::fabs(s));
+    return peak;
+}
+}
+
+// The built-in synthesizer really sounds: a song played through the whole stack (reader,
+// routing, player on a manual timer) is rendered offline and must not be silent.
+TEST(FluidSynthDevice, RendersASongAudibly)
+{
+    if (FindGeneralMidiSoundFont().empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    TFluidSynthDevice* synth = nullptr;
+    SetMidiDeviceOverride(0, [&synth](int) {
+        auto d = std::make_unique<TFluidSynthDevice>(EFluidSynthAudio::Offline);
+        synth = d.get();
+        return d;
+    });
+    smf::TempDir dir;
+    smf::Track t0, t1;
+    t0.Tempo(0, 500000).End();
+    t1.Raw(0, {0xC0, 0}).Raw(0, {0x90, 60, 110}).Raw(0, {0x90, 64, 110}).Raw(192, {0x80, 60, 0}).Raw(0, {0x80, 64, 0}).End(96);
+    TMidiData song;
+    song.SetFileName(dir.Write("chord.mid", smf::File(96, {t0, t1})));
+    song.SetActive(true);
+    TTrackOutputs outputs;
+    outputs.SetMidiData(&song);
+    outputs.SetActive(true);
+    ASSERT_NE(synth, nullptr);
+    EXPECT_FALSE(synth->SoundFontPath().empty());
+
+    TManualClock clock;
+    TManualMidiTimerService timers;
+    TMidiPlayer player(&timers, &clock);
+    player.SetTrackOutputs(&outputs);
+    player.Refresh();
+    player.SetPlay(true);
+    std::vector<float> left, right, all;
+    std::vector<float> silentTail;
+    const int framesPerTick = TFluidSynthDevice::SampleRate * 4 / 1000;
+    int ticks = 0;
+    while (player.Play() && ticks < 1000) {
+        clock.AdvanceMilliseconds(4);
+        timers.Fire();
+        synth->Render(left, right, framesPerTick);
+        all.insert(all.end(), left.begin(), left.end());
+        ++ticks;
+    }
+    EXPECT_FALSE(player.Play());
+    EXPECT_GT(ticks, 350);  // 1.5 s of song at 4 ms per tick
+    // A chord at the synthesizer's default gain: clearly above the noise floor of silence (0).
+    EXPECT_GT(Rms(all), 0.002);
+    EXPECT_GT(Peak(all), 0.02);
+    std::printf("rendered %zu frames, rms %.4f, peak %.4f\n", all.size(), Rms(all), double(Peak(all)));
+    // After the end (all notes released) the sound dies away.
+    for (int i = 0; i < 500; ++i) {
+        synth->Render(left, right, framesPerTick);
+    }
+    EXPECT_LT(Peak(left), 0.001);
+    outputs.SetActive(false);
+    ClearMidiDeviceOverrides();
+}
+
+// This machine may have no audio output at all: the synthesizer must still open, accept
+// messages and say so once.
+TEST(FluidSynthDevice, OpensWithOrWithoutAudioOutput)
+{
+    TFluidSynthDevice live(EFluidSynthAudio::Live);
+    testing::internal::CaptureStderr();
+    const bool opened = live.Open(nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(opened);
+    if (live.AudioDriverName().empty()) {
+        EXPECT_EQ(err, "Warning: no audio output could be opened (tried pulseaudio, pipewire, alsa); "
+                       "the synthesizer runs silent\n");
+    } else {
+        EXPECT_EQ(err, "");
+    }
+    live.ShortMessage(0x643C90);
+    live.Reset();
+    live.Close();
+    live.Close();
+}
+
+TEST(AlsaMidiDevice, EnumeratesAndFailsCleanlyWithoutPorts)
+{
+    const auto ports = EnumerateAlsaOutputPorts();
+    for (const auto& p : ports)
+        EXPECT_FALSE(p.Name.empty());
+    // A number beyond the listed ports cannot open; the routing layer turns that into its message.
+    TAlsaMidiDevice beyond(int(ports.size()) + 1);
+    EXPECT_FALSE(beyond.Open(nullptr));
+    beyond.ShortMessage(0x643C90);  // harmless when closed
+    TMidiOutputPort port;
+    port.SetPortId(int(ports.size()) + 1);
+    try {
+        port.SetActive(true);
+        ADD_FAILURE();
+    } catch (const EMidiOutputPort& e) {
+        EXPECT_STREQ(e.what(), "Unable to open port");
+    }
+}

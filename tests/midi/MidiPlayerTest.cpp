@@ -1,0 +1,328 @@
+#include "SmfBuilder.h"
+#include "midi/MidiData.h"
+#include "midi/MidiPlayer.h"
+#include "midi/MidiTimer.h"
+#include "midi/RecordingMidiDevice.h"
+#include "midi/TrackOutputs.h"
+#include "platform/Clock.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+std::uint32_t Msg(std::uint32_t status, std::uint32_t d1, std::uint32_t d2 = 0) { return status | (d1 << 8) | (d2 << 16); }
+
+// A song of division 100 at 600 ms per quarter note: one tick is 6 ms of song time.
+smf::Bytes TwoNoteSong()
+{
+    smf::Track t0, t1;
+    t0.TimeSignature(0, 4, 2).End(400);
+    t1.Raw(0, {0xC0, 12})
+        .Raw(0, {0xB0, 7, 100})
+        .Raw(0, {0x90, 60, 100})
+        .Raw(100, {0x80, 60, 0})
+        .Raw(0, {0xB0, 7, 50})
+        .Raw(100, {0x90, 62, 100})
+        .Raw(100, {0x80, 62, 0})
+        .End(100);
+    return smf::File(100, {t0, t1});
+}
+
+class MidiPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RouteMidiDeviceToRecording(0, device);
+        Open(TwoNoteSong());
+        player.OnStop = [this](TMidiPlayer&) { events.push_back("stop"); };
+        player.OnPlay = [this](TMidiPlayer&) { events.push_back("play"); };
+        player.OnPause = [this](TMidiPlayer&) { events.push_back("pause"); };
+        player.OnFastForward = [this](TMidiPlayer&) { events.push_back("ff"); };
+    }
+    void TearDown() override { ClearMidiDeviceOverrides(); }
+
+    void Open(const smf::Bytes& bytes)
+    {
+        outputs.SetActive(false);
+        song.SetActive(false);
+        song.SetFileName(dir.Write("song.mid", bytes));
+        song.SetActive(true);
+        outputs.SetMidiData(&song);
+        outputs.SetActive(true);
+        player.SetTrackOutputs(&outputs);
+        player.Refresh();
+        device->Clear();
+    }
+    // Advances the clock by one tick period and fires the timer.
+    void Tick(int ms = 4)
+    {
+        clock.AdvanceMilliseconds(ms);
+        timers.Fire();
+    }
+    std::int32_t SongTime() { return player.Time(); }
+
+    smf::TempDir dir;
+    std::shared_ptr<TMidiRecording> device = std::make_shared<TMidiRecording>();
+    TManualClock clock;
+    TManualMidiTimerService timers;
+    TMidiData song;
+    TTrackOutputs outputs;
+    TMidiPlayer player{&timers, &clock};
+    std::vector<std::string> events;
+};
+}
+
+TEST_F(MidiPlayerTest, StartsAtZeroAndPlaysOnTheTimer)
+{
+    std::int32_t bar = -1, beat = -1, tick = -1;
+    player.GetBarBeatTick(bar, beat, tick);
+    EXPECT_EQ(std::make_tuple(bar, beat, tick), std::make_tuple(0, 0, 0));
+    player.SetPlay(true);
+    EXPECT_TRUE(player.Play());
+    EXPECT_EQ(timers.PeriodMs(), 4);
+    EXPECT_EQ(timers.OpenPeriodRequests(), 1);
+    EXPECT_EQ(events, std::vector<std::string>{"play"});
+    // Records at tick 0 go out on the first advance that passes them: 4 ms is still tick 0.
+    Tick();
+    EXPECT_TRUE(device->MessageWords().empty());
+    Tick();
+    EXPECT_EQ(device->MessageWords(),
+              (std::vector<std::uint32_t>{Msg(0xC0, 12), Msg(0xB0, 7, 100), Msg(0x90, 60, 100)}));
+    for (int i = 0; i < 148; ++i)  // 600 ms: exactly one quarter note, tick 100
+        Tick();
+    EXPECT_EQ(player.Position(), 100);
+    EXPECT_EQ(device->MessageWords().size(), 3u);  // the note-off at tick 100 is not passed yet
+    Tick(6);
+    EXPECT_EQ(device->MessageWords().size(), 5u);
+    player.GetBarBeatTick(bar, beat, tick);
+    EXPECT_EQ(std::make_tuple(bar, beat, tick), std::make_tuple(0, 1, 1));
+}
+
+TEST_F(MidiPlayerTest, TempoPercentCarriesTheRemainder)
+{
+    player.SetTempoPercent(50);
+    player.SetPlay(true);
+    for (int i = 1; i <= 10; ++i) {
+        Tick();
+        EXPECT_EQ(SongTime(), 2 * i);  // exactly 2 ms per 4 ms tick
+    }
+    player.SetTempoPercent(90);
+    for (int i = 0; i < 25; ++i)
+        Tick();
+    EXPECT_EQ(SongTime(), 20 + 90);  // 100 ms at 90 % is 90 ms, not 75
+    player.SetTempoPercent(30);
+    for (int i = 0; i < 10; ++i)
+        Tick();
+    EXPECT_EQ(SongTime(), 110 + 12);
+    player.SetTempoPercent(0);
+    for (int i = 0; i < 10; ++i)
+        Tick();
+    EXPECT_EQ(SongTime(), 122);
+    EXPECT_TRUE(player.Play());
+}
+
+TEST_F(MidiPlayerTest, StateTable)
+{
+    player.SetPlay(false);
+    player.SetFastForward(false);
+    player.SetPaused(true);
+    EXPECT_EQ(player.State(), TMidiPlayer::StateStopped);
+    EXPECT_TRUE(events.empty());
+
+    player.SetFastForward(true);
+    EXPECT_TRUE(player.FastForward());
+    Tick();
+    EXPECT_EQ(SongTime(), 16);
+    player.SetPaused(false);  // any value pauses
+    EXPECT_TRUE(player.Paused());
+    Tick(100);
+    EXPECT_EQ(SongTime(), 16);
+    player.SetPaused(true);  // stays paused and keeps its timer
+    EXPECT_TRUE(player.Paused());
+    EXPECT_TRUE(timers.Running());
+    Tick();
+    EXPECT_EQ(SongTime(), 16);
+    player.SetPlay(false);  // paused: either value plays
+    EXPECT_TRUE(player.Play());
+    Tick();
+    EXPECT_EQ(SongTime(), 20);  // the paused time does not count
+    player.SetPlay(true);
+    EXPECT_TRUE(player.Play());
+    player.SetFastForward(false);  // playing: either value fast-forwards
+    EXPECT_TRUE(player.FastForward());
+    player.SetPlay(true);  // fast-forward: either value plays
+    EXPECT_TRUE(player.Play());
+    player.SetPaused(true);
+    player.SetFastForward(true);  // paused: fast-forward
+    EXPECT_TRUE(player.FastForward());
+    player.SetFastForward(false);
+    EXPECT_EQ(player.State(), TMidiPlayer::StateStopped);
+    EXPECT_FALSE(timers.Running());
+    EXPECT_EQ(timers.OpenPeriodRequests(), 0);
+    EXPECT_EQ(events, (std::vector<std::string>{"ff", "pause", "play", "ff", "play", "pause", "ff", "stop"}));
+
+    player.SetPlay(true);
+    player.SetPlay(false);
+    EXPECT_EQ(player.State(), TMidiPlayer::StateStopped);
+    EXPECT_EQ(player.ResumeTick(), player.Position());
+}
+
+TEST_F(MidiPlayerTest, PlayWithoutActiveOutputsStops)
+{
+    outputs.SetActive(false);
+    player.Refresh();
+    events.clear();
+    player.SetPlay(true);
+    EXPECT_EQ(events, std::vector<std::string>{"stop"});
+    EXPECT_FALSE(player.Play());
+    EXPECT_FALSE(timers.Running());
+}
+
+TEST_F(MidiPlayerTest, RefusedTimersEndInStopped)
+{
+    timers.FailBeginPeriod = true;
+    player.SetPlay(true);
+    EXPECT_EQ(player.State(), TMidiPlayer::StateStopped);
+    EXPECT_EQ(events, std::vector<std::string>{"stop"});
+    timers.FailBeginPeriod = false;
+    timers.FailStartPeriodic = true;
+    player.SetPlay(true);
+    EXPECT_EQ(player.State(), TMidiPlayer::StateStopped);
+    EXPECT_EQ(timers.OpenPeriodRequests(), 0);  // the resolution request is handed back too
+}
+
+TEST_F(MidiPlayerTest, StopsItselfAtTheEndAndReleasesNotes)
+{
+    player.SetPlay(true);
+    Tick(5 * 600);
+    Tick(600);  // past the last record
+    EXPECT_EQ(player.State(), TMidiPlayer::StateStopped);
+    EXPECT_FALSE(timers.Running());
+    EXPECT_EQ(timers.OpenPeriodRequests(), 0);
+    EXPECT_EQ(events, (std::vector<std::string>{"play", "stop"}));
+    const std::int32_t end = player.Position();
+    EXPECT_EQ(player.ResumeTick(), end);
+    // Playing again at the end finds nothing left and stops on its first tick.
+    player.SetPlay(true);
+    EXPECT_TRUE(player.Play());
+    Tick();
+    EXPECT_FALSE(player.Play());
+    player.Rewind();
+    EXPECT_EQ(player.Position(), 0);
+}
+
+TEST_F(MidiPlayerTest, StopReleasesSoundingNotes)
+{
+    player.SetPlay(true);
+    Tick(8);
+    device->Clear();
+    player.SetPlay(false);
+    EXPECT_EQ(device->MessageWords(), std::vector<std::uint32_t>{Msg(0x80, 60)});
+    EXPECT_EQ(events.back(), "stop");
+}
+
+TEST_F(MidiPlayerTest, MovingBackwardsResetsControllersAndReplaysThem)
+{
+    player.SetPlay(true);
+    Tick(4);
+    Tick(6 * 150);  // past tick 100: the volume is 50 now
+    device->Clear();
+    player.SetPosition(50);
+    EXPECT_TRUE(player.Play());
+    // The changed volume is reset, then the programs are sent (a track without channel messages
+    // claims program 0 on channel 0) and the messages up to tick 50 replayed without notes.
+    EXPECT_EQ(device->MessageWords(), (std::vector<std::uint32_t>{Msg(0xB0, 7, 90), Msg(0xC0, 0), Msg(0xC0, 12),
+                                                                  Msg(0xC0, 12), Msg(0xB0, 7, 100)}));
+    EXPECT_EQ(player.Position(), 50);
+    device->Clear();
+    player.SetPosition(250);  // forwards: the controllers passed are sent, the notes are not
+    EXPECT_EQ(device->MessageWords(), std::vector<std::uint32_t>{Msg(0xB0, 7, 50)});
+}
+
+TEST_F(MidiPlayerTest, PositionWhileStoppedIsWhereTheSongResumes)
+{
+    player.SetPosition(200);
+    std::int32_t bar, beat, tick;
+    player.GetBarBeatTick(bar, beat, tick);
+    EXPECT_EQ(std::make_tuple(bar, beat, tick), std::make_tuple(0, 2, 0));
+    player.SetPlay(true);
+    device->Clear();
+    Tick(8);
+    EXPECT_EQ(device->MessageWords(), std::vector<std::uint32_t>{Msg(0x90, 62, 100)});
+}
+
+// The real timer thread, the real clock: the song plays in time and every message arrives.
+TEST(MidiPlayerThreaded, PlaysOnItsOwnThreadWhileTheUiReads)
+{
+    auto device = std::make_shared<TMidiRecording>();
+    RouteMidiDeviceToRecording(0, device);
+    smf::TempDir dir;
+    smf::Track t0, t1;
+    t0.Tempo(0, 100000).End();  // 100 ms per quarter note, 1 ms per tick at division 100
+    for (int i = 0; i < 20; ++i)
+        t1.Raw(i ? 5 : 0, {0x90, std::uint8_t(40 + i), 100}).Raw(5, {0x80, std::uint8_t(40 + i), 0});
+    t1.End();
+    TMidiData song;
+    song.SetFileName(dir.Write("fast.mid", smf::File(100, {t0, t1})));
+    song.SetActive(true);
+    TTrackOutputs outputs;
+    outputs.SetMidiData(&song);
+    outputs.SetActive(true);
+    TMidiPlayer player;
+    player.SetTrackOutputs(&outputs);
+    player.Refresh();
+    const std::int64_t start = GameClock().NowMilliseconds();
+    player.SetPlay(true);
+    std::int32_t lastBar = 0, lastBeat = 0, lastTick = 0;
+    while (player.Play() && GameClock().NowMilliseconds() - start < 5000) {
+        std::int32_t bar, beat, tick;
+        player.GetBarBeatTick(bar, beat, tick);
+        EXPECT_LT(beat, 4);
+        EXPECT_LT(tick, 100);
+        EXPECT_GE(std::make_tuple(bar, beat, tick), std::make_tuple(lastBar, lastBeat, lastTick));
+        std::tie(lastBar, lastBeat, lastTick) = std::tie(bar, beat, tick);
+        player.SetTempoPercent(100);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_FALSE(player.Play());
+    const auto messages = device->Messages();
+    ASSERT_EQ(messages.size(), 40u);
+    EXPECT_EQ(messages.front().Message, Msg(0x90, 40, 100));
+    EXPECT_EQ(messages.back().Message, Msg(0x80, 59));
+    // The song clock never runs ahead of real time: the last note-off (tick 195, 1 ms per tick)
+    // leaves once the song passes it, at least 196 ms after Play.
+    EXPECT_GE(messages.back().Microseconds / 1000 - start, 196);
+    ClearMidiDeviceOverrides();
+}
+
+TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
+{
+    auto device = std::make_shared<TMidiRecording>();
+    RouteMidiDeviceToRecording(0, device);
+    smf::TempDir dir;
+    smf::Track t;
+    for (int i = 0; i < 2000; ++i)
+        t.Raw(1, {0x90, std::uint8_t(i % 100), 100}).Raw(1, {0x80, std::uint8_t(i % 100), 0});
+    t.End();
+    TMidiData song;
+    song.SetFileName(dir.Write("long.mid", smf::File(1, {t})));
+    song.SetActive(true);
+    TTrackOutputs outputs;
+    outputs.SetMidiData(&song);
+    outputs.SetActive(true);
+    TMidiPlayer player;
+    player.SetTrackOutputs(&outputs);
+    player.Refresh();
+    for (int round = 0; round < 5; ++round) {
+        player.SetPlay(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        player.SetPlay(false);
+        const std::size_t after = device->Messages().size();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(device->Messages().size(), after);  // nothing arrives once Stop has returned
+        EXPECT_EQ(outputs.Outputs(0)->Port()->NoteCount(0, 0), 0);
+    }
+    outputs.SetActive(false);
+    ClearMidiDeviceOverrides();
+}
