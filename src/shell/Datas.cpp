@@ -55,8 +55,17 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     edtDevTwoPid = Edit(this, "", 176, 48, 73, 21);
     Label6 = Label(this, "VID", 256, 56);
     edtDevTwoVid = Edit(this, "", 280, 48, 65, 21);
-    PianoRollPlace = new QWidget(this);
-    PianoRollPlace->setGeometry(16, 80, 265, 241);
+    PianoRoll = new TPianoRoll(this);
+    PianoRoll->setObjectName("PianoRoll");
+    PianoRoll->setGeometry(16, 80, 265, 241);
+    PianoRoll->SetWhiteNoteHeight(16);
+    PianoRoll->NoteCursor = QCursor(Qt::OpenHandCursor);
+    PianoRoll->LeftStretchCursor = QCursor(Qt::SizeHorCursor);
+    PianoRoll->RightStretchCursor = QCursor(Qt::SizeHorCursor);
+    PianoRoll->SetTrack(0);
+    PianoRoll->SetLeftPosition(0);
+    PianoRoll->SetActivePosition(0);
+    PianoRoll->SetQNWidth(32);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName("Memo1");
     Memo1->setGeometry(288, 80, 137, 241);
@@ -69,6 +78,8 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     tbTempo->setValue(10);
     tbTempo->setTickInterval(10);
     tbTempo->setTickPosition(QSlider::TicksBelow);
+    // Labels are painted on the form itself, beneath every windowed control.
+    midiFile->lower();
     ImgViewport->lower();
 
     Timer1 = new QTimer(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "midi/PianoRoll.h"
+
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +32,7 @@ public:
     QLineEdit* edtDevTwoPid;
     QLabel* Label6;
     QLineEdit* edtDevTwoVid;
-    QWidget* PianoRollPlace;
+    TPianoRoll* PianoRoll;
     QPlainTextEdit* Memo1;
     QLabel* midiFile;
     QLineEdit* edtMidiName;

@@ -1,5 +1,6 @@
 #include "BarControlSong.h"
 #include "midi/PianoRoll.h"
+#include "shell/Datas.h"
 
 #include <QCursor>
 #include <QImage>
@@ -295,4 +296,25 @@ TEST(PianoRoll, WithoutASongNothingIsDrawnAndNothingBreaks)
     song->SetActive(false);  // the song emptied under the view
     roll.CalcLayout();
     EXPECT_EQ(roll.NoteCount(), 0);
+}
+
+TEST(PianoRoll, DebugFormHoldsItWithItsDesignedSettings)
+{
+    TDatas form;
+    TPianoRoll* roll = form.PianoRoll;
+    ASSERT_NE(roll, nullptr);
+    EXPECT_EQ(roll->parentWidget(), &form);
+    EXPECT_EQ(roll->geometry(), QRect(16, 80, 265, 241));
+    EXPECT_EQ(roll->WhiteNoteHeight(), 16);
+    EXPECT_EQ(roll->NoteCursor.shape(), Qt::OpenHandCursor);
+    EXPECT_EQ(roll->LeftStretchCursor.shape(), Qt::SizeHorCursor);
+    EXPECT_EQ(roll->RightStretchCursor.shape(), Qt::SizeHorCursor);
+    EXPECT_EQ(roll->Track(), 0);
+    EXPECT_EQ(roll->LeftPosition(), 0);
+    EXPECT_EQ(roll->ActivePosition(), 0);
+    EXPECT_EQ(roll->ActiveLineX(), -1);
+    EXPECT_EQ(roll->QNWidth(), 32);
+    // Windowed controls lie above the viewport picture.
+    EXPECT_EQ(form.childAt(100, 150), roll);
+    EXPECT_EQ(form.childAt(20, 240), roll);  // over the "midiFile" label
 }
