@@ -1,0 +1,7 @@
+#include "game/GameRandom.h"
+
+TGameRandom& GameRandom()
+{
+    static TGameRandom generator;
+    return generator;
+}
