@@ -1,5 +1,7 @@
 #include "sprites/DXSprite.h"
 
+#include "sprites/PictureCollection.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -182,6 +184,52 @@ TRect TSprite::BoundingRect() const
 }
 
 bool TSprite::AcceptsCollision(TSprite*) { return true; }
+
+TImageSprite::TImageSprite(TSprite* parent) : TSprite(parent) {}
+
+int TImageSprite::CurrentPattern() const { return static_cast<int>(std::trunc(FramePos)); }
+
+TRect TImageSprite::ImageRect() const
+{
+    TRect r = BoundingRect();
+    if (Image == nullptr)
+        return r;
+    const std::int32_t dx = (Width - Image->EffectiveWidth()) / 2;
+    const std::int32_t dy = (Height - Image->EffectiveHeight()) / 2;
+    return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+}
+
+void TImageSprite::DrawSelf()
+{
+    TDirectDrawSurface* surface = Engine() != nullptr ? Engine()->Surface() : nullptr;
+    if (Image == nullptr || surface == nullptr)
+        return;
+    const TRect r = ImageRect();
+    Image->DrawPattern(surface, r.Left, r.Top, CurrentPattern());
+}
+
+void TImageSprite::MoveSelf(int moveCount)
+{
+    FramePos += FrameSpeed * moveCount;
+    if (FrameLoop) {
+        if (FrameCount > 0) {
+            FramePos -= std::trunc(FramePos / FrameCount) * FrameCount;
+            if (FramePos < 0)
+                FramePos += FrameCount;
+        } else {
+            FramePos = 0;
+        }
+        return;
+    }
+    if (FramePos >= FrameCount) {
+        FramePos = FrameCount - 1;
+        FrameSpeed = 0;
+    }
+    if (FramePos < 0) {
+        FramePos = 0;
+        FrameSpeed = 0;
+    }
+}
 
 TSpriteEngine::TSpriteEngine() : TSprite(nullptr) {}
 

@@ -23,6 +23,7 @@ public:
 };
 
 class TSpriteEngine;
+class TPictureCollectionItem;
 
 // A node of a layer's sprite tree. A sprite owns its children: deleting it deletes its whole
 // subtree first and then unlinks it from its parent.
@@ -86,6 +87,26 @@ private:
     // Exists only while the sprite has children.
     std::unique_ptr<TChildLists> lists_;
     std::int32_t z_ = 0;
+};
+
+// A sprite that draws one pattern of a named image and animates through its patterns.
+class TImageSprite : public TSprite {
+public:
+    explicit TImageSprite(TSprite* parent);
+
+    std::int32_t FrameCount = 0;
+    bool FrameLoop = false;
+    double FramePos = 0;
+    double FrameSpeed = 0;
+    // Not owned: it belongs to its image store. Assigning it leaves Width and Height alone.
+    TPictureCollectionItem* Image = nullptr;
+
+    int CurrentPattern() const;
+    // The sprite's box with the image's pattern centred in it.
+    TRect ImageRect() const;
+
+    void DrawSelf() override;
+    void MoveSelf(int moveCount) override;
 };
 
 // The root of one layer's tree; it draws nothing itself.

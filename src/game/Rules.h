@@ -1,0 +1,45 @@
+#pragma once
+
+#include "game/Extrinsic.h"
+
+class TRule : public TInactive {
+public:
+    using TInactive::TInactive;
+};
+
+// The judging mark of a lane. Every frame moves it with a count of 0, and its move runs the
+// collision query against the balls of its layer.
+class TRuleMark : public TRule {
+public:
+    explicit TRuleMark(TSprite* parent);
+
+    // Player 0 or 1 gets its lane's place; any other value keeps the place. Shows the mark.
+    void PlaceFor(int player);
+
+    void MoveSelf(int moveCount) override;
+};
+
+class TRule1P : public TRule {
+public:
+    explicit TRule1P(TSprite* parent);
+};
+
+class TRule2P : public TRule {
+public:
+    explicit TRule2P(TSprite* parent);
+};
+
+class TBackPipeLine : public TInactive {
+public:
+    using TInactive::TInactive;
+};
+
+class TBackPipeLineOne : public TBackPipeLine {
+public:
+    explicit TBackPipeLineOne(TSprite* parent);
+};
+
+class TBackPipeLineTwo : public TBackPipeLine {
+public:
+    explicit TBackPipeLineTwo(TSprite* parent);
+};
