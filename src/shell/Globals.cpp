@@ -46,7 +46,7 @@ TDXImageList& ImageStore(TImageStoreSlot slot)
     return *ImageStores[static_cast<size_t>(index)];
 }
 
-void MoveAndDrawLayers()
+void MoveAndDrawSpriteLayers()
 {
     if (TDXSpriteEngine* three = SpriteLayers[SlotLayerThree])
         three->Move(0);

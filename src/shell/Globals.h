@@ -56,7 +56,7 @@ TDXImageList& ImageStore(TImageStoreSlot slot);
 // The frame's work on the layers: layer Three alone is moved with a move count of 0 (which
 // runs the rule marks' judging), then all six are drawn back to front. Empty slots are skipped,
 // so a start-up that ended early still gets its frames.
-void MoveAndDrawLayers();
+void MoveAndDrawSpriteLayers();
 
 // Program-wide references set during start-up.
 extern TGripGame* GripGame;

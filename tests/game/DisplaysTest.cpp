@@ -59,7 +59,7 @@ TEST(Marker, ShowsTheScoreInFiveDigitsAndASixthStuckAtZero)
 
     // The digits survive the frame's move of layer Three unchanged, and draw their patterns.
     stage.Surface().Fill(0);
-    MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     EXPECT_EQ(ScoreDigits(marker), (std::vector<int>{6, 5, 4, 3, 2, 0}));
     EXPECT_EQ(stage.Surface().Pixel(291, 8), stage.Pixel(SlotImgContext, "score", 6));
     EXPECT_EQ(stage.Surface().Pixel(241, 8), stage.Pixel(SlotImgContext, "score", 0));
@@ -142,7 +142,7 @@ TEST(StepMark, ShowsThePatternOfItsIndex)
         marks[size_t(i)]->SetPosition(10, 20 * i);
     }
     stage.Surface().Fill(0);
-    MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(stage.Surface().Pixel(11, 20 * i + 1), stage.Pixel(SlotImgFixed, "stratum", i)) << i;
 }

@@ -121,7 +121,7 @@ TEST(Catalogue, RuleMarkPlacesItselfAndDrawsBetweenRuleAndBalls)
     EXPECT_DOUBLE_EQ(mark->FrameSpeed, 1.0);
 
     stage.Surface().Fill(0);
-    MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     EXPECT_EQ(stage.Surface().Pixel(276, 118), stage.Pixel(SlotImgBalls, "blue", 0));
     EXPECT_EQ(stage.Surface().Pixel(276, 140), stage.Pixel(SlotImgFixed, "detect", 0)) << "mark covers the rule";
     (void)rule;

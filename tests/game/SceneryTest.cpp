@@ -142,7 +142,7 @@ TEST(Gesture, ShowsThePatternOfTheLevelsThird)
     gesture.SetPosition(332, 69);
     gesture.ShowLevel(4);
     stage.Surface().Fill(0);
-    MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     EXPECT_EQ(stage.Surface().Pixel(333, 70), stage.Pixel(SlotImgGesture, "gesture", 1));
 }
 

@@ -150,13 +150,13 @@ TEST(ImageSpriteDrawing, LaterLayersAndHigherZCoverEarlierOnes)
     place(SlotLayerThree, "stool", 0);
     place(SlotLayerThree, "unbroken", 10); // equal Z, created later: beneath blue
     stage.Surface().Fill(0);
-    MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     EXPECT_EQ(stage.Surface().Pixel(12, 12), stage.Pixel(SlotImgBalls, "blue", 0));
 
     place(SlotLayerTwo, "red", 100); // a lower layer loses whatever its Z
     place(SlotLayerFour, "yellow", -100);
     stage.Surface().Fill(0);
-    MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     EXPECT_EQ(stage.Surface().Pixel(12, 12), stage.Pixel(SlotImgBalls, "yellow", 0));
 }
 
@@ -172,12 +172,12 @@ TEST(ImageSpriteDrawing, FrameMovesOnlyLayerThreeAndWithACountOfZero)
         s->FramePos = 8; // out of range, so a move shows up as a wrap
         sprites[size_t(slot)] = s;
     }
-    MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     for (int slot = 0; slot < LayerCount; ++slot)
         EXPECT_DOUBLE_EQ(sprites[size_t(slot)]->FramePos, slot == SlotLayerThree ? 2 : 8) << "slot " << slot;
 
     // Without a registered layer Three the frame still draws the rest.
     SpriteLayers[SlotLayerThree] = nullptr;
-    EXPECT_NO_THROW(MoveAndDrawLayers());
+    EXPECT_NO_THROW(MoveAndDrawSpriteLayers());
     EXPECT_THROW(LayerEngine(SlotLayerThree), Exception);
 }
