@@ -3,6 +3,7 @@
 #include "game/Prizes.h"
 #include "game/Rules.h"
 #include "game/Scenery.h"
+#include "platform/Guard.h"
 #include "sprites/SpriteStage.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,6 +45,12 @@ public:
 
 private:
     int* ticks_;
+};
+
+class TThrowingActive : public TActive {
+public:
+    using TActive::TActive;
+    void TimerTick() override { throw Exception("tick failed"); }
 };
 
 } // namespace
@@ -192,4 +200,18 @@ TEST(Active, DefaultTickMovesItsOwnSubtreeByOne)
     EXPECT_DOUBLE_EQ(child->FramePos, 3);
     EXPECT_DOUBLE_EQ(figure->X, 30);
     EXPECT_DOUBLE_EQ(figure->Y, -3);
+}
+
+TEST(Active, AFailingTickReachesTheApplicationHandlerAndTicksGoOn)
+{
+    stage::TStage stage;
+    std::vector<std::string> reported;
+    SetApplicationExceptionHandler([&](std::exception_ptr e) { reported.push_back(ExceptionMessage(e)); });
+    auto* s = new TThrowingActive(stage.Layer(SlotLayerThree));
+    s->SetPace(1);
+    ProcessEventsFor(350);
+    delete s;
+    SetApplicationExceptionHandler(nullptr);
+    ASSERT_GE(reported.size(), 2u);
+    EXPECT_EQ(reported.front(), "tick failed");
 }
