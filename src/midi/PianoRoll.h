@@ -11,7 +11,7 @@ struct TMidiEvent;
 class TPianoRoll;
 
 using TOnNoteMoving = std::function<void(TPianoRoll* sender, int note, int startPos, int endPos)>;
-using TNotifyEvent = std::function<void(TPianoRoll* sender)>;
+using TPianoRollNotifyEvent = std::function<void(TPianoRoll* sender)>;
 
 // One note bar in view: x from the note-on to the note-off, and its bottom edge.
 struct TNoteRect {
@@ -40,7 +40,7 @@ public:
     QCursor NoteCursor{Qt::OpenHandCursor};
     QCursor LeftStretchCursor{Qt::SizeHorCursor};
     QCursor RightStretchCursor{Qt::SizeHorCursor};
-    TNotifyEvent OnFocus;
+    TPianoRollNotifyEvent OnFocus;
 
     // The y of the bottom edge of note n's bar, and the note whose bar has its bottom at y.
     int NoteBottom(int note) const;

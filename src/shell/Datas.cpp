@@ -1,6 +1,16 @@
 #include "shell/Datas.h"
 
 #include "platform/Guard.h"
+#include "hid/HidDeviceController.h"
+#include "midi/MidiData.h"
+#include "midi/MidiPlayer.h"
+#include "midi/TrackOutputs.h"
+#include "shell/DataPath.h"
+#include "shell/Globals.h"
+#include "shell/ScreenForm.h"
+#include "sprites/DXDraws.h"
+#include "sprites/DXImageList.h"
+#include "sprites/DXSprite.h"
 
 #include <QFont>
 
@@ -82,6 +92,48 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     midiFile->lower();
     ImgViewport->lower();
 
+    MidiData = std::make_unique<TMidiData>();
+    MidiData->SetPPQN(180);
+    TrackOutputs = std::make_unique<TTrackOutputs>();
+    TrackOutputs->DefaultOutputPort = 0;
+    TrackOutputs->SetMidiData(MidiData.get());
+    MidiPlayer = std::make_unique<TMidiPlayer>();
+    MidiPlayer->SetTimerPeriod(1);
+    MidiPlayer->SetTimerResolution(4);
+    MidiPlayer->SetTrackOutputs(TrackOutputs.get());
+    MidiPlayer->BoostPriority = false;
+    PianoRoll->SetMidiData(MidiData.get());
+
+    // Stores and layers draw on the main window's surface, which is why that window comes first.
+    TDXDraw* surface = ScreenForm ? ScreenForm->DXDraw : nullptr;
+    auto store = [this, surface](const char* name) {
+        auto* list = new TDXImageList(this);
+        list->setObjectName(name);
+        list->SetDXDraw(surface);
+        return list;
+    };
+    ImgStoreAnimation = store("ImgStoreAnimation");
+    ImgStoreBalls = store("ImgStoreBalls");
+    ImgStoreContext = store("ImgStoreContext");
+    ImgStoreEffect = store("ImgStoreEffect");
+    ImgStoreFixed = store("ImgStoreFixed");
+    ImgStoreGesture = store("ImgStoreGesture");
+    auto layer = [this, surface](const char* name) {
+        auto* engine = new TDXSpriteEngine(this);
+        engine->setObjectName(name);
+        engine->SetDXDraw(surface);
+        return engine;
+    };
+    SpriteEngineLayerTwo = layer("SpriteEngineLayerTwo");
+    SpriteEngineLayerThree = layer("SpriteEngineLayerThree");
+    SpriteEngineLayerFour = layer("SpriteEngineLayerFour");
+    SpriteEngineLayerFive = layer("SpriteEngineLayerFive");
+    SpriteEngineLayerSix = layer("SpriteEngineLayerSix");
+    SpriteEngineLayerSeven = layer("SpriteEngineLayerSeven");
+
+    UsbHids = new TJvHidDeviceController(this);
+    UsbHids->setObjectName("UsbHids");
+
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1);
@@ -93,13 +145,68 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
 
 TDatas::~TDatas()
 {
+    Timer1->stop();
+    // The player sends through the outputs and the piano roll reads the song: both go first.
+    MidiPlayer.reset();
+    TrackOutputs.reset();
+    PianoRoll->SetMidiData(nullptr);
+    MidiData.reset();
+    // Sprites go before the stores whose pictures they show; the registries point at neither.
+    RegisterLayers(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    RegisterImageStores(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    for (TDXSpriteEngine* engine : {SpriteEngineLayerTwo, SpriteEngineLayerThree, SpriteEngineLayerFour,
+                                    SpriteEngineLayerFive, SpriteEngineLayerSix, SpriteEngineLayerSeven})
+        delete engine;
+    for (TDXImageList* list :
+         {ImgStoreAnimation, ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture})
+        delete list;
     if (Datas == this)
         Datas = nullptr;
 }
 
 void TDatas::FormCreate()
 {
+    OpenSong();
+    LoadImages();
+    RegisterLayers(SpriteEngineLayerTwo, SpriteEngineLayerThree, SpriteEngineLayerFour, SpriteEngineLayerFive,
+                   SpriteEngineLayerSix, SpriteEngineLayerSeven);
+    RegisterImageStores(ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture,
+                        ImgStoreAnimation);
     startUpComplete_ = true;
+}
+
+void TDatas::OpenSong()
+{
+    // The song's name is fixed; edtMidiName only shows it.
+    MidiData->SetFileName(DataFile("invincible.mid"));
+    MidiData->SetActive(true);
+    TrackOutputs->SetActive(true);
+    MidiPlayer->Refresh();
+    PianoRoll->Rescan();
+    MidiPlayer->SetTempoPercent(ScreenForm ? ScreenForm->TrackBar1->value() : 100);
+}
+
+void TDatas::LoadImages()
+{
+    const struct {
+        TDXImageList* store;
+        const char* file;
+        const char* message;
+    } loads[] = {
+        {ImgStoreAnimation, "Animation.dxg", "無法載入Animation檔"},
+        {ImgStoreBalls, "balls.dxg", "無法載入Balls檔"},
+        {ImgStoreContext, "Context.dxg", "無法載入Context檔"},
+        {ImgStoreEffect, "Effect.dxg", "無法載入Effect檔"},
+        {ImgStoreFixed, "FixedBmp.dxg", "無法載入Fixed檔"},
+        {ImgStoreGesture, "Gesture.dxg", "無法載入Gesture檔"},
+    };
+    for (const auto& load : loads) {
+        try {
+            load.store->Items().LoadFile(QString::fromStdString(DataFile(load.file)));
+        } catch (...) {
+            throw Exception(load.message);
+        }
+    }
 }
 
 void TDatas::Timer1Timer() {}
@@ -110,8 +217,8 @@ void TDatas::PauseGame() {}
 
 void TDatas::ResumeGame() {}
 
-void TDatas::SetTempoPercent(int) {}
+void TDatas::SetTempoPercent(int percent) { MidiPlayer->SetTempoPercent(percent); }
 
 void TDatas::SetEasyMode(bool) {}
 
-void TDatas::MoveAndDrawLayers() {}
+void TDatas::MoveAndDrawLayers() { MoveAndDrawSpriteLayers(); }

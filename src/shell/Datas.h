@@ -2,6 +2,9 @@
 
 #include "midi/PianoRoll.h"
 
+#include <array>
+#include <memory>
+
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +15,14 @@
 
 // The debug form: it holds the game's non-visual machinery, performs the whole start-up in
 // FormCreate and runs the one-millisecond tick. It stays hidden until Debug shows it.
+class TDXDraw;
+class TDXImageList;
+class TDXSpriteEngine;
+class TJvHidDeviceController;
+class TMidiData;
+class TMidiPlayer;
+class TTrackOutputs;
+
 class TDatas : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +50,28 @@ public:
     QLabel* Label7;
     QSlider* tbTempo;
     QTimer* Timer1;
+
+    // The non-visual components. Declaration order is teardown order reversed: the player
+    // goes before the outputs it sends through, the layers and stores before the surface.
+    std::unique_ptr<TMidiData> MidiData;
+    std::unique_ptr<TTrackOutputs> TrackOutputs;
+    std::unique_ptr<TMidiPlayer> MidiPlayer;
+    TDXImageList* ImgStoreAnimation;
+    TDXImageList* ImgStoreBalls;
+    TDXImageList* ImgStoreContext;
+    TDXImageList* ImgStoreEffect;
+    TDXImageList* ImgStoreFixed;
+    TDXImageList* ImgStoreGesture;
+    TDXSpriteEngine* SpriteEngineLayerTwo;
+    TDXSpriteEngine* SpriteEngineLayerThree;
+    TDXSpriteEngine* SpriteEngineLayerFour;
+    TDXSpriteEngine* SpriteEngineLayerFive;
+    TDXSpriteEngine* SpriteEngineLayerSix;
+    TDXSpriteEngine* SpriteEngineLayerSeven;
+    TJvHidDeviceController* UsbHids;
+
+    void OpenSong();
+    void LoadImages();
 
     void FormCreate();
     void Timer1Timer();

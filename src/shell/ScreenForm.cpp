@@ -251,5 +251,7 @@ void TScreenForm::ApplicationEvents1Exception(std::exception_ptr error)
     auto* box = new QMessageBox(QMessageBox::NoIcon, windowTitle(), message, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this, message] { openMessages_.remove(message); });
-    box->open();
+    // Not modal: the message stays up while the game goes on and the window stays usable.
+    box->setModal(false);
+    box->show();
 }

@@ -1,4 +1,7 @@
+#include "midi/MidiData.h"
+#include "shell/DataPath.h"
 #include "shell/Datas.h"
+#include "shell/Globals.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
@@ -7,13 +10,28 @@
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <memory>
 
 namespace {
 
+// Both forms over a data folder of the test's choosing (empty unless files are copied in).
 struct Forms {
-    std::unique_ptr<TScreenForm> screen = std::make_unique<TScreenForm>();
-    std::unique_ptr<TDatas> datas = std::make_unique<TDatas>();
+    QTemporaryDir data;
+    std::unique_ptr<TScreenForm> screen;
+    std::unique_ptr<TDatas> datas;
+
+    explicit Forms(const QStringList& copiedFromBuild = {})
+    {
+        for (const QString& name : copiedFromBuild)
+            QFile::copy(QString(GRIP_BIN_DIR) + name, data.filePath(name));
+        SetDataDirectory(data.path().toStdString());
+        screen = std::make_unique<TScreenForm>();
+        datas = std::make_unique<TDatas>();
+    }
     ~Forms()
     {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -116,15 +134,55 @@ TEST(ScreenForm, RepeatedFaultsShowOneBoxUntilItCloses)
 {
     Forms f;
     auto fault = [](const char* text) { return std::make_exception_ptr(std::runtime_error(text)); };
+    const QStringList before = f.screen->ShownMessages();
     f.screen->ApplicationEvents1Exception(fault("tick failed"));
     f.screen->ApplicationEvents1Exception(fault("tick failed"));
     f.screen->ApplicationEvents1Exception(fault("other"));
-    EXPECT_EQ(f.screen->ShownMessages(), (QStringList{"tick failed", "other"}));
+    EXPECT_EQ(f.screen->ShownMessages(), before + QStringList({"tick failed", "other"}));
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(w); box && box->text() == "tick failed")
             box->done(0);
     f.screen->ApplicationEvents1Exception(fault("tick failed"));
-    EXPECT_EQ(f.screen->ShownMessages().size(), 3);
+    EXPECT_EQ(f.screen->ShownMessages().size(), before.size() + 3);
+}
+
+TEST(StartUp, AMissingSongIsShownAndEndsStartUpBeforeTheImages)
+{
+    Forms f;
+    ASSERT_FALSE(f.screen->ShownMessages().isEmpty());
+    const QString shown = f.screen->ShownMessages().first();
+    EXPECT_TRUE(shown.startsWith("Cannot open file ")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(f.data.filePath("invincible.mid"))) << shown.toStdString();
+    EXPECT_FALSE(f.datas->StartUpComplete());
+    EXPECT_EQ(SpriteLayers[0], nullptr);
+    // The program stays up: frames and ticks run on what exists.
+    f.screen->show();
+    f.screen->DXTimerTimer(1);
+    f.datas->Timer1Timer();
+    EXPECT_EQ(f.screen->DXDraw->PresentedImage().size(), QSize(462, 363));
+}
+
+TEST(StartUp, EachMissingPictureFileHasItsOwnMessageAndNoRegistryIsFilled)
+{
+    const QStringList song{"invincible.mid", "Fine.txt", "good.wav"};
+    {
+        Forms f(song);
+        ASSERT_FALSE(f.screen->ShownMessages().isEmpty());
+        EXPECT_EQ(f.screen->ShownMessages().first(), QString::fromUtf8("無法載入Animation檔"));
+        EXPECT_FALSE(f.datas->StartUpComplete());
+        EXPECT_EQ(SpriteLayers[1], nullptr);
+        EXPECT_EQ(ImageStores[0], nullptr);
+        EXPECT_TRUE(f.datas->MidiData->Active()) << "the song opened before the pictures";
+    }
+
+    // A file that exists but is not a picture collection fails the same way.
+    Forms corrupt(song);
+    QFile animation(corrupt.data.filePath("Animation.dxg"));
+    ASSERT_TRUE(animation.open(QIODevice::WriteOnly));
+    animation.write("not a picture collection");
+    animation.close();
+    SetDataDirectory(corrupt.data.path().toStdString());
+    EXPECT_THROW(corrupt.datas->LoadImages(), Exception);
 }
 
 TEST(ScreenForm, HandlersNeverLetExceptionsOut)

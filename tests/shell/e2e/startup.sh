@@ -15,13 +15,21 @@ unset QT_QPA_PLATFORM
 "$game" >"$work/out.log" 2>&1 &
 pid=$!
 
+# The main window is the 573-pixel-wide one of that name; a start-up message box shares it.
 wid=""
 for _ in $(seq 1 100); do
-  wid=$(xdotool search --name '^Grip Rhythm$' 2>/dev/null | head -n 1)
+  for w in $(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null); do
+    if xwininfo -id "$w" | grep -q 'Width: 573$'; then wid=$w; fi
+  done
   [ -n "$wid" ] && break
   sleep 0.1
 done
 [ -n "$wid" ] || fail "no main window appeared"
+sleep 0.5
+# A message box (data files missing in this build) must not hide what is checked below.
+for w in $(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null); do
+  [ "$w" = "$wid" ] || { echo "note: a message box is open"; xdotool windowmove "$w" 0 480; }
+done
 
 geometry=$(xwininfo -id "$wid")
 width=$(awk '/Width:/ {print $2}' <<<"$geometry")
