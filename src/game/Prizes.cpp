@@ -1,5 +1,7 @@
 #include "game/Prizes.h"
 
+#include "game/PipeLine.h"
+
 void TPrize::SetBallImage(const char* name)
 {
     SetImage(SlotImgBalls, name);
@@ -15,3 +17,16 @@ TYellowBall::TYellowBall(TSprite* parent) : TColorBall(parent) { SetBallImage("y
 TBlueBall::TBlueBall(TSprite* parent) : TColorBall(parent) { SetBallImage("blue"); }
 
 TRedBall::TRedBall(TSprite* parent) : TColorBall(parent) { SetBallImage("red"); }
+
+void TPrize::Advance(std::int32_t delta)
+{
+    if (Fading) {
+        ++FadeCount;
+        if (FadeCount > 10)
+            Visible = false;
+    }
+    // Judged balls count as well, so a ball judged on several frames hides sooner.
+    if (Judged)
+        ++FadeCount;
+    X = X + (SmallShiftChecked() ? delta * 0.5 : static_cast<double>(delta));
+}

@@ -2,6 +2,11 @@
 
 #include "game/Extrinsic.h"
 
+class QPlainTextEdit;
+
+// Where the judging writes its percentage lines: the debug form's memo once it exists.
+extern QPlainTextEdit* JudgingMemo;
+
 class TRule : public TInactive {
 public:
     using TInactive::TInactive;
@@ -17,6 +22,8 @@ public:
     void PlaceFor(int player);
 
     void MoveSelf(int moveCount) override;
+    // Judges a visible ball within 10 pixels of the mark against player one's grip level.
+    void HandleCollision(TSprite* other, bool& done) override;
 };
 
 class TRule1P : public TRule {

@@ -1,0 +1,86 @@
+#include "game/GripGame.h"
+
+#include "midi/MidiPlayer.h"
+#include "shell/ScreenForm.h"
+
+void TRocker::Run()
+{
+    TSynergy::Run();
+    if (player_)
+        player_->SetPlay(true);
+}
+
+void TRocker::Halt()
+{
+    TSynergy::Halt();
+    if (player_)
+        player_->SetPlay(false);
+}
+
+// The figure sets draw from the game random generator: player one's screen must come first.
+TGripGame::TGripGame(TMidiPlayer* player)
+{
+    PlayerOne = new TPlayerOneScreen();
+    PlayerTwo = new TPlayerTwoScreen();
+    Rocker = new TRocker(player);
+    Metronome = new TMetronome();
+}
+
+TGripGame::~TGripGame()
+{
+    delete Metronome;
+    delete Rocker;
+    delete PlayerTwo;
+    delete PlayerOne;
+}
+
+TStressValueOne* TGripGame::PlayerOneStress() const
+{
+    return static_cast<TStressValueOne*>(PlayerOne->LevelHolder->StressValue);
+}
+
+TStressValueTwo* TGripGame::PlayerTwoStress() const
+{
+    return static_cast<TStressValueTwo*>(PlayerTwo->LevelHolder->StressValue);
+}
+
+void TGripGame::Start()
+{
+    PlayerOne->StartFigures();
+    PlayerTwo->StartFigures();
+    Metronome->LoadBeatMap("Fine.txt");
+    PlayerOne->Lane->LayOut(Metronome->Marks());
+    PlayerTwo->Lane->LayOut(Metronome->Marks());
+    Rocker->Run();
+}
+
+void TGripGame::Pause()
+{
+    PlayerOne->StopFigures();
+    PlayerTwo->StopFigures();
+    Rocker->Halt();
+}
+
+void TGripGame::Resume() { Rocker->Run(); }
+
+void TGripGame::PollGrip()
+{
+    TStressValueOne* stress = PlayerOneStress();
+    stress->ReadDevice();
+    const int level = stress->Level;
+    PlayerOne->LevelHolder->ShowLevel(level);
+    PlayerOne->Lane->BackPipe->Visible = level >= 1;
+    if (ScreenForm)
+        ScreenForm->Edit1->setText(QString::number(level));
+}
+
+void TGripGame::SyncPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)
+{
+    const std::int32_t position = SongPosition(bar, beat, tick);
+    if (position == LastSongPosition)
+        return;
+    const std::int32_t delta = position - LastSongPosition;
+    PlayerOne->Lane->Advance(delta);
+    PlayerTwo->Lane->Advance(delta);
+    LastSongPosition = position;
+}

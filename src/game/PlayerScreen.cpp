@@ -1,0 +1,94 @@
+#include "game/PlayerScreen.h"
+
+TToyArise::TToyArise()
+{
+    Gesture = new TGesture(LayerEngine(SlotLayerFive));
+    Gesture->Visible = false;
+    LiningGesture = new TLiningGesture(LayerEngine(SlotLayerFour));
+    LiningGesture->Visible = false;
+}
+
+TToyArise::~TToyArise()
+{
+    delete StressValue;
+    delete Meter;
+    delete LiningGesture;
+    delete Gesture;
+}
+
+void TToyArise::SetupForPlayer(int player)
+{
+    if (player == 0) {
+        Meter = new TMeter1P(LayerEngine(SlotLayerFour));
+        LiningGesture->SetPosition(364, 94);
+        Gesture->SetPosition(332, 69);
+        StressValue = new TStressValueOne();
+    } else if (player == 1) {
+        Meter = new TMeter2P(LayerEngine(SlotLayerFour));
+        LiningGesture->SetPosition(364, 94);
+        Gesture->SetPosition(332, 239);
+        StressValue = new TStressValueTwo();
+    } else {
+        return;
+    }
+    Gesture->Visible = true;
+    LiningGesture->Visible = true;
+}
+
+void TToyArise::ShowLevel(int level)
+{
+    Gesture->ShowLevel(level);
+    LiningGesture->ShowLevel(level);
+}
+
+TPlayerScreen::TPlayerScreen()
+{
+    LevelHolder = new TToyArise();
+    Combo = new TCombo();
+    Percentage = new TPercentag();
+    Marker = new TMarker();
+}
+
+TPlayerScreen::~TPlayerScreen()
+{
+    delete SunshadeRight;
+    delete SunshadeLeft;
+    delete Figures;
+    delete Lane;
+    delete Marker;
+    delete Percentage;
+    delete Combo;
+    delete LevelHolder;
+}
+
+void TPlayerScreen::Finish(int player)
+{
+    LevelHolder->SetupForPlayer(player);
+    Combo->PlaceFor(player);
+    Percentage->PlaceFor(player);
+    Marker->PlaceFor(player);
+    SunshadeLeft = new TSunshadeLeft(LayerEngine(SlotLayerSix));
+    SunshadeRight = new TSunshadeRight(LayerEngine(SlotLayerSix));
+}
+
+TPlayerOneScreen::TPlayerOneScreen()
+{
+    Lane = new TPipeLineOne();
+    Figures = new TAcrobaticsOne();
+    Finish(0);
+    SongName = new TSongName(LayerEngine(SlotLayerFive));
+    QualifiedGoal = new TQualifiedGoal(LayerEngine(SlotLayerFive));
+}
+
+TPlayerOneScreen::~TPlayerOneScreen()
+{
+    delete QualifiedGoal;
+    delete SongName;
+}
+
+TPlayerTwoScreen::TPlayerTwoScreen()
+{
+    Lane = new TPipeLineTwo();
+    Figures = new TAcrobaticsTwo();
+    Finish(1);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "game/Acrobatics.h"
+#include "game/Displays.h"
+#include "game/Extrinsic.h"
+#include "game/PipeLine.h"
+#include "game/Scenery.h"
+#include "game/StressValue.h"
+
+// A player's gesture sprites, level meter and grip level.
+class TToyArise : public TBaseObject {
+public:
+    TToyArise();
+    ~TToyArise() override;
+
+    // Player 0 or 1: the meter, the gesture places and the stress value; else nothing.
+    void SetupForPlayer(int player);
+    void ShowLevel(int level);
+
+    TGesture* Gesture = nullptr;
+    TLiningGesture* LiningGesture = nullptr;
+    TMeter* Meter = nullptr;
+    TStressValue* StressValue = nullptr;
+};
+
+// One player's half of the picture: lane, figures, displays, level holder and frame sprites.
+class TPlayerScreen : public TBaseObject {
+public:
+    ~TPlayerScreen() override;
+
+    void StartFigures() { Figures->Start(); }
+    void StopFigures() { Figures->Stop(); }
+
+    TAcrobatics* Figures = nullptr;
+    TCombo* Combo = nullptr;
+    TMarker* Marker = nullptr;
+    TPercentag* Percentage = nullptr;
+    TPipeLine* Lane = nullptr;
+    TSunshadeLeft* SunshadeLeft = nullptr;
+    TSunshadeRight* SunshadeRight = nullptr;
+    TToyArise* LevelHolder = nullptr;
+
+protected:
+    // The part both players share: level holder, combo, percentage and marker.
+    TPlayerScreen();
+    // Level holder, displays and sunshades set up for the player, after lane and figures.
+    void Finish(int player);
+};
+
+class TPlayerOneScreen : public TPlayerScreen {
+public:
+    TPlayerOneScreen();
+    ~TPlayerOneScreen() override;
+
+    TQualifiedGoal* QualifiedGoal = nullptr;
+    TSongName* SongName = nullptr;
+};
+
+class TPlayerTwoScreen : public TPlayerScreen {
+public:
+    TPlayerTwoScreen();
+};

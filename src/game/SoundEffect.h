@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QSoundEffect;
+
+// A short sound played without waiting for it: a new play cuts the one still sounding. The
+// file is loaded once, on the first play, and kept. Without an audio device nothing is heard
+// and nothing fails.
+class TSoundEffect {
+public:
+    explicit TSoundEffect(std::string fileName);
+    ~TSoundEffect();
+    TSoundEffect(const TSoundEffect&) = delete;
+    TSoundEffect& operator=(const TSoundEffect&) = delete;
+
+    void Play();
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+    std::unique_ptr<QSoundEffect> effect_;
+};
+
+// What a hit plays: by default "good.wav" of the data directory through a TSoundEffect.
+// Tests replace it to count hits without an audio device.
+using THitSound = std::function<void()>;
+void PlayHitSound();
+void SetHitSound(THitSound sound);

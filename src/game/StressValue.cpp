@@ -1,0 +1,84 @@
+#include "game/StressValue.h"
+
+#include "hid/HidDevice.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kMarkPlacesOne[6][2] = {{346, 162}, {345, 152}, {344, 142}, {344, 132}, {345, 122}, {347, 112}};
+constexpr double kMarkPlacesTwo[6][2] = {{340, 330}, {340, 320}, {340, 310}, {340, 300}, {340, 290}, {340, 280}};
+
+// The game reads at most a report ID and eight data bytes.
+constexpr int kReportBuffer = 9;
+
+template <typename Places>
+void MakeMarks(std::array<TStepMark*, 6>& marks, TLayerSlot layer, const Places& places)
+{
+    for (int i = 0; i < 6; ++i) {
+        marks[size_t(i)] = new TStepMark(LayerEngine(layer), i);
+        marks[size_t(i)]->SetPosition(places[i][0], places[i][1]);
+    }
+}
+
+void FreeMarks(std::array<TStepMark*, 6>& marks)
+{
+    for (auto it = marks.rbegin(); it != marks.rend(); ++it)
+        delete *it;
+}
+
+} // namespace
+
+void TStressValue::ReadDevice()
+{
+    if (!Device)
+        return;
+    // A device with longer reports is read only as far as the buffer goes.
+    const int length = std::min<int>(Device->Caps().InputReportByteLength, kReportBuffer);
+    for (int n = 0; n < MaxReportsPerRead; ++n) {
+        std::uint8_t buffer[kReportBuffer] = {};
+        std::uint32_t bytesRead = 0;
+        HidCheck(Device->ReadQueuedReport(buffer, length, bytesRead));
+        if (bytesRead == 0)
+            return;
+        TakeReading(buffer[1] / 5);
+    }
+}
+
+void TStressValue::TakeReading(std::int32_t reading)
+{
+    if (Easy) {
+        SetLevel(reading);
+        return;
+    }
+    SetLevel(Armed ? reading : 0);
+    if (reading == 0 || reading == 1)
+        Armed = true;
+    if (reading < LastReading)
+        Armed = false;
+    if (reading == LastReading) {
+        ++RepeatCount;
+        if (RepeatCount > 35)
+            Armed = false;
+    } else {
+        RepeatCount = 0;
+    }
+    LastReading = reading;
+}
+
+TStressValueOne::TStressValueOne() { MakeMarks(Marks, SlotLayerFive, kMarkPlacesOne); }
+
+TStressValueOne::~TStressValueOne() { FreeMarks(Marks); }
+
+void TStressValueOne::SetLevel(std::int32_t value)
+{
+    Level = value <= 6 ? value : 6;
+    for (TStepMark* mark : Marks)
+        mark->Visible = false;
+    for (std::int32_t i = 0; i < Level && i < 6; ++i)
+        Marks[size_t(i)]->Visible = true;
+}
+
+TStressValueTwo::TStressValueTwo() { MakeMarks(Marks, SlotLayerFour, kMarkPlacesTwo); }
+
+TStressValueTwo::~TStressValueTwo() { FreeMarks(Marks); }

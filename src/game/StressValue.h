@@ -1,0 +1,55 @@
+#pragma once
+
+#include "game/Displays.h"
+#include "game/Extrinsic.h"
+
+#include <array>
+#include <cstdint>
+
+class TJvHidDevice;
+
+// A player's grip level, 0..6, from the force byte of the ball's input reports. Unless the
+// easy flag is set, a grip counts only while the force rises from a released ball: easing it,
+// or holding it steady for long, drops the level to 0 until the ball is released again.
+class TStressValue : public TBaseObject {
+public:
+    virtual void SetLevel(std::int32_t value) = 0;
+
+    // Takes every input report the device has queued since the last call, oldest first, each
+    // one reading through the gate. It never waits: with nothing queued nothing changes. A
+    // failed read raises EHidClientError.
+    void ReadDevice();
+    // One reading of the force (byte 1 of a report, divided by 5) through the gate.
+    void TakeReading(std::int32_t reading);
+
+    std::int32_t RepeatCount = 0;
+    bool Easy = false;
+    // Not owned; none means nothing is read.
+    TJvHidDevice* Device = nullptr;
+    std::int32_t LastReading = 0;
+    bool Armed = false;
+    std::int32_t Level = 0;
+
+    // A device that keeps its queue full cannot hold a tick longer than this many reports.
+    static constexpr int MaxReportsPerRead = 64;
+};
+
+// Player one's: lights marks 0 .. level - 1 of its six step marks.
+class TStressValueOne : public TStressValue {
+public:
+    TStressValueOne();
+    ~TStressValueOne() override;
+    void SetLevel(std::int32_t value) override;
+
+    std::array<TStepMark*, 6> Marks{};
+};
+
+// Player two's: never connected, so its level stays 0 and its marks stay as created.
+class TStressValueTwo : public TStressValue {
+public:
+    TStressValueTwo();
+    ~TStressValueTwo() override;
+    void SetLevel(std::int32_t) override {}
+
+    std::array<TStepMark*, 6> Marks{};
+};

@@ -1,0 +1,199 @@
+#include "GameFixture.h"
+
+#include "game/Displays.h"
+#include "game/PipeLine.h"
+#include "game/Precise.h"
+#include "game/StressValue.h"
+
+#include <QPlainTextEdit>
+
+#include <functional>
+
+namespace {
+
+// Player one's displays, stress value and the shared effects, wired as start-up wires them.
+class TJudgingTest : public TGameFixture {
+protected:
+    TJudgingTest()
+    {
+        PlayerOneStressValue = &Stress;
+        PlayerOneMarker = &Marker;
+        PlayerOneCombo = &Combo;
+        PlayerOnePercentage = &Percentage;
+        SharedExplode = &Explode;
+        SharedOk = &Ok;
+        Marker.PlaceFor(0);
+        Combo.PlaceFor(0);
+        Percentage.PlaceFor(0);
+        JudgingMemo = &Memo;
+    }
+    ~TJudgingTest() override { JudgingMemo = nullptr; }
+
+    template <typename Ball>
+    Ball* BallAt(double x, double y = 122)
+    {
+        auto* ball = new Ball(Stage.Layer(SlotLayerThree));
+        ball->SetPosition(x, y);
+        ball->Ordinal = 1;
+        Owned.emplace_back(ball);
+        return ball;
+    }
+
+    // One frame's judging: layer Three moved with a move count of 0.
+    void Frame() { Stage.Layer(SlotLayerThree)->Move(0); }
+
+    QStringList MemoLines() const
+    {
+        QString text = Memo.toPlainText();
+        return text.isEmpty() ? QStringList{} : text.split('\n');
+    }
+
+    TStressValueOne Stress;
+    TMarker Marker;
+    TCombo Combo;
+    TPercentag Percentage;
+    TExplode Explode{Stage.Layer(SlotLayerSeven)};
+    TOk Ok{Stage.Layer(SlotLayerSeven)};
+    QPlainTextEdit Memo;
+    TPipeLineOne Lane;
+    std::vector<std::unique_ptr<TPrize>> Owned;
+};
+
+} // namespace
+
+TEST_F(TJudgingTest, WindowEdgesAreStrict)
+{
+    Stress.SetLevel(3);
+    auto* right = BallAt<TBlueBall>(285);
+    auto* left = BallAt<TBlueBall>(265);
+    Frame();
+    EXPECT_FALSE(right->Judged);
+    EXPECT_FALSE(left->Judged);
+    EXPECT_EQ(Marker.Hits, 0);
+    EXPECT_TRUE(MemoLines().isEmpty());
+
+    right->X = 284.5;
+    Frame();
+    EXPECT_TRUE(right->Judged);
+    EXPECT_EQ(Marker.Hits, 1);
+    EXPECT_EQ(MemoLines(), QStringList{"Value :1"});
+}
+
+TEST_F(TJudgingTest, EachBallClassAgainstEachLevel)
+{
+    struct TCase {
+        const char* name;
+        std::function<TPrize*()> make;
+        std::vector<int> hitLevels;
+    };
+    const std::vector<TCase> cases = {
+        {"blue", [this] { return BallAt<TBlueBall>(275); }, {1, 2, 3, 4, 5, 6}},
+        {"yellow", [this] { return BallAt<TYellowBall>(275); }, {1, 2}},
+        {"red", [this] { return BallAt<TRedBall>(275); }, {5, 6}},
+        {"chain", [this] { return BallAt<TChainBall>(275); }, {}},
+        {"stool", [this] { return BallAt<TFeces>(275); }, {}},
+    };
+    for (const TCase& c : cases) {
+        for (int level = 0; level <= 6; ++level) {
+            TPrize* ball = c.make();
+            Stress.SetLevel(level);
+            Combo.SetCount(4);
+            const int hits = Marker.Hits;
+            const int sounds = HitSounds;
+            Frame();
+            const bool expected = std::find(c.hitLevels.begin(), c.hitLevels.end(), level) != c.hitLevels.end();
+            EXPECT_EQ(Marker.Hits - hits, expected ? 1 : 0) << c.name << " level " << level;
+            EXPECT_EQ(Combo.Count(), expected ? 5 : 0) << c.name << " level " << level;
+            EXPECT_EQ(ball->Fading, expected) << c.name << " level " << level;
+            EXPECT_EQ(HitSounds - sounds, expected ? 1 : 0) << c.name << " level " << level;
+            EXPECT_TRUE(ball->Judged);
+            ball->Visible = false;  // out of the next round's way
+        }
+    }
+    EXPECT_EQ(MemoLines().size(), 35);
+}
+
+TEST_F(TJudgingTest, MissResetsComboButStillLogsThePercentage)
+{
+    Stress.SetLevel(3);
+    BallAt<TYellowBall>(275);
+    Combo.SetCount(5);
+    Frame();
+    EXPECT_EQ(Combo.Count(), 0);
+    EXPECT_FALSE(Combo.Title->Visible);
+    EXPECT_TRUE(Combo.Value->Tens->Visible);  // the digits stay up showing 0 0
+    EXPECT_EQ(MemoLines(), QStringList{"Value :0"});
+    EXPECT_FALSE(Explode.Visible);
+}
+
+TEST_F(TJudgingTest, HitBallInTheWindowIsCreditedOnEveryFrame)
+{
+    Stress.SetLevel(2);
+    auto* ball = BallAt<TBlueBall>(280);
+    for (int i = 0; i < 3; ++i)
+        Frame();
+    EXPECT_EQ(Marker.Score, 150);
+    EXPECT_EQ(Marker.Hits, 3);
+    EXPECT_EQ(Combo.Count(), 3);
+    EXPECT_EQ(MemoLines(), (QStringList{"Value :1", "Value :2", "Value :3"}));
+    EXPECT_TRUE(ball->Fading);
+    EXPECT_TRUE(Explode.Visible);
+    EXPECT_TRUE(Ok.Visible);
+    EXPECT_EQ(Explode.X, 270);
+    EXPECT_EQ(Ok.Y, 130);
+    EXPECT_EQ(HitSounds, 3);
+}
+
+TEST_F(TJudgingTest, HiddenBallsAndOtherSpritesAreIgnored)
+{
+    Stress.SetLevel(6);
+    auto* ball = BallAt<TBlueBall>(275);
+    ball->Visible = false;
+    Frame();
+    EXPECT_FALSE(ball->Judged);
+    EXPECT_EQ(Marker.Hits, 0);
+    EXPECT_TRUE(MemoLines().isEmpty());
+}
+
+TEST_F(TJudgingTest, PercentageDividesByTheOrdinalFromOneHundredOnRoundingHalvesToEven)
+{
+    Stress.SetLevel(1);
+    auto* ball = BallAt<TBlueBall>(275);
+    ball->Ordinal = 200;
+    Marker.Hits = 149;
+    Frame();
+    EXPECT_EQ(MemoLines().last(), "Value :75");
+    EXPECT_EQ(Percentage.Tens->Value, 7);
+    EXPECT_EQ(Percentage.Ones->Value, 5);
+
+    Stress.SetLevel(0);
+    Marker.Hits = 5;  // 2.5 goes down to 2
+    Frame();
+    EXPECT_EQ(MemoLines().last(), "Value :2");
+    Marker.Hits = 7;  // 3.5 goes up to 4
+    Frame();
+    EXPECT_EQ(MemoLines().last(), "Value :4");
+}
+
+TEST_F(TJudgingTest, PlayerTwosLaneCreditsPlayerOne)
+{
+    TPipeLineTwo two;
+    Stress.SetLevel(4);
+    BallAt<TBlueBall>(276, 292);
+    Frame();
+    EXPECT_EQ(Marker.Hits, 1);
+    EXPECT_EQ(Combo.Count(), 1);
+    EXPECT_EQ(Explode.X, 270);
+    EXPECT_EQ(Explode.Y, 110);
+}
+
+TEST_F(TJudgingTest, HitSoundPlaysWithoutAnAudioDevice)
+{
+    // The real player: whatever the machine has, a hit neither fails nor waits.
+    SetHitSound(nullptr);
+    Stress.SetLevel(2);
+    BallAt<TBlueBall>(275);
+    Frame();
+    Frame();
+    EXPECT_EQ(Marker.Hits, 2);
+}
