@@ -1,6 +1,9 @@
 #include "shell/Datas.h"
 
 #include "platform/Guard.h"
+#include "game/GripGame.h"
+#include "game/Precise.h"
+#include "game/Rules.h"
 #include "hid/HidDeviceController.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
@@ -13,6 +16,11 @@
 #include "sprites/DXSprite.h"
 
 #include <QFont>
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <vector>
 
 TDatas* Datas = nullptr;
 
@@ -131,8 +139,17 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     SpriteEngineLayerSix = layer("SpriteEngineLayerSix");
     SpriteEngineLayerSeven = layer("SpriteEngineLayerSeven");
 
+    JudgingMemo = Memo1;
+
     UsbHids = new TJvHidDeviceController(this);
     UsbHids->setObjectName("UsbHids");
+    // The first device-change handler is called at once: the ball is found before FormCreate.
+    Guarded([this] {
+        UsbHids->SetOnDeviceUnplug({this, &TDatas::UsbHidsDeviceUnplug});
+        UsbHids->SetOnEnumerate({this, &TDatas::UsbHidsEnumerate});
+        UsbHids->SetOnDeviceChange({this, &TDatas::UsbHidsDeviceChange});
+        UsbHids->Loaded();
+    });
 
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
@@ -146,6 +163,19 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
 TDatas::~TDatas()
 {
     Timer1->stop();
+    if (JudgingMemo == Memo1)
+        JudgingMemo = nullptr;
+    // No handler of this form may run while it is being taken apart; the balls go back.
+    UsbHids->SetOnDeviceChange(nullptr);
+    UsbHids->SetOnEnumerate(nullptr);
+    UsbHids->SetOnDeviceUnplug(nullptr);
+    DestroyGame();
+    for (TJvHidDevice* device : std::vector<TJvHidDevice*>(UsbHids->Devices()))
+        if (device->CheckedOut())
+            UsbHids->CheckIn(device);
+    GripDevice = nullptr;
+    delete UsbHids;
+    UsbHids = nullptr;
     // The player sends through the outputs and the piano roll reads the song: both go first.
     MidiPlayer.reset();
     TrackOutputs.reset();
@@ -172,7 +202,32 @@ void TDatas::FormCreate()
                    SpriteEngineLayerSix, SpriteEngineLayerSeven);
     RegisterImageStores(ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture,
                         ImgStoreAnimation);
+    GripGame = new TGripGame(MidiPlayer.get());
+    PlayerOneStressValue = GripGame->PlayerOneStress();
+    PlayerOneStressValue->Device = GripDevice;
+    PlayerOneStressValue->Easy = ScreenForm && ScreenForm->CheckBox1->isChecked();
+    PlayerTwoStressValue = GripGame->PlayerTwoStress();
+    PlayerOneMarker = GripGame->PlayerOneMarker();
+    PlayerOnePercentage = GripGame->PlayerOnePercentage();
+    PlayerOneCombo = GripGame->PlayerOneCombo();
+    SharedExplode = new TExplode(LayerEngine(SlotLayerSeven));
+    SharedOk = new TOk(LayerEngine(SlotLayerSeven));
     startUpComplete_ = true;
+}
+
+void TDatas::DestroyGame()
+{
+    delete SharedOk;
+    SharedOk = nullptr;
+    delete SharedExplode;
+    SharedExplode = nullptr;
+    PlayerOneStressValue = nullptr;
+    PlayerTwoStressValue = nullptr;
+    PlayerOneMarker = nullptr;
+    PlayerOnePercentage = nullptr;
+    PlayerOneCombo = nullptr;
+    delete GripGame;
+    GripGame = nullptr;
 }
 
 void TDatas::OpenSong()
@@ -209,16 +264,77 @@ void TDatas::LoadImages()
     }
 }
 
-void TDatas::Timer1Timer() {}
+void TDatas::Timer1Timer()
+{
+    // A start-up that ended early leaves no game to drive.
+    if (!GripGame)
+        return;
+    GripGame->PollGrip();
+    if (MidiPlayer->Play()) {
+        std::int32_t bar = 0, beat = 0, tick = 0;
+        MidiPlayer->GetBarBeatTick(bar, beat, tick);
+        GripGame->SyncPosition(bar, beat, tick);
+    }
+}
 
-void TDatas::StartGame() {}
+void TDatas::UsbHidsDeviceChange(QObject*) { UsbHids->Enumerate(); }
 
-void TDatas::PauseGame() {}
+bool TDatas::UsbHidsEnumerate(TJvHidDevice* HidDev, int Idx)
+{
+    if (HidDev->ProductName() != "Kneadle Bal")
+        return true;
+    GripDevice = HidDev;
+    // A ball found again by a later enumeration is ours already; the request just fails.
+    TJvHidDevice* taken = nullptr;
+    UsbHids->CheckOutByIndex(taken, Idx);
+    // The game's buffer holds a report ID and eight data bytes, and never more is read. Only a
+    // report already queued is taken: a ball that reports only when gripped must not hold the
+    // start-up.
+    std::uint8_t buffer[9] = {};
+    std::uint32_t count = 0;
+    const int length = std::min<int>(HidDev->Caps().InputReportByteLength, int(sizeof buffer));
+    HidCheck(HidDev->ReadQueuedReport(buffer, length, count));
+    std::fill(std::begin(buffer), std::end(buffer), 0);
+    HidCheck(HidDev->WriteFile(buffer, 2, count));
+    return true;
+}
 
-void TDatas::ResumeGame() {}
+void TDatas::UsbHidsDeviceUnplug(TJvHidDevice* HidDev)
+{
+    if (!PlayerOneStressValue || HidDev != PlayerOneStressValue->Device)
+        return;
+    PlayerOneStressValue->Device = nullptr;
+    // Checking in an unplugged device destroys it: no reference to it may stay behind.
+    if (GripDevice == HidDev)
+        GripDevice = nullptr;
+    TJvHidDevice* device = HidDev;
+    UsbHids->CheckIn(device);
+}
+
+void TDatas::StartGame()
+{
+    if (GripGame)
+        GripGame->Start();
+}
+
+void TDatas::PauseGame()
+{
+    if (GripGame)
+        GripGame->Pause();
+}
+
+void TDatas::ResumeGame()
+{
+    if (GripGame)
+        GripGame->Resume();
+}
 
 void TDatas::SetTempoPercent(int percent) { MidiPlayer->SetTempoPercent(percent); }
 
-void TDatas::SetEasyMode(bool) {}
+void TDatas::SetEasyMode(bool easy)
+{
+    if (PlayerOneStressValue)
+        PlayerOneStressValue->Easy = easy;
+}
 
 void TDatas::MoveAndDrawLayers() { MoveAndDrawSpriteLayers(); }

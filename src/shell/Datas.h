@@ -18,6 +18,8 @@
 class TDXDraw;
 class TDXImageList;
 class TDXSpriteEngine;
+class TGripGame;
+class TJvHidDevice;
 class TJvHidDeviceController;
 class TMidiData;
 class TMidiPlayer;
@@ -76,6 +78,11 @@ public:
     void FormCreate();
     void Timer1Timer();
 
+    // The grip ball's comings and goings (bound to UsbHids).
+    void UsbHidsDeviceChange(QObject* sender);
+    bool UsbHidsEnumerate(TJvHidDevice* HidDev, int Idx);
+    void UsbHidsDeviceUnplug(TJvHidDevice* HidDev);
+
     // What the main window's controls ask of the game; each does nothing until the game exists.
     void StartGame();
     void PauseGame();
@@ -88,6 +95,9 @@ public:
     bool StartUpComplete() const { return startUpComplete_; }
 
 private:
+    // Game objects live on the layers: they must go before them.
+    void DestroyGame();
+
     bool startUpComplete_ = false;
 };
 

@@ -1,0 +1,351 @@
+#include "support/GameHarness.h"
+
+#include "game/GripGame.h"
+#include "hid/HidControllerClass.h"
+#include "midi/MidiPlayer.h"
+#include "shell/Datas.h"
+#include "shell/Globals.h"
+#include "shell/ScreenForm.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Frames fall 12 ms of song after each multiple of 100 ms, which puts every ball of the
+// build's beat map inside the judging window on exactly one frame.
+constexpr int kFramePhase = 12;
+
+int KindLevel(const TPrize* ball)
+{
+    if (dynamic_cast<const TRedBall*>(ball))
+        return 6;
+    if (dynamic_cast<const TYellowBall*>(ball))
+        return 1;
+    if (dynamic_cast<const TBlueBall*>(ball))
+        return 3;
+    return 0;
+}
+
+// A player who watches both lanes: shortly before each frame, if a ball is about to be
+// judged, grips from a released ball up to the level that ball wants (red wins over yellow
+// when both lanes bring one), and lets go in between.
+class TGoodPlayer {
+public:
+    explicit TGoodPlayer(TGameHarness& h) : h_(h) {}
+
+    std::uint8_t operator()()
+    {
+        const int toFrame = h_.MsToNextFrame();
+        if (toFrame == 8)
+            target_ = Wanted();
+        if (toFrame > 8 || target_ == 0)
+            return 0;
+        if (toFrame == 8)
+            return 5;  // a reading of 1 on the way up opens the gate
+        return std::uint8_t(target_ * 5);
+    }
+
+private:
+    int Wanted() const
+    {
+        int level = 0;
+        for (TPipeLine* lane : {(TPipeLine*)h_.Game()->PlayerOne->Lane, (TPipeLine*)h_.Game()->PlayerTwo->Lane})
+            for (TPrize* ball : lane->Balls)
+                if (ball && ball->Visible && ball->X > 262 && ball->X < 284) {
+                    const int want = KindLevel(ball);
+                    if (want == 6 || (want == 1 && level != 6) || (want == 3 && level == 0))
+                        level = want;
+                }
+        return level;
+    }
+
+    TGameHarness& h_;
+    int target_ = 0;
+};
+
+// Balls of both lanes that have come as far as the judging window.
+int BallsReachingTheMark(TGripGame& game)
+{
+    int n = 0;
+    for (TPipeLine* lane : {(TPipeLine*)game.PlayerOne->Lane, (TPipeLine*)game.PlayerTwo->Lane})
+        for (TPrize* ball : lane->Balls)
+            n += ball && ball->X > 275 - 10;
+    return n;
+}
+
+// Balls of both lanes that a level can catch (chain and stool balls never are).
+int CatchableBalls(TGripGame& game)
+{
+    int n = 0;
+    for (TPipeLine* lane : {(TPipeLine*)game.PlayerOne->Lane, (TPipeLine*)game.PlayerTwo->Lane})
+        for (TPrize* ball : lane->Balls)
+            n += ball && KindLevel(ball) > 0;
+    return n;
+}
+
+// The bit index each ball of player one's lane was laid out for, in layout order.
+std::vector<int> LaidOutIndices(TGripGame& game)
+{
+    std::vector<int> indices;
+    for (int i : game.Metronome->Marks().SetBits())
+        indices.push_back(i);
+    indices.resize(game.PlayerOne->Lane->Balls.size());
+    return indices;
+}
+
+} // namespace
+
+TEST(GameHarness, StartUpFindsTheBallAndBuildsTheGame)
+{
+    TGameHarness h;
+    ASSERT_TRUE(h.Debug().StartUpComplete()) << h.Messages().join("\n").toStdString();
+    ASSERT_NE(h.Game(), nullptr);
+    EXPECT_EQ(PlayerOneStressValue->Device, GripDevice);
+    ASSERT_NE(GripDevice, nullptr);
+    EXPECT_TRUE(GripDevice->CheckedOut());
+    // Found: one zero output report written.
+    EXPECT_EQ(h.Ball()->WrittenReports(), (std::vector<std::vector<uint8_t>>{{0, 0}}));
+    EXPECT_NE(SharedExplode, nullptr);
+    EXPECT_NE(SharedOk, nullptr);
+    EXPECT_EQ(h.Screen().Edit1->text(), "Edit1");
+    h.SetEasyMode(true);
+    h.SetForce(17);
+    h.Tick();
+    EXPECT_EQ(h.Screen().Edit1->text(), "3");
+    EXPECT_TRUE(h.Game()->PlayerOne->Lane->BackPipe->Visible);
+    EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
+}
+
+TEST(GameHarness, WithoutABallStartUpCompletesAndTheLevelStaysZero)
+{
+    TGameHarness::TOptions options;
+    options.PlugBall = false;
+    TGameHarness h(options);
+    ASSERT_TRUE(h.Debug().StartUpComplete());
+    EXPECT_EQ(PlayerOneStressValue->Device, nullptr);
+    h.RunMs(10);
+    EXPECT_EQ(h.Screen().Edit1->text(), "0");
+}
+
+TEST(GameHarness, MissingPictureFileEndsStartUpWithItsMessage)
+{
+    TGameHarness::TOptions options;
+    options.MissingFile = "Gesture.dxg";
+    TGameHarness h(options);
+    EXPECT_FALSE(h.Debug().StartUpComplete());
+    EXPECT_EQ(h.Messages(), QStringList{QString::fromUtf8("無法載入Gesture檔")});
+    EXPECT_EQ(h.Game(), nullptr);
+    // Tick, frame and buttons find no game and do nothing.
+    h.PressStart();
+    h.RunMs(200);
+    EXPECT_FALSE(h.Playing());
+    EXPECT_EQ(h.Messages().size(), 1);
+}
+
+TEST(GameHarness, ABallReachesTheMarkAndIsHitAtTheRightLevel)
+{
+    TGameHarness h;
+    h.PressStart();
+    ASSERT_TRUE(h.Playing());
+    h.AlignFrames(kFramePhase);
+    TPrize* first = h.Game()->PlayerOne->Lane->Balls.at(0);
+    const double start = first->X;
+    TGoodPlayer player(h);
+    h.SetGrip([&] { return player(); });
+    // The first ball stands 500 song ticks of the mark's way behind its own position.
+    while (!first->Judged && h.Now() < 60'000)
+        h.Step();
+    ASSERT_TRUE(first->Judged);
+    EXPECT_GT(first->X, start);
+    EXPECT_GT(first->X, 265);
+    EXPECT_LT(first->X, 285);
+    EXPECT_TRUE(first->Fading) << "level " << h.Level();
+    EXPECT_GE(h.Hits(), 1);
+    EXPECT_GE(h.Combo(), 1);
+    EXPECT_GE(h.Score(), 50);
+    ASSERT_FALSE(h.MemoLines().isEmpty());
+    EXPECT_TRUE(h.MemoLines().first().startsWith("Value :"));
+    // The song is heard: notes went to device 0.
+    EXPECT_FALSE(h.Midi().Messages().empty());
+}
+
+TEST(GameHarness, AWholeSongGrippedWellEndsHighAndWithALongCombo)
+{
+    TGameHarness h;
+    h.PressStart();
+    h.AlignFrames(kFramePhase);
+    TGoodPlayer player(h);
+    int longestCombo = 0;
+    h.SetGrip([&] {
+        longestCombo = std::max(longestCombo, h.Combo());
+        return player();
+    });
+    ASSERT_TRUE(h.RunUntilSongEnds(400'000));
+    const QStringList memo = h.MemoLines();
+    ASSERT_FALSE(memo.isEmpty());
+    const int last = memo.last().mid(7).toInt();
+    EXPECT_GE(last, 100) << memo.last().toStdString();
+    EXPECT_GE(longestCombo, 10);
+    EXPECT_EQ(BallsReachingTheMark(*h.Game()), memo.size());
+    EXPECT_GE(h.Hits(), CatchableBalls(*h.Game()) * 3 / 4);
+    std::printf("hits %d of %d catchable, %d judged, last %s, longest combo %d\n", h.Hits(),
+                CatchableBalls(*h.Game()), int(memo.size()), qPrintable(memo.last()), longestCombo);
+    EXPECT_EQ(h.Score(), h.Hits() * 50);
+    EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
+}
+
+TEST(GameHarness, AWholeSongUntouchedEndsAtZeroWithEveryJudgementLogged)
+{
+    TGameHarness h;
+    h.PressStart();
+    h.AlignFrames(kFramePhase);
+    h.SetForce(0);
+    ASSERT_TRUE(h.RunUntilSongEnds(400'000));
+    const QStringList memo = h.MemoLines();
+    EXPECT_EQ(memo.size(), BallsReachingTheMark(*h.Game()));
+    EXPECT_GT(memo.size(), 100);
+    EXPECT_EQ(memo.count("Value :0"), memo.size());
+    EXPECT_EQ(h.Hits(), 0);
+    EXPECT_EQ(h.Combo(), 0);
+    EXPECT_EQ(h.PercentShown(), 0);
+}
+
+TEST(GameHarness, PauseAndResumeKeepTheBallsInStepWithTheSong)
+{
+    TGameHarness h;
+    h.PressStart();
+    h.RunMs(3000);
+    h.PressPause();
+    EXPECT_FALSE(h.Playing());
+    const double x = h.Game()->PlayerOne->Lane->Balls.at(5)->X;
+    h.RunMs(2000);
+    EXPECT_EQ(h.Game()->PlayerOne->Lane->Balls.at(5)->X, x);
+    EXPECT_FALSE(h.Game()->PlayerOne->Figures->Figure->Timer().isActive());
+    h.PressResume();
+    EXPECT_TRUE(h.Playing());
+    h.RunMs(3001);
+    // Every ball stands where the song position puts it: laid out at 775 - index.
+    std::int32_t bar = 0, beat = 0, tick = 0;
+    h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
+    const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
+    EXPECT_EQ(position, LastSongPosition);
+    EXPECT_GT(position, 1000);
+    const std::vector<int> indices = LaidOutIndices(*h.Game());
+    for (size_t j = 0; j < indices.size(); ++j)
+        ASSERT_DOUBLE_EQ(h.Game()->PlayerOne->Lane->Balls[j]->X, 775 - indices[j] + position) << j;
+    // The figures stay still until the next Start.
+    EXPECT_FALSE(h.Game()->PlayerOne->Figures->Figure->Timer().isActive());
+}
+
+TEST(GameHarness, EasyModeCountsAHeldGripThatTheGateWouldNot)
+{
+    int hits[2] = {};
+    for (bool easy : {false, true}) {
+        TGameHarness h;
+        h.SetEasyMode(easy);
+        h.SetForce(15);
+        h.PressStart();
+        h.AlignFrames(kFramePhase);
+        h.RunMs(20'000);
+        hits[easy] = h.Hits();
+        EXPECT_EQ(h.Level(), easy ? 3 : 0);
+    }
+    EXPECT_EQ(hits[0], 0);
+    EXPECT_GT(hits[1], 5);
+}
+
+TEST(GameHarness, StartPressedAgainLaysOutAnewWhileTheSongGoesOn)
+{
+    TGameHarness h;
+    h.PressStart();
+    h.RunMs(1000);
+    const std::int32_t before = LastSongPosition;
+    TPrize* old = h.Game()->PlayerOne->Lane->Balls.at(0);
+    h.PressStart();
+    EXPECT_TRUE(h.Playing());
+    EXPECT_NE(h.Game()->PlayerOne->Lane->Balls.at(0), old);
+    h.RunMs(100);
+    EXPECT_GT(LastSongPosition, before);  // not restarted
+}
+
+TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugDoesNotReconnect)
+{
+    TGameHarness h;
+    h.SetEasyMode(true);
+    h.SetForce(20);
+    h.Tick();
+    EXPECT_EQ(h.Level(), 4);
+    h.Bus().Unplug(h.Ball());
+    EXPECT_EQ(PlayerOneStressValue->Device, nullptr);
+    EXPECT_EQ(GripDevice, nullptr);
+    EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 0);
+    h.Tick();
+    EXPECT_EQ(h.Level(), 4);  // nothing read any more
+    auto again = h.Bus().PlugGripBall();
+    EXPECT_NE(GripDevice, nullptr);
+    EXPECT_TRUE(GripDevice->CheckedOut());
+    EXPECT_EQ(PlayerOneStressValue->Device, nullptr);
+    EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
+}
+
+TEST(GameHarness, TwoBallsAreBothTakenAndTheLastOneIsPlayed)
+{
+    TGameHarness h;
+    auto second = h.Bus().PlugGripBall();
+    EXPECT_EQ(h.Debug().UsbHids->NumCheckedOutDevices(), 2);
+    EXPECT_EQ(GripDevice->DevicePath(), second->Path());
+    // Player one keeps the ball it was given at start-up.
+    EXPECT_EQ(PlayerOneStressValue->Device->DevicePath(), h.Ball()->Path());
+}
+
+TEST(GameHarness, NearMissProductNameIsNotTheBall)
+{
+    TGameHarness::TOptions options;
+    options.PlugBall = false;
+    TGameHarness h(options);
+    THidSimulatedDeviceConfig config;
+    config.Product = "Kneadle Ball";
+    auto other = h.Bus().Plug(config);
+    EXPECT_EQ(GripDevice, nullptr);
+    EXPECT_TRUE(other->WrittenReports().empty());
+    h.Bus().Unplug(other);  // not player one's: nothing happens here
+    EXPECT_TRUE(h.Messages().isEmpty());
+}
+
+TEST(GameHarness, FailingBallShowsTheHidErrorAndTheTicksGoOn)
+{
+    TGameHarness h;
+    h.PressStart();
+    h.Ball()->SetFailReads(true);
+    h.RunMs(50);
+    EXPECT_EQ(h.Messages(), QStringList{"HidClient Error: a boolean function failed"});
+    // The tick ends at the failed read, so the lanes do not follow the song meanwhile.
+    EXPECT_TRUE(h.Playing());
+    EXPECT_EQ(LastSongPosition, 0);
+}
+
+TEST(GameHarness, SilentBallNeverHoldsTheTick)
+{
+    TGameHarness h;
+    h.SetEasyMode(true);
+    h.SetForce(25);
+    h.Tick();
+    h.SilenceBall();
+    h.PressStart();
+    h.RunMs(1000);
+    EXPECT_EQ(h.Level(), 5);
+    EXPECT_GT(LastSongPosition, 150);
+}
+
+TEST(GameHarness, TempoSliderSlowsTheSong)
+{
+    TGameHarness h;
+    h.SetTempo(50);
+    EXPECT_EQ(h.Debug().MidiPlayer->TempoPercent(), 50);
+    h.PressStart();
+    h.RunMs(1000);
+    EXPECT_NEAR(LastSongPosition, 100, 2);  // half of 200 ticks a second
+}

@@ -1,0 +1,186 @@
+#include "support/GameHarness.h"
+
+#include "game/Displays.h"
+#include "game/GameRandom.h"
+#include "game/GripGame.h"
+#include "game/StressValue.h"
+#include "midi/MidiDevice.h"
+#include "midi/MidiPlayer.h"
+#include "platform/Guard.h"
+#include "shell/DataPath.h"
+#include "shell/Datas.h"
+#include "shell/Globals.h"
+#include "shell/ScreenForm.h"
+#include "sprites/DXDraws.h"
+#include "sprites/SpriteStage.h"
+
+#include <QFile>
+
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+const char* const kPictureFiles[] = {"balls.dxg",  "Context.dxg", "Effect.dxg",
+                                     "FixedBmp.dxg", "Gesture.dxg", "Animation.dxg"};
+
+bool Exists(const std::string& path) { return QFile::exists(QString::fromStdString(path)); }
+
+} // namespace
+
+TGameHarness::TGameHarness(const TOptions& options)
+{
+    PrepareData(options);
+    previousDataDirectory_ = ::DataDirectory();
+    SetDataDirectory(dataDirectory_);
+    previousClock_ = SetGameClock(&clock_);
+    clock_.SetMicroseconds(1'000'000);
+    SetMidiTimerService(&timers_);
+    recording_ = std::make_shared<TMidiRecording>(&clock_);
+    RouteMidiDeviceToRecording(0, recording_);
+    bus_ = std::make_shared<THidSimulatedBus>();
+    SetHidBackend(bus_);
+    if (options.PlugBall)
+        ball_ = bus_->PlugGripBall();
+    // The program starts with a fresh generator; the first layout depends on it.
+    GameRandom().SetState(0);
+    LastSongPosition = 0;
+
+    screen_ = std::make_unique<TScreenForm>();
+    // Shown, so that the drawing surface initialises; the frames are the harness's to run.
+    screen_->show();
+    datas_ = std::make_unique<TDatas>();
+    datas_->Timer1->stop();
+}
+
+TGameHarness::~TGameHarness()
+{
+    datas_.reset();
+    screen_.reset();
+    SetHidBackend(nullptr);
+    ClearMidiDeviceOverrides();
+    SetMidiTimerService(nullptr);
+    SetGameClock(previousClock_);
+    SetDataDirectory(previousDataDirectory_);
+    LastSongPosition = 0;
+}
+
+void TGameHarness::PrepareData(const TOptions& options)
+{
+    const std::string bin = GRIP_BIN_DIR;
+    bool art = true;
+    for (const char* file : kPictureFiles)
+        art = art && Exists(bin + file);
+    if (art && options.MissingFile.empty()) {
+        // The build's own art: the program's folder as it is.
+        dataDirectory_ = bin;
+        realArt_ = true;
+        return;
+    }
+    if (!dir_.isValid())
+        throw std::runtime_error("no temporary folder for the game's data");
+    dataDirectory_ = dir_.path().toStdString() + "/";
+    for (const char* file : {"invincible.mid", "Fine.txt", "good.wav"}) {
+        if (file != options.MissingFile && !QFile::copy(QString::fromStdString(bin + file),
+                                                        QString::fromStdString(dataDirectory_ + file)))
+            throw std::runtime_error(std::string("the build has no ") + file);
+    }
+    for (int slot = 0; slot < ImageStoreCount; ++slot) {
+        const char* file = kPictureFiles[slot];
+        if (file == options.MissingFile)
+            continue;
+        if (art) {
+            QFile::copy(QString::fromStdString(bin + file), QString::fromStdString(dataDirectory_ + file));
+            realArt_ = true;
+            continue;
+        }
+        const auto bytes = stage::StoreFile(stage::GameImages(), TImageStoreSlot(slot));
+        std::ofstream(dataDirectory_ + file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+}
+
+TGripGame* TGameHarness::Game() const { return GripGame; }
+
+void TGameHarness::PressStart() { screen_->btnStart->click(); }
+void TGameHarness::PressPause() { screen_->btnStop->click(); }
+void TGameHarness::PressResume() { screen_->Button2->click(); }
+
+void TGameHarness::SetEasyMode(bool on)
+{
+    if (screen_->CheckBox1->isChecked() != on)
+        screen_->CheckBox1->click();
+}
+
+void TGameHarness::SetOnlyBlue(bool on) { screen_->CheckBox2->setChecked(on); }
+void TGameHarness::SetSmallShift(bool on) { screen_->CheckBox3->setChecked(on); }
+void TGameHarness::SetTempo(int percent) { screen_->TrackBar1->setValue(percent); }
+
+void TGameHarness::AlignFrames(int phase) { frameOrigin_ = now_ + phase; }
+
+int TGameHarness::MsToNextFrame() const
+{
+    const std::int64_t d = ((frameOrigin_ - now_) % 100 + 100) % 100;
+    return int(d);
+}
+
+void TGameHarness::Tick()
+{
+    if (ball_ && !silent_ && ball_->IsPlugged())
+        ball_->QueueInput({0, grip_ ? grip_() : force_, 0, 0, 0, 0, 0, 0, 0});
+    // As the timers run them: whatever they throw goes to the main window's message box.
+    Guarded([this] { datas_->Timer1Timer(); });
+}
+
+void TGameHarness::Frame()
+{
+    Guarded([this] { screen_->DXTimerTimer(0); });
+}
+
+void TGameHarness::Step()
+{
+    ++now_;
+    clock_.AdvanceMilliseconds(1);
+    if (now_ % 4 == 0)
+        timers_.Fire();
+    Tick();
+    if (MsToNextFrame() == 0)
+        Frame();
+}
+
+void TGameHarness::RunMs(int ms)
+{
+    for (int i = 0; i < ms; ++i)
+        Step();
+}
+
+bool TGameHarness::RunUntilSongEnds(int limitMs)
+{
+    for (int i = 0; i < limitMs; ++i) {
+        Step();
+        if (!Playing())
+            return true;
+    }
+    return false;
+}
+
+bool TGameHarness::Playing() const { return datas_->MidiPlayer && datas_->MidiPlayer->Play(); }
+
+std::int32_t TGameHarness::Score() const { return PlayerOneMarker ? PlayerOneMarker->Score : 0; }
+std::int32_t TGameHarness::Hits() const { return PlayerOneMarker ? PlayerOneMarker->Hits : 0; }
+std::int32_t TGameHarness::Combo() const { return PlayerOneCombo ? PlayerOneCombo->Count() : 0; }
+
+std::int32_t TGameHarness::PercentShown() const
+{
+    return PlayerOnePercentage ? PlayerOnePercentage->Tens->Value * 10 + PlayerOnePercentage->Ones->Value : 0;
+}
+
+int TGameHarness::Level() const { return PlayerOneStressValue ? PlayerOneStressValue->Level : 0; }
+
+QStringList TGameHarness::MemoLines() const
+{
+    const QString text = datas_->Memo1->toPlainText();
+    return text.isEmpty() ? QStringList{} : text.split('\n');
+}
+
+QStringList TGameHarness::Messages() const { return screen_->ShownMessages(); }
