@@ -9,12 +9,17 @@ TSoundEffect::TSoundEffect(std::string fileName) : fileName_(std::move(fileName)
 
 TSoundEffect::~TSoundEffect() = default;
 
+void TSoundEffect::Load()
+{
+    if (effect_)
+        return;
+    effect_ = std::make_unique<QSoundEffect>();
+    effect_->setSource(QUrl::fromLocalFile(QString::fromStdString(fileName_)));
+}
+
 void TSoundEffect::Play()
 {
-    if (!effect_) {
-        effect_ = std::make_unique<QSoundEffect>();
-        effect_->setSource(QUrl::fromLocalFile(QString::fromStdString(fileName_)));
-    }
+    Load();
     // Loading goes on in the background; a play asked for before it ends starts when it does.
     effect_->stop();
     effect_->play();
@@ -28,18 +33,34 @@ THitSound& HitSound()
     return sound;
 }
 
+TSoundEffect& GoodSound()
+{
+    // Kept until the process ends: the audio back end must not be torn down after Qt is. A
+    // data directory set anew (as a test harness does) gets its own file.
+    static TSoundEffect* good = nullptr;
+    const std::string file = DataFile("good.wav");
+    if (!good || good->FileName() != file) {
+        delete good;
+        good = new TSoundEffect(file);
+    }
+    return *good;
+}
+
 } // namespace
 
 void PlayHitSound()
 {
     THitSound& sound = HitSound();
-    if (sound) {
+    if (sound)
         sound();
-        return;
-    }
-    // Kept until the process ends: the audio back end must not be torn down after Qt is.
-    static TSoundEffect* good = new TSoundEffect(DataFile("good.wav"));
-    good->Play();
+    else
+        GoodSound().Play();
+}
+
+void PrepareHitSound()
+{
+    if (!HitSound())
+        GoodSound().Load();
 }
 
 void SetHitSound(THitSound sound) { HitSound() = std::move(sound); }

@@ -16,6 +16,8 @@ public:
     TSoundEffect(const TSoundEffect&) = delete;
     TSoundEffect& operator=(const TSoundEffect&) = delete;
 
+    // Starts loading the file, so that the first play does not wait for it.
+    void Load();
     void Play();
     const std::string& FileName() const { return fileName_; }
 
@@ -28,4 +30,6 @@ private:
 // Tests replace it to count hits without an audio device.
 using THitSound = std::function<void()>;
 void PlayHitSound();
+// Loads the hit sound ahead of the first hit (nothing when a replacement is set).
+void PrepareHitSound();
 void SetHitSound(THitSound sound);

@@ -4,6 +4,7 @@
 #include "game/GripGame.h"
 #include "game/Precise.h"
 #include "game/Rules.h"
+#include "game/SoundEffect.h"
 #include "hid/HidDeviceController.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
@@ -212,6 +213,8 @@ void TDatas::FormCreate()
     PlayerOneCombo = GripGame->PlayerOneCombo();
     SharedExplode = new TExplode(LayerEngine(SlotLayerSeven));
     SharedOk = new TOk(LayerEngine(SlotLayerSeven));
+    // The hit sound is loaded now rather than on the first hit.
+    PrepareHitSound();
     startUpComplete_ = true;
 }
 

@@ -188,6 +188,8 @@ TEST(GameHarness, AWholeSongGrippedWellEndsHighAndWithALongCombo)
     ASSERT_FALSE(memo.isEmpty());
     const int last = memo.last().mid(7).toInt();
     EXPECT_GE(last, 100) << memo.last().toStdString();
+    // Both lanes credit player one, so the percentage passes 100; the display stops at 99.
+    EXPECT_EQ(h.PercentShown(), 99);
     EXPECT_GE(longestCombo, 10);
     EXPECT_EQ(BallsReachingTheMark(*h.Game()), memo.size());
     EXPECT_GE(h.Hits(), CatchableBalls(*h.Game()) * 3 / 4);
@@ -252,6 +254,7 @@ TEST(GameHarness, EasyModeCountsAHeldGripThatTheGateWouldNot)
         h.RunMs(20'000);
         hits[easy] = h.Hits();
         EXPECT_EQ(h.Level(), easy ? 3 : 0);
+        EXPECT_FALSE(PlayerTwoStressValue->Easy);
     }
     EXPECT_EQ(hits[0], 0);
     EXPECT_GT(hits[1], 5);
@@ -299,6 +302,14 @@ TEST(GameHarness, TwoBallsAreBothTakenAndTheLastOneIsPlayed)
     EXPECT_EQ(GripDevice->DevicePath(), second->Path());
     // Player one keeps the ball it was given at start-up.
     EXPECT_EQ(PlayerOneStressValue->Device->DevicePath(), h.Ball()->Path());
+    // The other ball is not player one's: unplugged, it stays taken and listed.
+    h.Bus().Unplug(second);
+    EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 1);
+    EXPECT_NE(PlayerOneStressValue->Device, nullptr);
+    h.SetEasyMode(true);
+    h.SetForce(10);
+    h.Tick();
+    EXPECT_EQ(h.Level(), 2);
 }
 
 TEST(GameHarness, NearMissProductNameIsNotTheBall)
