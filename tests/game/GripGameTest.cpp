@@ -95,6 +95,7 @@ TEST_F(TGripGameTest, PollGripShowsTheLevelAndTheLaneBackground)
     EXPECT_EQ(game.PlayerOne->LevelHolder->Gesture->FramePos, 1);
     EXPECT_FALSE(game.PlayerTwo->Lane->BackPipe->Visible);
     EXPECT_EQ(game.PlayerTwoStress()->Level, 0);
+    controller.CheckIn(device);
 }
 
 TEST_F(TGripGameTest, StartWithoutBeatMapStartsTheFiguresOnly)

@@ -19,6 +19,14 @@ protected:
         Stress.Device = device;
     }
 
+    // Devices lent out belong to the borrower until they are given back.
+    ~TStressValueTest() override
+    {
+        for (TJvHidDevice* device : std::vector<TJvHidDevice*>(Controller->Devices()))
+            if (device->CheckedOut())
+                Controller->CheckIn(device);
+    }
+
     // One tick with one report of this force.
     void Tick(std::uint8_t force)
     {
