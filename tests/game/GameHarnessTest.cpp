@@ -196,6 +196,7 @@ TEST(GameHarness, AWholeSongGrippedWellEndsHighAndWithALongCombo)
     std::printf("hits %d of %d catchable, %d judged, last %s, longest combo %d\n", h.Hits(),
                 CatchableBalls(*h.Game()), int(memo.size()), qPrintable(memo.last()), longestCombo);
     EXPECT_EQ(h.Score(), h.Hits() * 50);
+    EXPECT_EQ(h.HitSounds(), h.Hits());
     EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
 }
 
@@ -213,6 +214,7 @@ TEST(GameHarness, AWholeSongUntouchedEndsAtZeroWithEveryJudgementLogged)
     EXPECT_EQ(h.Hits(), 0);
     EXPECT_EQ(h.Combo(), 0);
     EXPECT_EQ(h.PercentShown(), 0);
+    EXPECT_EQ(h.HitSounds(), 0);
 }
 
 TEST(GameHarness, PauseAndResumeKeepTheBallsInStepWithTheSong)

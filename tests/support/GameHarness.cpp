@@ -3,6 +3,7 @@
 #include "game/Displays.h"
 #include "game/GameRandom.h"
 #include "game/GripGame.h"
+#include "game/SoundEffect.h"
 #include "game/StressValue.h"
 #include "midi/MidiDevice.h"
 #include "midi/MidiPlayer.h"
@@ -42,6 +43,7 @@ TGameHarness::TGameHarness(const TOptions& options)
     SetHidBackend(bus_);
     if (options.PlugBall)
         ball_ = bus_->PlugGripBall();
+    SetHitSound([this] { ++hitSounds_; });
     // The program starts with a fresh generator; the first layout depends on it.
     GameRandom().SetState(0);
     LastSongPosition = 0;
@@ -57,6 +59,7 @@ TGameHarness::~TGameHarness()
 {
     datas_.reset();
     screen_.reset();
+    SetHitSound(nullptr);
     SetHidBackend(nullptr);
     ClearMidiDeviceOverrides();
     SetMidiTimerService(nullptr);

@@ -5,7 +5,7 @@
 // simulated HID bus holding a grip ball, a recording MIDI device as device 0, a manual clock
 // and a manual MIDI timer. Time moves only when the test says so; each millisecond of it runs
 // what the program runs: the song's timer every 4 ms, the debug form's tick every 1 ms and
-// the frame every 100 ms.
+// the frame every 100 ms. The hit sound is counted instead of played.
 
 #include "hid/simulated/HidSimulatedBus.h"
 #include "midi/MidiTimer.h"
@@ -89,6 +89,7 @@ public:
     // The two digits of the percentage display, tens * 10 + ones.
     std::int32_t PercentShown() const;
     int Level() const;
+    int HitSounds() const { return hitSounds_; }
     QStringList MemoLines() const;
     QStringList Messages() const;
 
@@ -110,6 +111,7 @@ private:
     std::function<std::uint8_t()> grip_;
     std::uint8_t force_ = 0;
     bool silent_ = false;
+    int hitSounds_ = 0;
     std::int64_t now_ = 0;
     std::int64_t frameOrigin_ = 0;
 };
