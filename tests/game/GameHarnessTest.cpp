@@ -362,3 +362,18 @@ TEST(GameHarness, TempoSliderSlowsTheSong)
     h.RunMs(1000);
     EXPECT_NEAR(LastSongPosition, 100, 2);  // half of 200 ticks a second
 }
+
+TEST(GameHarness, StartWithoutBeatMapShowsTheMessageAndPlaysNothing)
+{
+    TGameHarness::TOptions options;
+    options.MissingFile = "Fine.txt";
+    TGameHarness h(options);
+    ASSERT_TRUE(h.Debug().StartUpComplete());
+    h.PressStart();
+    EXPECT_EQ(h.Messages(), QStringList{QString::fromStdString("Cannot open file " + h.DataDirectory() + "Fine.txt")});
+    EXPECT_FALSE(h.Playing());
+    EXPECT_TRUE(h.Game()->PlayerOne->Figures->Figure->Timer().isActive());
+    EXPECT_TRUE(h.Game()->PlayerOne->Lane->Balls.empty());
+    h.RunMs(500);
+    EXPECT_EQ(LastSongPosition, 0);
+}
