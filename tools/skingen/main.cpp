@@ -5,7 +5,10 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRadialGradient>
+
+#include "StrokeFont.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,6 +41,33 @@ QRgb NeverBlack(QRgb c)
     return c;
 }
 
+// The frame's colours, shared with the game's pictures.
+const QColor kInk(34, 20, 62);
+const QColor kGold(255, 208, 80);
+const QColor kCream(255, 244, 214);
+const QColor kCoral(255, 120, 110);
+
+// A recessed well behind one player's scenery; its gold lip shows round the scenery's edge.
+void Well(QPainter& p, const QRectF& box)
+{
+    QPainterPath well;
+    well.addRoundedRect(box, 8, 8);
+    p.fillPath(well, QColor(30, 20, 70));
+    p.strokePath(well, QPen(kGold, 1.5));
+    p.strokePath(well.translated(0, 0), QPen(kInk, 0.8));
+}
+
+void Lettered(QPainter& p, const QString& text, QPointF centre, double capHeight)
+{
+    QPainterPath path = art::StrokeText(text, capHeight);
+    path.translate(centre - path.boundingRect().center());
+    p.strokePath(path, QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QLinearGradient fill(0, centre.y() - capHeight / 2, 0, centre.y() + capHeight / 2);
+    fill.setColorAt(0, kCream);
+    fill.setColorAt(1, kGold);
+    p.fillPath(path, fill);
+}
+
 QImage Skin()
 {
     QImage art(kSkinWidth, kSkinHeight, QImage::Format_RGB32);
@@ -46,22 +76,53 @@ QImage Skin()
         QPainter p(&art);
         p.setRenderHint(QPainter::Antialiasing);
         QLinearGradient body(0, 0, 0, kOutlineRows);
-        body.setColorAt(0.0, QColor(58, 36, 110));
-        body.setColorAt(0.5, QColor(24, 64, 120));
-        body.setColorAt(1.0, QColor(20, 96, 110));
+        body.setColorAt(0.0, QColor(84, 52, 160));
+        body.setColorAt(0.5, QColor(56, 38, 126));
+        body.setColorAt(1.0, QColor(72, 46, 150));
         p.fillRect(QRect(0, 0, kSkinWidth, kOutlineRows), body);
-        QRadialGradient glow(kSkinWidth / 2.0, kOutlineRows / 2.0, kSkinWidth / 1.6);
-        glow.setColorAt(0.0, QColor(255, 255, 255, 40));
-        glow.setColorAt(1.0, QColor(255, 255, 255, 0));
-        p.fillRect(QRect(0, 0, kSkinWidth, kOutlineRows), glow);
-        p.setPen(QPen(QColor(150, 200, 255), 3));
-        p.drawRoundedRect(QRectF(3, 3, kSkinWidth - 6, kOutlineRows - 6), kCorner - 4, kCorner - 4);
-        // Minimise and close marks, where the window's hit areas fall on the presented skin.
-        p.setPen(QPen(QColor(255, 230, 120), 2));
-        p.drawLine(QPointF(395, 3), QPointF(401, 3));
-        p.setPen(QPen(QColor(255, 120, 110), 2));
-        p.drawLine(QPointF(403, 12), QPointF(408, 19));
-        p.drawLine(QPointF(408, 12), QPointF(403, 19));
+        // A faint scatter of sparkles over the frame.
+        unsigned seed = 7;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(150, 120, 230));
+        for (int i = 0; i < 160; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const double x = (seed >> 8) % kSkinWidth;
+            seed = seed * 1103515245u + 12345u;
+            const double y = (seed >> 8) % kOutlineRows;
+            p.drawEllipse(QPointF(x, y), 0.9, 0.9);
+        }
+        // Rim: dark edge, then a gold line just inside it.
+        QPainterPath rim;
+        rim.addRoundedRect(QRectF(1.5, 1.5, kSkinWidth - 3, kOutlineRows - 3), kCorner - 1.5, kCorner - 1.5);
+        p.strokePath(rim, QPen(kInk, 3));
+        QPainterPath lip;
+        lip.addRoundedRect(QRectF(4, 4, kSkinWidth - 8, kOutlineRows - 8), kCorner - 4, kCorner - 4);
+        p.strokePath(lip, QPen(kGold, 1.5));
+        // Wells behind both players' sceneries (at (33, 5) and (33, 178), 400 x 165).
+        Well(p, QRectF(30.5, 2.5, 405, 170));
+        Well(p, QRectF(30.5, 175.5, 405, 170));
+        // The button pod at the top right, where the window's minimise and close areas fall.
+        QPainterPath pod;
+        pod.addRoundedRect(QRectF(384, -10, 50, 37), 9, 9);
+        QLinearGradient podFill(0, 0, 0, 27);
+        podFill.setColorAt(0, QColor(120, 70, 190));
+        podFill.setColorAt(1, QColor(70, 44, 140));
+        p.fillPath(pod, podFill);
+        p.strokePath(pod, QPen(kGold, 1.5));
+        // Minimise: a bar along the very top; close: a cross below it.
+        p.setPen(QPen(kInk, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(394.5, 2), QPointF(400.5, 2));
+        p.setPen(QPen(kCream, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(394.5, 2), QPointF(400.5, 2));
+        QPainterPath cross;
+        cross.moveTo(402.5, 11.5);
+        cross.lineTo(408.5, 19.5);
+        cross.moveTo(408.5, 11.5);
+        cross.lineTo(402.5, 19.5);
+        p.strokePath(cross, QPen(kInk, 4.5, Qt::SolidLine, Qt::RoundCap));
+        p.strokePath(cross, QPen(kCoral, 2.4, Qt::SolidLine, Qt::RoundCap));
+        // The name along the bottom edge.
+        Lettered(p, QStringLiteral("GRIP RHYTHM"), QPointF(kSkinWidth / 2.0, 352), 9);
     }
     QImage skin(kSkinWidth, kSkinHeight, QImage::Format_RGB888);
     skin.fill(Qt::black);
@@ -73,19 +134,36 @@ QImage Skin()
     return skin;
 }
 
+// The debug form's picture: the frame's colours, a grid and the name, in 256 colours.
 QImage Viewport()
 {
     QImage art(461, 362, QImage::Format_RGB32);
     QPainter p(&art);
+    p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 461, 362);
-    g.setColorAt(0.0, QColor(30, 30, 60));
-    g.setColorAt(1.0, QColor(60, 90, 120));
+    g.setColorAt(0.0, QColor(56, 38, 126));
+    g.setColorAt(1.0, QColor(40, 90, 150));
     p.fillRect(art.rect(), g);
-    p.setPen(QColor(120, 160, 220));
+    p.setPen(QColor(90, 80, 180));
     for (int x = 0; x < 461; x += 24)
         p.drawLine(x, 0, x, 361);
     for (int y = 0; y < 362; y += 24)
         p.drawLine(0, y, 460, y);
+    // Three balls, large to small, on one line.
+    const struct {
+        double x, r;
+        QColor c;
+    } balls[] = {{150, 34, QColor(236, 50, 60)}, {240, 20, QColor(50, 120, 240)}, {300, 11, QColor(255, 214, 40)}};
+    for (const auto& b : balls) {
+        QRadialGradient shade(QPointF(b.x - b.r * 0.35, 150 - b.r * 0.4), b.r * 1.45);
+        shade.setColorAt(0, b.c.lighter(160));
+        shade.setColorAt(0.45, b.c);
+        shade.setColorAt(1, b.c.darker(220));
+        p.setPen(QPen(kInk, 3));
+        p.setBrush(shade);
+        p.drawEllipse(QPointF(b.x, 150), b.r, b.r);
+    }
+    Lettered(p, QStringLiteral("GRIP RHYTHM"), QPointF(230.5, 240), 30);
     p.end();
     return art.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
 }
