@@ -23,6 +23,7 @@ TEST(ArtScene, StartUpScreenComposesAndLeavesTheWindowButtonsToTheSkin)
 {
     scene::TArtScene scene(kBin);
     ASSERT_NO_THROW(scene.BuildStartUp());
+    scene.ShowLevel(0); // as the first tick leaves it, before the first frame
     const QImage skin = Skin();
     const QImage frame = scene.Frame(skin);
     ASSERT_EQ(frame.size(), QSize(462, 363));

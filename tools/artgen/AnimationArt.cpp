@@ -13,8 +13,9 @@ QImage Mascot(int frame, const QColor& body)
     struct TPose {
         double lift, sx, sy, arms;
     };
-    const TPose poses[6] = {{0, 1, 1, 0.1},     {0, 1.14, 0.82, -0.3}, {10, 0.9, 1.12, 0.7},
-                            {22, 1, 1, 1.0},    {12, 0.95, 1.06, 0.6}, {0, 1.08, 0.9, 0.0}};
+    // arms: the arms' angle above the horizontal, in degrees.
+    const TPose poses[6] = {{0, 1, 1, -25},   {0, 1.14, 0.82, -40}, {10, 0.9, 1.12, 55},
+                            {22, 1, 1, 90},   {12, 0.95, 1.06, 40}, {0, 1.08, 0.9, -10}};
     const TPose& pose = poses[frame];
     const int w = 80, h = 104;
     const double ground = h - 3;
@@ -36,16 +37,25 @@ QImage Mascot(int frame, const QColor& body)
         foot.addEllipse(QPointF(cx + side * bw * 0.24, bottom + 1), 7, 4.5);
         Outlined(p, foot, Shade(body, 0.7), palette::Ink, 1.2);
     }
-    // Arms, raised with the jump; at the top they hold a grip ball overhead.
-    for (int side : {-1, 1}) {
-        const QPointF shoulder(cx + side * bw * 0.44, bodyBox.center().y() + 2);
-        const double a = (0.5 + pose.arms * 0.9) * M_PI / 2;
-        const QPointF hand = shoulder + QPointF(side * std::cos(a) * 13, -std::sin(a) * 13 + 6);
-        p.setPen(QPen(palette::Ink, 7, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(shoulder, hand);
-        p.setPen(QPen(Shade(body, 0.85), 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(shoulder, hand);
-    }
+    // Arms reach out from the sides; at the top of the jump they hold the ball overhead, in
+    // front of the body.
+    auto drawArms = [&] {
+        for (int side : {-1, 1}) {
+            const QPointF shoulder = frame == 3 ? QPointF(cx + side * bw * 0.47, bodyBox.top() + bh * 0.3)
+                                                : QPointF(cx + side * bw * 0.42, bodyBox.center().y() + 2);
+            const double a = pose.arms * M_PI / 180;
+            QPointF hand = shoulder + QPointF(side * std::cos(a) * 13, -std::sin(a) * 13);
+            if (frame == 3)
+                hand = QPointF(cx + side * 8, bodyBox.top() - 7);
+            p.setPen(QPen(palette::Ink, 7, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(shoulder, hand);
+            p.setPen(QPen(Shade(body, 0.85), 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(shoulder, hand);
+        }
+    };
+    const bool overhead = frame == 3;
+    if (!overhead)
+        drawArms();
     QPainterPath blob;
     blob.addEllipse(bodyBox);
     QRadialGradient shade(bodyBox.center() + QPointF(-bw * 0.2, -bh * 0.25), bh * 0.85);
@@ -70,6 +80,8 @@ QImage Mascot(int frame, const QColor& body)
         p.setBrush(QColor(255, 140, 160));
         p.drawEllipse(QPointF(cx + side * 13, eyeY + 8), 3.5, 2);
     }
+    if (overhead)
+        drawArms();
     p.setPen(QPen(palette::Ink, 1.6, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(frame == 3 ? QBrush(QColor(200, 50, 90)) : Qt::NoBrush);
     const QRectF mouth(cx - 5, eyeY + 4, 10, frame == 3 ? 8 : 6);
@@ -90,7 +102,8 @@ QImage Cube(int frame)
     QImage canvas = Canvas(w, h);
     QPainter p;
     Begin(p, canvas);
-    const QColor faces[4] = {palette::BallRed, palette::BallBlue, palette::BallYellow, palette::Mint};
+    // One colour all round, so that a quarter turn ends where the next begins.
+    const QColor block(255, 128, 96);
     const double cx = w / 2.0, top = h - 28, height = 19, r = 12.5, tilt = 0.42;
     const double turn = M_PI / 8 + frame * M_PI / 12;
     QPointF upper[4], lower[4];
@@ -110,7 +123,7 @@ QImage Cube(int frame)
         face.lineTo(lower[n]);
         face.lineTo(lower[j]);
         face.closeSubpath();
-        const QColor c = Shade(faces[j], 0.55 + 0.45 * facing);
+        const QColor c = Shade(block, 0.55 + 0.45 * facing);
         Outlined(p, face, Vertical(upper[j].y(), lower[j].y(), Shade(c, 1.15), c), palette::Ink, 1.0);
         // A dot on each face, as on a toy block.
         const QPointF mid = (upper[j] + upper[n] + lower[n] + lower[j]) / 4;
