@@ -1,5 +1,8 @@
 #include "ArtScene.h"
 
+#include <QFile>
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,6 +68,33 @@ TEST(ArtScene, BallsAtTheMarkShowOverRingAndBracketsOnBothLanes)
     EXPECT_TRUE(scene.Frame(Skin()).save(QStringLiteral("art-play.png")));
 }
 
+TEST(ArtScene, EverySpriteTheGameCreatesHasThePatternsItsFramesStepThrough)
+{
+    scene::TArtScene scene(kBin);
+    scene.BuildStartUp();
+    scene.AddBall<TBlueBall>(0, 0);
+    scene.AddBall<TYellowBall>(0, 0);
+    scene.AddBall<TRedBall>(0, 0);
+    scene.AddBall<TChainBall>(0, 0);
+    scene.AddBall<TFeces>(0, 0);
+    int sprites = 0;
+    for (int slot = 0; slot < LayerCount; ++slot) {
+        TSpriteEngine* layer = LayerEngine(TLayerSlot(slot));
+        for (int i = 0; i < layer->Count(); ++i) {
+            auto* sprite = dynamic_cast<TImageSprite*>(layer->Items(i));
+            ASSERT_NE(sprite, nullptr);
+            ASSERT_NE(sprite->Image, nullptr);
+            SCOPED_TRACE(sprite->Image->Name());
+            const int needed = std::max(sprite->FrameCount, sprite->CurrentPattern() + 1);
+            EXPECT_GE(sprite->Image->PatternCount(), needed);
+            EXPECT_EQ(sprite->Width, sprite->Image->EffectiveWidth());
+            ++sprites;
+        }
+    }
+    // Two halves of 39 sprites or so, the effects and the balls: all of them were looked at.
+    EXPECT_GT(sprites, 70);
+}
+
 TEST(Skin, MinimiseAndCloseMarksLieInTheirHitAreas)
 {
     const QImage skin = Skin();
@@ -78,6 +108,27 @@ TEST(Skin, MinimiseAndCloseMarksLieInTheirHitAreas)
             }
         EXPECT_GE(marked, 5) << "no bright mark in the area at " << area.x() << "," << area.y();
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(Skin, DebugFormPictureIsEightBitsAndKeepsItsShading)
+{
+    QFile file(QStringLiteral(":/shell/viewport.bmp"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(30);
+    ASSERT_EQ(header.size(), 30);
+    EXPECT_EQ(static_cast<unsigned char>(header[28]), 8) << "not stored at 8 bits per pixel";
+    const QImage picture(QStringLiteral(":/shell/viewport.bmp"));
+    EXPECT_EQ(picture.size(), QSize(461, 362));
+    // A palette chosen from the picture's own colours, not a fixed cube that bands the gradient.
+    QSet<QRgb> colours;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            colours.insert(picture.pixel(x, y));
+    EXPECT_GT(colours.size(), 128);
 }
 
 } // namespace

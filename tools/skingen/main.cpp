@@ -11,6 +11,7 @@
 #include "StrokeFont.h"
 
 #include <algorithm>
+#include <vector>
 #include <cmath>
 #include <cstdio>
 
@@ -134,6 +135,36 @@ QImage Skin()
     return skin;
 }
 
+// 256 colours for the picture: the most used of its colours at 5 bits a channel (averaged
+// within each), with error diffusion hiding the steps that remain.
+QImage ToPalette(const QImage& art)
+{
+    struct TBin {
+        long count = 0;
+        long r = 0, g = 0, b = 0;
+    };
+    std::vector<TBin> bins(32768);
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x) {
+            const QRgb c = art.pixel(x, y);
+            TBin& bin = bins[size_t((qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | (qBlue(c) >> 3))];
+            ++bin.count;
+            bin.r += qRed(c);
+            bin.g += qGreen(c);
+            bin.b += qBlue(c);
+        }
+    std::vector<size_t> order(bins.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return bins[a].count > bins[b].count; });
+    QList<QRgb> table;
+    for (size_t i = 0; i < order.size() && table.size() < 256 && bins[order[i]].count > 0; ++i) {
+        const TBin& bin = bins[order[i]];
+        table.push_back(qRgb(int(bin.r / bin.count), int(bin.g / bin.count), int(bin.b / bin.count)));
+    }
+    return art.convertToFormat(QImage::Format_Indexed8, table, Qt::DiffuseDither);
+}
+
 // The debug form's picture: the frame's colours, a grid and the name, in 256 colours.
 QImage Viewport()
 {
@@ -165,7 +196,7 @@ QImage Viewport()
     }
     Lettered(p, QStringLiteral("GRIP RHYTHM"), QPointF(230.5, 240), 30);
     p.end();
-    return art.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    return ToPalette(art);
 }
 
 } // namespace
