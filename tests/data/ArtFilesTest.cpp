@@ -112,6 +112,26 @@ TEST_F(ArtFiles, RuleRingsSitWhereTheBallsAreJudged)
     EXPECT_NEAR(two.center().y(), 305, 1.0);
 }
 
+TEST_F(ArtFiles, PlayerOnesFigureAndToysNeverHideUnderTheTitleOrTheScoreboard)
+{
+    const QRect title = Shown(PatternImage(*Item(art::TStore::Context, "songname"), 0)).translated(45, 7);
+    const QRect score = QRect(240, 7, 60, 14); // six score digits
+    struct TActor {
+        const char* name;
+        QPoint at;
+    };
+    for (const TActor& actor : {TActor{"jump1p", {30, -3}}, TActor{"cube", {115, 0}}, TActor{"cylinder", {135, -20}},
+                                TActor{"tomoto", {205, 0}}}) {
+        const TPictureCollectionItem& item = *Item(art::TStore::Animation, actor.name);
+        for (int k = 0; k < item.PatternCount(); ++k) {
+            const QRect body = Shown(PatternImage(item, k)).translated(actor.at);
+            EXPECT_FALSE(body.intersects(title)) << actor.name << " pattern " << k;
+            EXPECT_FALSE(body.intersects(score)) << actor.name << " pattern " << k;
+            EXPECT_LE(body.bottom(), 104) << actor.name << " pattern " << k << " stands in the lane";
+        }
+    }
+}
+
 TEST(ArtGenerator, WritesTheSameFilesEveryTime)
 {
     QTemporaryDir dir;

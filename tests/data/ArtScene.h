@@ -22,6 +22,7 @@
 
 #include <array>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace scene {

@@ -63,6 +63,9 @@ TEST(ArtScene, BallsAtTheMarkShowOverRingAndBracketsOnBothLanes)
     scene.Halves[0].Marker->AddScore(1250);
     scene.Halves[0].Combo->SetCount(12);
     scene.Halves[0].Percentage->SetPercent(87);
+    scene.Halves[0].Figures->Figure->FramePos = 3; // the top of the jump
+    scene.Halves[0].Figures->Toys[2]->FramePos = 4;
+    scene.Halves[1].Figures->Figure->FramePos = 1;
     scene.Explode->Visible = true;
     scene.Ok->Visible = true;
     EXPECT_TRUE(scene.Frame(Skin()).save(QStringLiteral("art-play.png")));

@@ -14,8 +14,9 @@ QImage Mascot(int frame, const QColor& body)
         double lift, sx, sy, arms;
     };
     // arms: the arms' angle above the horizontal, in degrees.
-    const TPose poses[6] = {{0, 1, 1, -25},   {0, 1.14, 0.82, -40}, {10, 0.9, 1.12, 55},
-                            {22, 1, 1, 90},   {12, 0.95, 1.06, 40}, {0, 1.08, 0.9, -10}};
+    // The jump stays low enough that the ball held overhead clears the song's title plate.
+    const TPose poses[6] = {{0, 1, 1, -25},   {0, 1.14, 0.82, -40}, {6, 0.9, 1.12, 55},
+                            {12, 1, 1, 90},   {7, 0.95, 1.06, 40},  {0, 1.08, 0.9, -10}};
     const TPose& pose = poses[frame];
     const int w = 80, h = 104;
     const double ground = h - 3;
@@ -26,9 +27,9 @@ QImage Mascot(int frame, const QColor& body)
     // Shadow on the ground, smaller the higher the jump.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(60, 40, 110));
-    const double shadow = 17 - pose.lift * 0.35;
+    const double shadow = 15 - pose.lift * 0.4;
     p.drawEllipse(QPointF(cx, ground - 1), shadow, 2.5);
-    const double bw = 40 * pose.sx, bh = 44 * pose.sy;
+    const double bw = 34 * pose.sx, bh = 38 * pose.sy;
     const double bottom = ground - 5 - pose.lift;
     const QRectF bodyBox(cx - bw / 2, bottom - bh, bw, bh);
     // Feet.
@@ -46,7 +47,7 @@ QImage Mascot(int frame, const QColor& body)
             const double a = pose.arms * M_PI / 180;
             QPointF hand = shoulder + QPointF(side * std::cos(a) * 13, -std::sin(a) * 13);
             if (frame == 3)
-                hand = QPointF(cx + side * 8, bodyBox.top() - 7);
+                hand = QPointF(cx + side * 7, bodyBox.top() - 5);
             p.setPen(QPen(palette::Ink, 7, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(shoulder, hand);
             p.setPen(QPen(Shade(body, 0.85), 4, Qt::SolidLine, Qt::RoundCap));
@@ -78,7 +79,7 @@ QImage Mascot(int frame, const QColor& body)
         p.setBrush(QColor(255, 255, 255));
         p.drawEllipse(QPointF(cx + side * 7 + 1.8, eyeY - 0.6), 0.9, 0.9);
         p.setBrush(QColor(255, 140, 160));
-        p.drawEllipse(QPointF(cx + side * 13, eyeY + 8), 3.5, 2);
+        p.drawEllipse(QPointF(cx + side * 11.5, eyeY + 8), 3, 2);
     }
     if (overhead)
         drawArms();
@@ -90,7 +91,7 @@ QImage Mascot(int frame, const QColor& body)
     else
         p.drawArc(mouth, 200 * 16, 140 * 16);
     if (frame == 3)
-        GlossyBall(p, QPointF(cx, bodyBox.top() - 9), 6.5, palette::BallYellow, 1.2);
+        GlossyBall(p, QPointF(cx, bodyBox.top() - 7), 5.5, palette::BallYellow, 1.2);
     p.end();
     return Keyed(canvas);
 }

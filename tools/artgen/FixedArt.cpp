@@ -103,11 +103,15 @@ QImage SceneryOne(int frame)
     p.fillRect(QRectF(0, kLaneLineOne + kLaneHalf + 1.5, kSceneryW, kSceneryH), QColor(30, 120, 112));
     p.fillRect(QRectF(0, kLaneLineOne + kLaneHalf + 1.5, kSceneryW, 2), QColor(90, 210, 170));
     // The scoreboard behind score, caption and hit percentage.
+    // It steps up on the left, over the score only, to leave the toys room below.
     QPainterPath board;
-    board.addRoundedRect(QRectF(198, -12, 156, 76), 10, 10);
+    board.addRoundedRect(QRectF(198, -12, 156, 38), 10, 10);
+    QPainterPath lower;
+    lower.addRoundedRect(QRectF(262, -12, 92, 76), 10, 10);
+    board = board.united(lower).simplified();
     Outlined(p, board, Vertical(0, 64, QColor(52, 36, 112), QColor(36, 26, 84)), palette::Gold, 1.5);
     p.setPen(QPen(QColor(96, 76, 170), 1));
-    p.drawLine(QPointF(206, 22), QPointF(346, 22));
+    p.drawLine(QPointF(270, 23), QPointF(346, 23));
     // A cut-out at the top right lets the window's own buttons show.
     p.setCompositionMode(QPainter::CompositionMode_Clear);
     p.setPen(Qt::NoPen);
