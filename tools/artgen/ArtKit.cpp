@@ -2,8 +2,6 @@
 
 #include "StrokeFont.h"
 
-#include <QPainterPathStroker>
-
 #include <algorithm>
 #include <cmath>
 

@@ -1,6 +1,8 @@
 // Writes skin.bmp (462 x 363, 24 bits) and viewport.bmp (461 x 362, 8 bits) into the folder
 // given as the only argument. The skin is pure black outside a rounded outline and has exactly
-// one run of skin pixels in each of its first 360 rows; its last 3 rows are black.
+// one run of skin pixels in each of its first 360 rows; its last 3 rows are black. The game
+// draws it at (-2, 11) on its surface, so the window's minimise area (390..400, 5..16 there)
+// falls on skin pixels 393..401 x 0..4 and the close area (398..409, 20..33) on 401..410 x 10..21.
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -11,9 +13,9 @@
 #include "StrokeFont.h"
 
 #include <algorithm>
-#include <vector>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -54,8 +56,8 @@ void Well(QPainter& p, const QRectF& box)
     QPainterPath well;
     well.addRoundedRect(box, 8, 8);
     p.fillPath(well, QColor(30, 20, 70));
+    p.strokePath(well, QPen(kInk, 3));
     p.strokePath(well, QPen(kGold, 1.5));
-    p.strokePath(well.translated(0, 0), QPen(kInk, 0.8));
 }
 
 void Lettered(QPainter& p, const QString& text, QPointF centre, double capHeight)
