@@ -1,10 +1,15 @@
 #include "support/GameHarness.h"
 
 #include "game/GripGame.h"
+#include "shell/Globals.h"
 #include "shell/ScreenForm.h"
+#include "sprites/DXImageList.h"
+#include "sprites/DXSprite.h"
 #include "sprites/DXDraws.h"
 
 #include <QImage>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +42,33 @@ TEST(ArtInGame, TheProgramStartsOnTheBuildsPicturesAndDrawsThePlay)
             changed += during.pixel(x, laneLine) != before.pixel(x, laneLine);
         EXPECT_GT(changed, 20) << "no balls drawn on the lane at y " << laneLine;
     }
+}
+
+// Every sprite the game itself creates, balls of a layout included, finds the patterns its
+// frames step through and takes its size from its image.
+TEST(ArtInGame, EverySpriteTheGameCreatesHasThePatternsItsFramesStepThrough)
+{
+    TGameHarness h;
+    ASSERT_TRUE(h.RealArt());
+    h.PressStart();
+    ASSERT_TRUE(h.Messages().isEmpty()) << h.Messages().join("; ").toStdString();
+    int sprites = 0;
+    for (int slot = 0; slot < LayerCount; ++slot) {
+        TSpriteEngine* layer = LayerEngine(TLayerSlot(slot));
+        for (int i = 0; i < layer->Count(); ++i) {
+            auto* sprite = dynamic_cast<TImageSprite*>(layer->Items(i));
+            ASSERT_NE(sprite, nullptr);
+            ASSERT_NE(sprite->Image, nullptr);
+            SCOPED_TRACE(sprite->Image->Name());
+            const int needed = std::max(sprite->FrameCount, sprite->CurrentPattern() + 1);
+            EXPECT_GE(sprite->Image->PatternCount(), needed);
+            EXPECT_EQ(sprite->Width, sprite->Image->EffectiveWidth());
+            EXPECT_EQ(sprite->Height, sprite->Image->EffectiveHeight());
+            ++sprites;
+        }
+    }
+    // Both halves, the effects and a lane's worth of balls on each lane.
+    EXPECT_GT(sprites, 70 + 2 * int(h.Game()->PlayerOne->Lane->Balls.size()) - 10);
 }
 
 } // namespace

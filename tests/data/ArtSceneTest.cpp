@@ -71,33 +71,6 @@ TEST(ArtScene, BallsAtTheMarkShowOverRingAndBracketsOnBothLanes)
     EXPECT_TRUE(scene.Frame(Skin()).save(QStringLiteral("art-play.png")));
 }
 
-TEST(ArtScene, EverySpriteTheGameCreatesHasThePatternsItsFramesStepThrough)
-{
-    scene::TArtScene scene(kBin);
-    scene.BuildStartUp();
-    scene.AddBall<TBlueBall>(0, 0);
-    scene.AddBall<TYellowBall>(0, 0);
-    scene.AddBall<TRedBall>(0, 0);
-    scene.AddBall<TChainBall>(0, 0);
-    scene.AddBall<TFeces>(0, 0);
-    int sprites = 0;
-    for (int slot = 0; slot < LayerCount; ++slot) {
-        TSpriteEngine* layer = LayerEngine(TLayerSlot(slot));
-        for (int i = 0; i < layer->Count(); ++i) {
-            auto* sprite = dynamic_cast<TImageSprite*>(layer->Items(i));
-            ASSERT_NE(sprite, nullptr);
-            ASSERT_NE(sprite->Image, nullptr);
-            SCOPED_TRACE(sprite->Image->Name());
-            const int needed = std::max(sprite->FrameCount, sprite->CurrentPattern() + 1);
-            EXPECT_GE(sprite->Image->PatternCount(), needed);
-            EXPECT_EQ(sprite->Width, sprite->Image->EffectiveWidth());
-            ++sprites;
-        }
-    }
-    // Two halves of 39 sprites or so, the effects and the balls: all of them were looked at.
-    EXPECT_GT(sprites, 70);
-}
-
 TEST(Skin, MinimiseAndCloseMarksLieInTheirHitAreas)
 {
     const QImage skin = Skin();
