@@ -100,13 +100,14 @@ void TFluidSynthDevice::StartAudio()
             return;
         }
     }
+    silent_ = true;
     std::fprintf(stderr, "Warning: no audio output could be opened (tried pulseaudio, pipewire, alsa); "
                          "the synthesizer runs silent\n");
 }
 
 void TFluidSynthDevice::ShortMessage(std::uint32_t message)
 {
-    if (!synth_)
+    if (!synth_ || silent_)
         return;
     const int status = message & 0xFF;
     const int channel = status & 0x0F;
@@ -147,6 +148,7 @@ void TFluidSynthDevice::Close()
     delete_fluid_settings(settings_);
     settings_ = nullptr;
     driverName_.clear();
+    silent_ = false;
     if (callback_)
         callback_(EMidiDeviceNotice::Closed, 0, 0);
     callback_ = nullptr;

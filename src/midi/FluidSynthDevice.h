@@ -39,6 +39,9 @@ private:
     _fluid_synth_t* synth_ = nullptr;
     _fluid_audio_driver_t* driver_ = nullptr;
     std::string driverName_;
+    // Live, but no audio output opened: nothing ever renders, so notes would never finish
+    // sounding and would pile up until the synthesizer ran out of voices.
+    bool silent_ = false;
     std::string soundFont_;
     TMidiDeviceCallback callback_;
 
