@@ -12,4 +12,4 @@ add_custom_command(
   VERBATIM)
 add_custom_target(data_art ALL DEPENDS ${GRIP_ART_FILES})
 add_dependencies(griprhythm data_art)
-install(FILES ${GRIP_ART_FILES} DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${GRIP_ART_FILES} DESTINATION ${GRIP_INSTALL_APPDIR})

@@ -9,4 +9,4 @@ add_custom_command(
   VERBATIM)
 add_custom_target(data_hitsound ALL DEPENDS ${GRIP_BIN_DIR}/good.wav)
 add_dependencies(griprhythm data_hitsound)
-install(FILES ${GRIP_BIN_DIR}/good.wav DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${GRIP_BIN_DIR}/good.wav DESTINATION ${GRIP_INSTALL_APPDIR})

@@ -11,4 +11,4 @@ add_custom_command(
 add_custom_target(data_song ALL DEPENDS ${GRIP_SONG_FILES})
 # The game reads them beside itself, so building the game builds them too.
 add_dependencies(griprhythm data_song)
-install(FILES ${GRIP_SONG_FILES} DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${GRIP_SONG_FILES} DESTINATION ${GRIP_INSTALL_APPDIR})

@@ -201,6 +201,37 @@ QImage Viewport()
     return ToPalette(art);
 }
 
+// The menu icon: the grip ball itself, glossy red, on a transparent ground.
+QImage Icon()
+{
+    QImage icon(128, 128, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient body(QPointF(52, 46), 70);
+    body.setColorAt(0.0, QColor(255, 150, 140));
+    body.setColorAt(0.45, QColor(225, 40, 45));
+    body.setColorAt(1.0, QColor(110, 10, 25));
+    p.setPen(QPen(QColor(70, 10, 20), 3));
+    p.setBrush(body);
+    p.drawEllipse(QRectF(8, 8, 112, 112));
+    QRadialGradient shine(QPointF(46, 38), 26);
+    shine.setColorAt(0.0, QColor(255, 255, 255, 210));
+    shine.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(shine);
+    p.drawEllipse(QRectF(20, 14, 52, 40));
+    // Two beats of a rhythm across the ball.
+    p.setBrush(QColor(255, 230, 120));
+    p.drawEllipse(QRectF(40, 78, 14, 14));
+    p.drawEllipse(QRectF(74, 78, 14, 14));
+    p.setPen(QPen(QColor(255, 230, 120), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(52, 84), QPointF(52, 52));
+    p.drawLine(QPointF(86, 84), QPointF(86, 52));
+    p.drawLine(QPointF(52, 52), QPointF(86, 46));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -212,7 +243,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString out = QString::fromLocal8Bit(argv[1]);
-    if (!Skin().save(out + "/skin.bmp", "BMP") || !Viewport().save(out + "/viewport.bmp", "BMP")) {
+    if (!Skin().save(out + "/skin.bmp", "BMP") || !Viewport().save(out + "/viewport.bmp", "BMP") ||
+        !Icon().save(out + "/icon.png", "PNG")) {
         std::fprintf(stderr, "skingen: cannot write into %s\n", argv[1]);
         return 1;
     }
