@@ -44,11 +44,13 @@ xprop -id "$wid" _MOTIF_WM_HINTS | grep -qE '= 0x2, 0x[0-9a-f]+, 0x0' || fail "w
 sleep 1
 import -window root "$work/screen.png" || fail "no screenshot"
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
-for point in "230 180" "20 200" "440 300" "100 40"; do
+# The game's sprites cover most of the skin; these places of the surface show the skin's frame
+# (surface x, y; the skin pixel there is (x + 2, y - 11) since the skin sits at (-2, 11)).
+for point in "20 17" "230 13" "440 13" "20 71" "100 367" "300 367" "440 367"; do
   set -- $point
-  want=$(pixel "$skin" "$1" "$2")
-  got=$(pixel "$work/screen.png" $((154 - 2 + $1)) $((57 + 11 + $2)))
-  [ "$want" = "$got" ] || fail "skin pixel ($1,$2) is $want but the screen shows $got"
+  want=$(pixel "$skin" $(($1 + 2)) $(($2 - 11)))
+  got=$(pixel "$work/screen.png" $((154 + $1)) $((57 + $2)))
+  [ "$want" = "$got" ] || fail "skin pixel ($(($1 + 2)),$(($2 - 11))) is $want but the surface shows $got at ($1,$2)"
 done
 button=$(pixel "$work/screen.png" $((154 + 480 + 10)) $((57 + 24 + 12)))
 [ "$button" != "0,0,0" ] || fail "no Start button at its place"
