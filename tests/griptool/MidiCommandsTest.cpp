@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 #include <regex>
 #include <string>
 #include <vector>
@@ -194,4 +196,19 @@ TEST_F(TMidiCommandsTest, DevicesListsTheBuiltInSynthesizerFirst)
     EXPECT_EQ(lines[0], "0 built-in synthesizer");
     for (size_t i = 1; i < lines.size(); ++i)
         EXPECT_EQ(lines[i].rfind(std::to_string(i) + ' ', 0), 0u) << lines[i];
+}
+
+TEST_F(TMidiCommandsTest, InterruptStopsThePlayerAndEndsCleanly)
+{
+    const QString path = MusicSet + "/5432gone_redfarn.mid";
+    ASSERT_TRUE(QFile::exists(path));
+    QProcess p;
+    p.start(QStringLiteral(GRIP_BIN_DIR "griptool"), {"midi", "play", path, "--tempo", "10"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    ASSERT_TRUE(p.waitForReadyRead(30000));
+    EXPECT_EQ(p.readAllStandardOutput().left(6), "bar 0 ");
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000)) << "still playing after the interrupt";
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
 }

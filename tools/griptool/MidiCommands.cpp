@@ -7,7 +7,9 @@
 #include "midi/TrackOutputs.h"
 #include "platform/Exception.h"
 
+#include <atomic>
 #include <charconv>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -50,6 +52,13 @@ unsigned Number(std::uint16_t fileWord)
     std::uint8_t b[2];
     std::memcpy(b, &fileWord, 2);
     return unsigned(b[0]) << 8 | b[1];
+}
+
+std::atomic<bool> interrupted{false};
+
+void Interrupt(int)
+{
+    interrupted = true;
 }
 
 void Byte(std::ostream& out, std::uint8_t b)
@@ -123,9 +132,16 @@ void Play(const std::string& file, int device, int tempoPercent, std::ostream& o
     player.SetTimerResolution(4);
     player.SetTrackOutputs(&outputs);
     player.SetTempoPercent(tempoPercent);
+    // Ctrl+C stops the player rather than the process, so an outside device is not left with
+    // notes sounding.
+    interrupted = false;
+    auto* const previousInt = std::signal(SIGINT, Interrupt);
+    auto* const previousTerm = std::signal(SIGTERM, Interrupt);
     player.SetPlay(true);
     std::int32_t shownBar = -1;
     for (;;) {
+        if (interrupted)
+            player.SetPlay(false);
         const bool playing = player.State() != TMidiPlayer::StateStopped;
         std::int32_t bar = 0, beat = 0, tick = 0;
         player.GetBarBeatTick(bar, beat, tick);
@@ -137,6 +153,8 @@ void Play(const std::string& file, int device, int tempoPercent, std::ostream& o
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    std::signal(SIGINT, previousInt);
+    std::signal(SIGTERM, previousTerm);
     player.SetTrackOutputs(nullptr);
     outputs.SetActive(false);
 }
