@@ -88,56 +88,63 @@ TPrize* TPipeLine::MakeBall(int kind)
     return ball;
 }
 
-void TPipeLine::LayOut(const TBits& bits)
+std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift)
 {
     const std::int32_t size = bits.Size();
     const std::int32_t n = bits.Count();
-    DestroyBalls();
     // The highest marked position never gets a ball.
     const std::int32_t room = n > 0 ? n - 1 : 0;
-    Balls.assign(static_cast<size_t>(room), nullptr);
-    const TLaneRows rows = Rows();
-    std::int32_t j = 0;
+    std::vector<TBallPlacement> plan;
+    plan.reserve(static_cast<size_t>(room));
     double x = 775.0;
     for (std::int32_t i = 0; i + 1 < size; ++i) {
-        if (bits.Bit(i) && j < room) {
+        if (bits.Bit(i) && static_cast<std::int32_t>(plan.size()) < room) {
+            const std::int32_t j = static_cast<std::int32_t>(plan.size());
+            // The kind is drawn for every ball, chain slots included, so the generator moves on
+            // the same way whatever the options.
             const int r = KindRoll();
-            const bool onlyBlue = OnlyBlueChecked();
-            TPrize* ball = nullptr;
-            double y = rows.blueY;
+            TBallPlacement ball{0, x, rows.blueY, j + 1};
             if (!onlyBlue && IsChainSlot(j)) {
-                ball = MakeBall(3);
+                ball.Kind = 3;
             } else {
                 switch (r) {
-                case 0: ball = MakeBall(0); break;
+                case 0: ball.Kind = 0; break;
                 case 1:
-                    if (OnlyBlueChecked()) {
-                        ball = MakeBall(0);
-                    } else {
-                        ball = MakeBall(2);
-                        y = rows.redY;
+                    if (!onlyBlue) {
+                        ball.Kind = 2;
+                        ball.Y = rows.redY;
                     }
                     break;
                 case 2:
-                    if (OnlyBlueChecked()) {
-                        ball = MakeBall(0);
-                    } else {
-                        ball = MakeBall(1);
-                        y = rows.yellowY;
+                    if (!onlyBlue) {
+                        ball.Kind = 1;
+                        ball.Y = rows.yellowY;
                     }
                     break;
-                case 3: ball = MakeBall(4); break;
-                case 4: ball = MakeBall(5); break;
-                default: ball = MakeBall(6); break;
+                case 3: ball.Kind = 4; break;
+                case 4: ball.Kind = 5; break;
+                default: ball.Kind = 6; break;
                 }
             }
-            ball->SetPosition(x, y);
-            ball->StopTimer();
-            ball->Ordinal = j + 1;
-            Balls[static_cast<size_t>(j)] = ball;
-            ++j;
+            plan.push_back(ball);
         }
-        x -= SmallShiftChecked() ? 0.5 : 1.0;
+        x -= smallShift ? 0.5 : 1.0;
+    }
+    return plan;
+}
+
+void TPipeLine::LayOut(const TBits& bits)
+{
+    DestroyBalls();
+    const std::vector<TBallPlacement> plan = PlanLayout(bits, Rows(), OnlyBlueChecked(), SmallShiftChecked());
+    const std::int32_t n = bits.Count();
+    Balls.assign(static_cast<size_t>(n > 0 ? n - 1 : 0), nullptr);
+    for (size_t j = 0; j < plan.size(); ++j) {
+        TPrize* ball = MakeBall(plan[j].Kind);
+        ball->SetPosition(plan[j].X, plan[j].Y);
+        ball->StopTimer();
+        ball->Ordinal = plan[j].Ordinal;
+        Balls[j] = ball;
     }
 }
 

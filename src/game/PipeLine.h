@@ -14,6 +14,24 @@ class TBits;
 bool OnlyBlueChecked();
 bool SmallShiftChecked();
 
+// The rows of a lane's balls: blue (and every other kind), red and yellow.
+struct TLaneRows {
+    double blueY, redY, yellowY;
+};
+inline constexpr TLaneRows LaneOneRows{122, 112, 128};
+inline constexpr TLaneRows LaneTwoRows{292, 282, 298};
+
+// One ball of a layout: kind 0..6 as MakeBall takes it, position and ordinal from 1.
+struct TBallPlacement {
+    int Kind;
+    double X, Y;
+    std::int32_t Ordinal;
+};
+
+// A lane's layout without its sprites: one ball per marked position but the highest, spaced by
+// the positions, each kind drawn from the game random generator. LayOut places exactly these.
+std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift);
+
 // A player's lane: background, rule picture, judging mark and the balls of one layout.
 class TPipeLine : public TBaseObject {
 public:
@@ -36,9 +54,6 @@ public:
 protected:
     TPipeLine();
 
-    struct TLaneRows {
-        double blueY, redY, yellowY;
-    };
     virtual TLaneRows Rows() const = 0;
 
 private:
@@ -50,7 +65,7 @@ public:
     TPipeLineOne();
 
 protected:
-    TLaneRows Rows() const override { return {122, 112, 128}; }
+    TLaneRows Rows() const override { return LaneOneRows; }
 };
 
 class TPipeLineTwo : public TPipeLine {
@@ -58,5 +73,5 @@ public:
     TPipeLineTwo();
 
 protected:
-    TLaneRows Rows() const override { return {292, 282, 298}; }
+    TLaneRows Rows() const override { return LaneTwoRows; }
 };

@@ -1,10 +1,19 @@
 #include "DxgCommands.h"
 #include "DxgManifest.h"
+#include "GameCommands.h"
+#include "HidCommands.h"
+#include "MidiCommands.h"
+
+#include "hid/HidBackend.h"
+#include "platform/Exception.h"
 
 #include <QCoreApplication>
 
+#include <charconv>
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -14,7 +23,83 @@ const char* const Usage =
     "                                  patterns N transparent 0|1 color XXXXXXXX\n"
     "  griptool dxg extract FILE DIR   write DIR/I-NAME.png for every image with a picture\n"
     "  griptool dxg pack MANIFEST OUT  build a picture-collection file from a manifest\n"
+    "  griptool midi dump FILE         format F tracks N division D, then one line per record:\n"
+    "                                  T TICK SS D1 D2 | T TICK ff TT HEX | T TICK f0|f7 HEX | T TICK SS\n"
+    "  griptool midi where FILE TICK   bar B beat B tick T time MS after seeking to TICK\n"
+    "  griptool midi play FILE [--device N] [--tempo P]\n"
+    "                                  play the song in real time, one line per bar\n"
+    "  griptool midi devices           the output devices by number (0: built-in synthesizer)\n"
+    "  griptool beatmap FILE           size N, then each set bit index ascending\n"
+    "  griptool layout FILE [--only-blue] [--small-shift]\n"
+    "                                  the balls of the first Start: LANE ORDINAL KIND X Y\n"
+    "  griptool hid list               one line per HID device: I VID:PID \"Vendor\" \"Product\" in=N out=M PATH\n"
     "  griptool --help\n";
+
+class EUsage : public Exception {
+public:
+    using Exception::Exception;
+};
+
+int Number(const std::string& option, const char* text, int low, int high)
+{
+    int value = 0;
+    const char* end = text + std::strlen(text);
+    const auto [ptr, ec] = std::from_chars(text, end, value);
+    if (ec != std::errc() || ptr != end || value < low || value > high)
+        throw EUsage(Format("%s wants a whole number from %d to %d, not '%s'", option.c_str(), low, high, text));
+    return value;
+}
+
+// Runs one command; false when the arguments name none.
+bool Run(const std::vector<std::string>& a)
+{
+    const size_t n = a.size();
+    const std::string group = n >= 1 ? a[0] : "", command = n >= 2 ? a[1] : "";
+    if (group == "dxg" && command == "list" && n == 3) {
+        TDxgCommands::List(a[2], std::cout);
+    } else if (group == "dxg" && command == "extract" && n == 4) {
+        TDxgCommands::Extract(a[2], a[3]);
+    } else if (group == "dxg" && command == "pack" && n == 4) {
+        TDxgCommands::Pack(a[2], a[3]);
+    } else if (group == "midi" && command == "dump" && n == 3) {
+        TMidiCommands::Dump(a[2], std::cout);
+    } else if (group == "midi" && command == "where" && n == 4) {
+        TMidiCommands::Where(a[2], a[3], std::cout);
+    } else if (group == "midi" && command == "play" && n >= 3) {
+        int device = 0, tempo = 100;
+        for (size_t i = 3; i < n; i += 2) {
+            if (i + 1 >= n)
+                return false;
+            if (a[i] == "--device")
+                device = Number(a[i], a[i + 1].c_str(), 0, 1000000);
+            else if (a[i] == "--tempo")
+                tempo = Number(a[i], a[i + 1].c_str(), 1, 1000);
+            else
+                return false;
+        }
+        TMidiCommands::Play(a[2], device, tempo, std::cout);
+    } else if (group == "midi" && command == "devices" && n == 2) {
+        TMidiCommands::Devices(std::cout);
+    } else if (group == "beatmap" && n == 2) {
+        TGameCommands::BeatMap(a[1], std::cout);
+    } else if (group == "layout" && n >= 2) {
+        bool onlyBlue = false, smallShift = false;
+        for (size_t i = 2; i < n; ++i) {
+            if (a[i] == "--only-blue")
+                onlyBlue = true;
+            else if (a[i] == "--small-shift")
+                smallShift = true;
+            else
+                return false;
+        }
+        TGameCommands::Layout(a[1], onlyBlue, smallShift, std::cout);
+    } else if (group == "hid" && command == "list" && n == 2) {
+        THidCommands::List(*HidBackend(), std::cout);
+    } else {
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -26,15 +111,9 @@ int main(int argc, char** argv)
     }
     // Decoding icons goes through Qt's image plugins, which want an application object.
     QCoreApplication app(argc, argv);
-    const std::string group = argc >= 2 ? argv[1] : "", command = argc >= 3 ? argv[2] : "";
+    const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        if (group == "dxg" && command == "list" && argc == 4) {
-            TDxgCommands::List(argv[3], std::cout);
-        } else if (group == "dxg" && command == "extract" && argc == 5) {
-            TDxgCommands::Extract(argv[3], argv[4]);
-        } else if (group == "dxg" && command == "pack" && argc == 5) {
-            TDxgCommands::Pack(argv[3], argv[4]);
-        } else {
+        if (!Run(args)) {
             std::cerr << Usage;
             return 1;
         }

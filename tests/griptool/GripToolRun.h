@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+namespace griptool {
+
+struct TRun {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+inline TRun Exec(const QString& program, const QStringList& args, int timeoutMs = 120000)
+{
+    QProcess p;
+    p.start(program, args);
+    TRun r;
+    if (!p.waitForStarted(10000)) {
+        r.Err = "cannot start " + program.toStdString();
+        return r;
+    }
+    if (!p.waitForFinished(timeoutMs))
+        p.kill(), p.waitForFinished(5000);
+    r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.Out = p.readAllStandardOutput().toStdString();
+    r.Err = p.readAllStandardError().toStdString();
+    return r;
+}
+
+inline TRun Tool(const QStringList& args, int timeoutMs = 120000)
+{
+    return Exec(QStringLiteral(GRIP_BIN_DIR "griptool"), args, timeoutMs);
+}
+
+inline std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace griptool
