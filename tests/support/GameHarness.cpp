@@ -121,9 +121,16 @@ void TGameHarness::SetTempo(int percent) { screen_->TrackBar1->setValue(percent)
 
 void TGameHarness::AlignFrames(int phase) { frameOrigin_ = now_ + phase; }
 
+void TGameHarness::SetFrameInterval(int ms)
+{
+    if (ms < 1)
+        throw std::invalid_argument("a frame interval must be at least a millisecond");
+    frameInterval_ = ms;
+}
+
 int TGameHarness::MsToNextFrame() const
 {
-    const std::int64_t d = ((frameOrigin_ - now_) % 100 + 100) % 100;
+    const std::int64_t d = ((frameOrigin_ - now_) % frameInterval_ + frameInterval_) % frameInterval_;
     return int(d);
 }
 

@@ -5,7 +5,8 @@
 // simulated HID bus holding a grip ball, a recording MIDI device as device 0, a manual clock
 // and a manual MIDI timer. Time moves only when the test says so; each millisecond of it runs
 // what the program runs: the song's timer every 4 ms, the debug form's tick every 1 ms and
-// the frame every 100 ms. The hit sound is counted instead of played.
+// the frame every 100 ms (or as often as the test says). The hit sound is counted instead of
+// played.
 
 #include "hid/simulated/HidSimulatedBus.h"
 #include "midi/MidiTimer.h"
@@ -68,8 +69,12 @@ public:
     // Stop the ball's reports altogether: ticks then find nothing queued.
     void SilenceBall() { silent_ = true; }
 
-    // Frames fall on the milliseconds whose distance from now is phase modulo 100.
+    // Frames fall on the milliseconds whose distance from now is phase modulo the frame interval.
     void AlignFrames(int phase);
+    // Milliseconds from one frame to the next; a busy machine draws late, and the balls must
+    // still meet the judging window.
+    void SetFrameInterval(int ms);
+    int FrameInterval() const { return frameInterval_; }
     // One millisecond: the song's timer (every 4 ms), the tick, and the frame when one is due.
     void Step();
     void RunMs(int ms);
@@ -114,4 +119,5 @@ private:
     int hitSounds_ = 0;
     std::int64_t now_ = 0;
     std::int64_t frameOrigin_ = 0;
+    int frameInterval_ = 100;
 };

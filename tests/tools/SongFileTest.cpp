@@ -74,9 +74,13 @@ TEST_F(SongFileTest, ConductorTrackHoldsTempoAndFourFourTime)
         EXPECT_EQ(e.status, 0xFF) << "no channel events in the conductor track";
         if (e.metaType == 0x51 && e.tick == 0) {
             ASSERT_EQ(e.data.size(), 3u);
-            const double bpm = 60e6 / (e.data[0] << 16 | e.data[1] << 8 | e.data[2]);
-            EXPECT_GE(bpm, 90.0);
-            EXPECT_LE(bpm, 150.0);
+            const int microseconds = e.data[0] << 16 | e.data[1] << 8 | e.data[2];
+            const double bpm = 60e6 / microseconds;
+            EXPECT_GE(bpm, 60.0) << "a song that drags";
+            EXPECT_LE(bpm, 90.0);
+            // A ball moves a pixel a tick. The player keeps whole milliseconds of a beat, and a
+            // frame every 100 ms must see a ball move clearly less than the 19-pixel judging window.
+            EXPECT_LE(100.0 * 100 / (microseconds / 1000), 15.0) << "pixels a ball moves between frames";
             tempo = true;
         }
         if (e.metaType == 0x58) {

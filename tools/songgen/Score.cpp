@@ -13,15 +13,14 @@ struct TSectionText {
     const char* melody; // "key/eighths" or "-/eighths" tokens, bars split by "|"
 };
 
-// Bm G D A: the verse walks down from the relative minor and lifts at the dominant; the
+// Bm G D A: the verse walks down from the relative minor and lifts at the dominant, once round
+// its eight bars so that the song stays near three minutes at its unhurried tempo; the
 // pre-chorus climbs Em F#m G A into the chorus, which opens on the tonic.
 const TSectionText kSong[] = {
     {ESection::Intro, "Bm G D A", "-/8 | -/8 | -/8 | -/8"},
-    {ESection::Verse, "Bm G D A Bm G D A Bm G D A Bm G D A",
+    {ESection::Verse, "Bm G D A Bm G D A",
      "F#5/2 F#5/1 E5/1 D5/2 B4/2 | D5/3 B4/1 G4/4 | A4/2 D5/2 F#5/2 E5/2 | E5/6 -/2 |"
-     "F#5/2 F#5/1 G5/1 A5/2 F#5/2 | G5/2 F#5/1 E5/1 D5/2 B4/2 | A4/2 D5/1 E5/1 F#5/2 A5/2 | G5/3 F#5/1 E5/4 |"
-     "F#5/2 F#5/1 E5/1 D5/2 F#5/2 | G5/3 F#5/1 E5/2 D5/2 | F#5/2 E5/2 D5/2 A4/2 | C#5/4 E5/4 |"
-     "D5/2 F#5/2 B5/4 | B5/2 A5/1 G5/1 D5/4 | F#5/2 E5/1 D5/1 A4/2 D5/2 | E5/8"},
+     "F#5/2 F#5/1 G5/1 A5/2 F#5/2 | G5/2 F#5/1 E5/1 D5/2 B4/2 | A4/2 D5/1 E5/1 F#5/2 A5/2 | G5/3 F#5/1 E5/4"},
     {ESection::PreChorus, "Em F#m G A Em F#m G A",
      "E5/2 G5/2 B5/2 G5/2 | F#5/2 A5/2 C#6/2 A5/2 | B5/2 A5/2 G5/2 D5/2 | E5/2 C#5/2 E5/2 A5/2 |"
      "B5/3 A5/1 G5/2 E5/2 | C#6/3 B5/1 A5/2 F#5/2 | D6/2 B5/2 G5/2 B5/2 | A5/4 -/2 E5/1 F#5/1"},

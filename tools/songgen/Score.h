@@ -9,7 +9,9 @@
 
 constexpr std::uint32_t kTicksPerBeat = 100;
 constexpr std::uint32_t kTicksPerBar = 4 * kTicksPerBeat;
-constexpr std::uint32_t kMicrosecondsPerBeat = 500000; // 120 beats a minute
+// 88 beats a minute: a ball moves one pixel per tick, so about 147 pixels a second, under 15 a
+// frame, and even a frame that comes 120 ms late finds it inside the 19-pixel judging window.
+constexpr std::uint32_t kMicrosecondsPerBeat = 681818;
 
 enum class ESection { Intro, Verse, PreChorus, Chorus, Bridge, Outro };
 
