@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -52,7 +53,7 @@ TEST_F(SongFileTest, IsAFormatOneFileWithOneHundredTicksToTheBeat)
 {
     EXPECT_EQ(song_->format, 1);
     EXPECT_EQ(song_->division, 100);
-    ASSERT_GE(song_->tracks.size(), 5u) << "conductor, melody, bass, chords and drums";
+    ASSERT_GE(song_->tracks.size(), 4u) << "melody, bass, chords and drums";
     EXPECT_EQ(song_->declaredTracks, static_cast<int>(song_->tracks.size()));
     EXPECT_EQ(song_->chunkIds.size(), song_->tracks.size() + 1) << "no chunks but header and tracks";
     for (const TMidiTrackChunk& track : song_->tracks) {
@@ -65,13 +66,23 @@ TEST_F(SongFileTest, IsAFormatOneFileWithOneHundredTicksToTheBeat)
     }
 }
 
-TEST_F(SongFileTest, ConductorTrackHoldsTempoAndFourFourTime)
+// The player reads its tempo map from track 0 only and the debug form's piano roll shows track
+// 0, so the first track is the melody and also carries the tempo and the metre.
+TEST_F(SongFileTest, MelodyTrackComesFirstWithTempoAndFourFourTime)
 {
-    const TMidiTrackChunk& conductor = song_->tracks[0];
+    const TMidiTrackChunk& first = song_->tracks[0];
+    EXPECT_EQ(first.Name(), "Melody");
+    EXPECT_EQ(Track("Melody"), &first) << "one melody track";
+    EXPECT_GT(std::count_if(first.events.begin(), first.events.end(), IsNoteOn), 150);
+    for (std::size_t t = 1; t < song_->tracks.size(); ++t)
+        for (const TMidiEventRecord& e : song_->tracks[t].events)
+            EXPECT_FALSE(e.status == 0xFF && (e.metaType == 0x51 || e.metaType == 0x58))
+                << song_->tracks[t].Name() << ": tempo or metre outside track 0 is never played";
     bool tempo = false;
     bool metre = false;
-    for (const TMidiEventRecord& e : conductor.events) {
-        EXPECT_EQ(e.status, 0xFF) << "no channel events in the conductor track";
+    for (const TMidiEventRecord& e : first.events) {
+        if (e.status != 0xFF)
+            continue;
         if (e.metaType == 0x51 && e.tick == 0) {
             ASSERT_EQ(e.data.size(), 3u);
             const int microseconds = e.data[0] << 16 | e.data[1] << 8 | e.data[2];
@@ -103,8 +114,6 @@ TEST_F(SongFileTest, EveryTrackIsNamedAndPlaysOnItsOwnChannel)
         const std::string name = track.Name();
         EXPECT_FALSE(name.empty());
         EXPECT_TRUE(names.insert(name).second) << "two tracks named " << name;
-        if (&track == &song_->tracks[0])
-            continue;
         std::set<int> used;
         bool program = false;
         // Every note is released, and not released twice.

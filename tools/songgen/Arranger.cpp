@@ -69,9 +69,10 @@ bool LastBarOf(const TBar& bar) { return bar.index == bar.sectionBars - 1; }
 
 bool FinalBar(const TScore& score, const TBar& bar) { return &bar == &score.bars.back(); }
 
-TMidiTrackWriter Conductor(const TScore& score)
+// The player takes its tempo map from track 0 and the debug form's piano roll shows track 0, so the
+// conductor's events ride on the melody's track.
+void Conduct(TMidiTrackWriter& track, const TScore& score)
 {
-    TMidiTrackWriter track("Invincible");
     track.Tempo(0, kMicrosecondsPerBeat);
     track.TimeSignature(0, 4, 2);
     track.Meta(0, 0x59, {2, 0}); // D major
@@ -81,12 +82,12 @@ TMidiTrackWriter Conductor(const TScore& score)
             const std::string name = names[static_cast<int>(bar.section)];
             track.Meta(bar.start, 0x06, std::vector<std::uint8_t>(name.begin(), name.end()));
         }
-    return track;
 }
 
 TMidiTrackWriter Melody(const TScore& score)
 {
     TMidiTrackWriter track("Melody");
+    Conduct(track, score);
     Setup(track, kMelodyChannel, 80, 120, 64, 48); // square lead
     track.Controller(0, kMelodyChannel, 93, 24);
     for (const TMelodyNote& note : score.melody) {
@@ -314,5 +315,5 @@ TMidiTrackWriter Drums(const TScore& score)
 
 std::vector<TMidiTrackWriter> ArrangeScore(const TScore& score)
 {
-    return {Conductor(score), Melody(score), Bass(score), Piano(score), Strings(score), Drums(score)};
+    return {Melody(score), Bass(score), Piano(score), Strings(score), Drums(score)};
 }
