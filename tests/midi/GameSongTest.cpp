@@ -1,6 +1,8 @@
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
 #include "midi/MidiTimer.h"
+#include "midi/MidiTrackStream.h"
+#include "midi/PianoRoll.h"
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
 #include "platform/Clock.h"
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <tuple>
 
 // The song the game ships plays from start to end through the player: every channel message
@@ -59,4 +62,43 @@ TEST(GameSong, PlaysFromStartToEnd)
                 ASSERT_EQ(outputs.Outputs(t)->Port()->NoteCount(c, n), 0);
     outputs.SetActive(false);
     ClearMidiDeviceOverrides();
+}
+
+// The debug form's piano roll shows track 0, so that is where the tune has to be: the lead's
+// notes on one melodic channel, and the roll finds them once it has measured the song.
+TEST(GameSong, TrackZeroCarriesTheMelody)
+{
+    TMidiData song;
+    song.SetFileName(std::string(GRIP_BIN_DIR) + "invincible.mid");
+    song.SetActive(true);
+    ASSERT_GT(song.TrackCount(), 1);
+    const TMidiTrackStream* melody = song.Tracks(0);
+    ASSERT_NE(melody, nullptr);
+    std::set<int> channels;
+    int notes = 0;
+    std::int32_t first = -1;
+    for (int i = 0; i < melody->EventCount(); ++i) {
+        const TMidiEvent* e = melody->Events(i);
+        if (e->Status < 0xF0)
+            channels.insert(e->Status & 0x0F);
+        if (e->IsNoteOn()) {
+            if (first < 0)
+                first = e->Tick;
+            ++notes;
+        }
+    }
+    EXPECT_GT(notes, 150) << "one note for every ball at least";
+    ASSERT_EQ(channels.size(), 1u);
+    EXPECT_NE(*channels.begin(), 9) << "the drums are not the melody";
+
+    TPianoRoll roll;
+    roll.resize(265, 241);
+    roll.SetMidiData(&song);
+    roll.Rescan();
+    ASSERT_EQ(roll.Track(), 0);
+    roll.SetLeftPosition(first);
+    roll.CalcLayout();
+    ASSERT_GT(roll.NoteCount(), 0) << "the roll of track 0 is empty";
+    EXPECT_EQ(roll.NoteRects(0).NoteOn->Tick, first);
+    song.SetActive(false);
 }
