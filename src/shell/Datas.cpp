@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <iterator>
 #include <vector>
 
@@ -272,12 +273,21 @@ void TDatas::Timer1Timer()
     // A start-up that ended early leaves no game to drive.
     if (!GripGame)
         return;
-    GripGame->PollGrip();
+    // A ball that fails its read must not stop the lanes following the song: the position is
+    // synced first and the read's error reported after.
+    std::exception_ptr readError;
+    try {
+        GripGame->PollGrip();
+    } catch (...) {
+        readError = std::current_exception();
+    }
     if (MidiPlayer->Play()) {
         std::int32_t bar = 0, beat = 0, tick = 0;
         MidiPlayer->GetBarBeatTick(bar, beat, tick);
         GripGame->SyncPosition(bar, beat, tick);
     }
+    if (readError)
+        std::rethrow_exception(readError);
 }
 
 void TDatas::UsbHidsDeviceChange(QObject*) { UsbHids->Enumerate(); }

@@ -387,9 +387,23 @@ TEST(GameHarness, FailingBallShowsTheHidErrorAndTheTicksGoOn)
     h.Ball()->SetFailReads(true);
     h.RunMs(50);
     EXPECT_EQ(h.Messages(), QStringList{"HidClient Error: a boolean function failed"});
-    // The tick ends at the failed read, so the lanes do not follow the song meanwhile.
+    // The failed read is reported, yet the lanes still follow the song on every tick.
     EXPECT_TRUE(h.Playing());
-    EXPECT_EQ(LastSongPosition, 0);
+    std::int32_t bar = 0, beat = 0, tick = 0;
+    h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
+    const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
+    EXPECT_GT(position, 0);
+    EXPECT_EQ(LastSongPosition, position);
+    const std::vector<int> indices = LaidOutIndices(*h.Game());
+    ASSERT_FALSE(indices.empty());
+    EXPECT_DOUBLE_EQ(h.Game()->PlayerOne->Lane->Balls[0]->X, 775 - indices[0] + position);
+    // Reads that work again move the level as before.
+    h.Ball()->SetFailReads(false);
+    h.SetEasyMode(true);
+    h.SetForce(15);
+    h.RunMs(5);
+    EXPECT_EQ(h.Level(), 3);
+    EXPECT_EQ(h.Messages().size(), 1) << h.Messages().join("\n").toStdString();
 }
 
 TEST(GameHarness, SilentBallNeverHoldsTheTick)

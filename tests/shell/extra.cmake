@@ -3,3 +3,9 @@ add_test(NAME shell.e2e.startup
   COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/startup.sh
           $<TARGET_FILE:griprhythm> ${CMAKE_BINARY_DIR}/src/shellart/skin.bmp)
 set_tests_properties(shell.e2e.startup PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
+
+# A player's round on the real program: Start, the song moving both lanes, Pause, Resume, End.
+add_test(NAME shell.e2e.play
+  COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/play.sh
+          $<TARGET_FILE:griprhythm>)
+set_tests_properties(shell.e2e.play PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)

@@ -38,6 +38,7 @@ TGameHarness::TGameHarness(const TOptions& options)
     clock_.SetMicroseconds(1'000'000);
     SetMidiTimerService(&timers_);
     recording_ = std::make_shared<TMidiRecording>(&clock_);
+    recording_->FailOpen = options.MidiFailsToOpen;
     RouteMidiDeviceToRecording(0, recording_);
     bus_ = std::make_shared<THidSimulatedBus>();
     SetHidBackend(bus_);
@@ -74,7 +75,7 @@ void TGameHarness::PrepareData(const TOptions& options)
     bool art = true;
     for (const char* file : kPictureFiles)
         art = art && Exists(bin + file);
-    if (art && options.MissingFile.empty()) {
+    if (art && options.MissingFile.empty() && options.CorruptFile.empty()) {
         // The build's own art: the program's folder as it is.
         dataDirectory_ = bin;
         realArt_ = true;
@@ -101,6 +102,23 @@ void TGameHarness::PrepareData(const TOptions& options)
         std::ofstream(dataDirectory_ + file, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
+    if (!options.CorruptFile.empty())
+        Corrupt(dataDirectory_ + options.CorruptFile, options.Corruption);
+}
+
+void TGameHarness::Corrupt(const std::string& path, TOptions::TCorruption corruption)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadWrite))
+        throw std::runtime_error("no data file " + path + " to spoil");
+    if (corruption == TOptions::TCorruption::Truncated) {
+        file.resize(file.size() / 2);
+        return;
+    }
+    file.resize(0);
+    // Text where every reader expects its own header, with a few bytes no text has.
+    static const char kGarbage[] = "this is no game data\n\x00\xff\x7f\x80 1,2,3\n";
+    file.write(kGarbage, sizeof kGarbage - 1);
 }
 
 TGripGame* TGameHarness::Game() const { return GripGame; }

@@ -33,6 +33,11 @@ public:
         bool PlugBall = true;
         // Leave this data file out of the data directory (to see start-up fail on it).
         std::string MissingFile;
+        // Or spoil this one: garbage in place of its contents, or only its first half.
+        std::string CorruptFile;
+        enum class TCorruption { Garbage, Truncated } Corruption = TCorruption::Garbage;
+        // The MIDI device the song plays through refuses to open.
+        bool MidiFailsToOpen = false;
     };
 
     TGameHarness() : TGameHarness(TOptions{}) {}
@@ -100,6 +105,7 @@ public:
 
 private:
     void PrepareData(const TOptions& options);
+    static void Corrupt(const std::string& path, TOptions::TCorruption corruption);
 
     QTemporaryDir dir_;
     std::string dataDirectory_;
