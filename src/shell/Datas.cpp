@@ -286,6 +286,11 @@ void TDatas::Timer1Timer()
         MidiPlayer->GetBarBeatTick(bar, beat, tick);
         GripGame->SyncPosition(bar, beat, tick);
     }
+    // The tick only matters while the song plays; otherwise it just keeps the grip displays
+    // fresh, which ten times slower does as well, and an idle game then costs next to no CPU.
+    const int interval = MidiPlayer->Play() ? 1 : 10;
+    if (Timer1->interval() != interval)
+        Timer1->setInterval(interval);
     if (readError)
         std::rethrow_exception(readError);
 }
@@ -300,6 +305,10 @@ bool TDatas::UsbHidsEnumerate(TJvHidDevice* HidDev, int Idx)
     // A ball found again by a later enumeration is ours already; the request just fails.
     TJvHidDevice* taken = nullptr;
     UsbHids->CheckOutByIndex(taken, Idx);
+    // A ball plugged back in after being pulled out is player one's again: without this the
+    // game would ignore it until restarted.
+    if (taken && PlayerOneStressValue && !PlayerOneStressValue->Device)
+        PlayerOneStressValue->Device = taken;
     // The game's buffer holds a report ID and eight data bytes, and never more is read. Only a
     // report already queued is taken: a ball that reports only when gripped must not hold the
     // start-up.

@@ -328,7 +328,7 @@ TEST(GameHarness, StartPressedAgainLaysOutAnewWhileTheSongGoesOn)
     EXPECT_GT(LastSongPosition, before);  // not restarted
 }
 
-TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugDoesNotReconnect)
+TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugConnectsItAgain)
 {
     TGameHarness h;
     h.SetEasyMode(true);
@@ -344,7 +344,14 @@ TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugDoesNotReconnect)
     auto again = h.Bus().PlugGripBall();
     EXPECT_NE(GripDevice, nullptr);
     EXPECT_TRUE(GripDevice->CheckedOut());
+    ASSERT_EQ(PlayerOneStressValue->Device, GripDevice);
+    again->SetForce(10);
+    h.Tick();
+    EXPECT_EQ(h.Level(), 2) << "the ball plugged back in is not read";
+    // Pulled out again, it is given back like the first one, not left taken.
+    h.Bus().Unplug(again);
     EXPECT_EQ(PlayerOneStressValue->Device, nullptr);
+    EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 0);
     EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
 }
 
