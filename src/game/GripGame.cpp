@@ -70,8 +70,10 @@ void TGripGame::PollGrip()
     const int level = stress->Level;
     PlayerOne->LevelHolder->ShowLevel(level);
     PlayerOne->Lane->BackPipe->Visible = level >= 1;
-    if (ScreenForm)
-        ScreenForm->Edit1->setText(QString::number(level));
+    // Setting an edit's text repaints it even when nothing changed; this runs every tick.
+    const QString text = QString::number(level);
+    if (ScreenForm && ScreenForm->Edit1->text() != text)
+        ScreenForm->Edit1->setText(text);
 }
 
 void TGripGame::SyncPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)

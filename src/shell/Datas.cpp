@@ -270,6 +270,11 @@ void TDatas::LoadImages()
 
 void TDatas::Timer1Timer()
 {
+    // The tick only matters while the song plays; otherwise it just keeps the grip displays
+    // fresh, which ten times slower does as well, and an idle game then costs next to no CPU.
+    const int interval = MidiPlayer->Play() ? 1 : 10;
+    if (Timer1->interval() != interval)
+        Timer1->setInterval(interval);
     // A start-up that ended early leaves no game to drive.
     if (!GripGame)
         return;
@@ -286,11 +291,6 @@ void TDatas::Timer1Timer()
         MidiPlayer->GetBarBeatTick(bar, beat, tick);
         GripGame->SyncPosition(bar, beat, tick);
     }
-    // The tick only matters while the song plays; otherwise it just keeps the grip displays
-    // fresh, which ten times slower does as well, and an idle game then costs next to no CPU.
-    const int interval = MidiPlayer->Play() ? 1 : 10;
-    if (Timer1->interval() != interval)
-        Timer1->setInterval(interval);
     if (readError)
         std::rethrow_exception(readError);
 }
