@@ -57,9 +57,9 @@ differing() { compare -metric AE "$work/$1-$3.png" "$work/$2-$3.png" null: 2>&1 
 
 shot idle
 press 480 24 75 25  # Start
-# The beat map's first ball enters on the left some 6.6 s into the song; by 9 s several
-# have come in on each lane.
-sleep 9
+# The beat map's first ball enters on the left some 9 s into the song (88 beats a minute);
+# by 12 s several have come in on each lane.
+sleep 12
 shot playing1
 sleep 0.5
 shot playing2
