@@ -99,6 +99,8 @@ TEST(GameSong, TrackZeroCarriesTheMelody)
     roll.SetLeftPosition(first);
     roll.CalcLayout();
     ASSERT_GT(roll.NoteCount(), 0) << "the roll of track 0 is empty";
-    EXPECT_EQ(roll.NoteRects(0).NoteOn->Tick, first);
+    // Records are packed: copy the field out rather than bind a reference to it.
+    const std::int32_t shownFirst = roll.NoteRects(0).NoteOn->Tick;
+    EXPECT_EQ(shownFirst, first);
     song.SetActive(false);
 }
