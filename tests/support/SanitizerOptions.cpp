@@ -18,5 +18,6 @@ extern "C" const char* __tsan_default_suppressions()
            "called_from_lib:libQt6Gui.so.6\n"
            "called_from_lib:libQt6Widgets.so.6\n"
            "called_from_lib:libQt6Multimedia.so.6\n"
+           "called_from_lib:libQt6Network.so.6\n"
            "race:libglib-2.0.so.0\n";
 }
