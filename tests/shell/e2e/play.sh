@@ -7,45 +7,18 @@
 set -u
 game=$1
 work=$(mktemp -d)
-pid=""
-trap 'rm -rf "$work"; [ -n "$pid" ] && kill "$pid" 2>/dev/null' EXIT
-
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/out.log" ] && sed 's/^/  game: /' "$work/out.log"
-  exit 1
-}
+. "$(dirname "$0")/window.sh"
 
 for f in invincible.mid Fine.txt good.wav balls.dxg Context.dxg Effect.dxg FixedBmp.dxg Gesture.dxg Animation.dxg; do
   [ -f "$(dirname "$game")/$f" ] || fail "the build has no $f beside the game"
 done
 
-unset QT_QPA_PLATFORM
-"$game" >"$work/out.log" 2>&1 &
-pid=$!
-
-wid=""
-for _ in $(seq 1 100); do
-  for w in $(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null); do
-    if xwininfo -id "$w" | grep -q 'Width: 573$'; then wid=$w; fi
-  done
-  [ -n "$wid" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the game ended at start-up"
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no main window appeared"
+launch_game "$game"
+find_main_window
 sleep 0.5
 # With every data file present, start-up has nothing to complain about.
-for w in $(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null); do
-  [ "$w" = "$wid" ] || fail "a message box is open at start-up"
-done
+[ -z "$(message_boxes)" ] || fail "a message box is open at start-up"
 
-geometry=$(xwininfo -id "$wid")
-left=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$geometry")
-top=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$geometry")
-
-# Clicks a button at its designed place in the window (x, y, width, height).
-press() { xdotool mousemove $((left + $1 + $3 / 2)) $((top + $2 + $4 / 2)) click 1; }
 shot() { import -window root "$work/$1.png" || fail "no screenshot $1"; }
 # The stretch of each lane that only balls cross: below the figures, left of the grip meter.
 lane() {
@@ -91,14 +64,5 @@ shot resumed
 lane resumed one
 [ "$(differing paused2 resumed one)" -gt 500 ] || fail "the balls did not move again after Resume"
 
-press 528 392 48 25  # End
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "End did not end the program"
-wait "$pid"
-status=$?
-pid=""
-[ "$status" = 0 ] || fail "exit status $status"
+end_game
 echo "play: Start, moving balls on both lanes, Pause, Resume and End all as a player sees them"

@@ -7,35 +7,20 @@ set -u
 game=$1
 skin=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"; kill "$pid" 2>/dev/null' EXIT
+. "$(dirname "$0")/window.sh"
 
-fail() { echo "FAIL: $*"; exit 1; }
-
-unset QT_QPA_PLATFORM
-"$game" >"$work/out.log" 2>&1 &
-pid=$!
-
-# The main window is the 573-pixel-wide one of that name; a start-up message box shares it.
-wid=""
-for _ in $(seq 1 100); do
-  for w in $(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null); do
-    if xwininfo -id "$w" | grep -q 'Width: 573$'; then wid=$w; fi
-  done
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no main window appeared"
+launch_game "$game"
+find_main_window
 sleep 0.5
 # A message box (data files missing in this build) must not hide what is checked below.
-for w in $(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null); do
-  [ "$w" = "$wid" ] || { echo "note: a message box is open"; xdotool windowmove "$w" 0 480; }
+for w in $(message_boxes); do
+  echo "note: a message box is open"
+  xdotool windowmove "$w" 0 480
 done
 
 geometry=$(xwininfo -id "$wid")
 width=$(awk '/Width:/ {print $2}' <<<"$geometry")
 height=$(awk '/Height:/ {print $2}' <<<"$geometry")
-left=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$geometry")
-top=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$geometry")
 [ "$width" = 573 ] && [ "$height" = 465 ] || fail "window is ${width}x${height}, not 573x465"
 [ "$left" = 154 ] && [ "$top" = 57 ] || fail "window at ($left,$top), not (154,57)"
 xprop -id "$wid" _MOTIF_WM_HINTS | grep -qE '= 0x2, 0x[0-9a-f]+, 0x0' || fail "window asks for decorations: $(xprop -id "$wid" _MOTIF_WM_HINTS)"
@@ -55,14 +40,5 @@ done
 button=$(pixel "$work/screen.png" $((154 + 480 + 10)) $((57 + 24 + 12)))
 [ "$button" != "0,0,0" ] || fail "no Start button at its place"
 
-# End, at (528, 392) in the window.
-xdotool mousemove $((154 + 528 + 24)) $((57 + 392 + 12)) click 1
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "End did not end the program"
-wait "$pid"
-status=$?
-[ "$status" = 0 ] || { cat "$work/out.log"; fail "exit status $status"; }
+end_game
 echo "startup: window, skin and End all as designed"
