@@ -18,6 +18,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -191,6 +192,12 @@ void Soak(std::int64_t simulatedSeconds, std::int64_t allowedGrowthBytes)
                 "wall %.1f s\n",
                 player.AtLaunch().size(), (long long)start.HeapBytes, (long long)end.HeapBytes,
                 (long long)start.RssKb, (long long)end.RssKb, (long long)last.RssKb, wall);
+    // Ten start-ups spread over the run show whether the heap drifts or only wobbles.
+    const std::size_t launches = player.AtLaunch().size();
+    std::printf("soak: heap at start-ups");
+    for (std::size_t i = 1; i < launches; i += std::max<std::size_t>(1, (launches - 1) / 10))
+        std::printf(" %zu:%lld", i + 1, (long long)player.AtLaunch()[i].HeapBytes);
+    std::printf("\n");
 
     // The game really ran: the song played most of the time, every action came up.
     EXPECT_GT(playedMs, simulatedSeconds * 1000 / 2);
