@@ -10,13 +10,13 @@
 #include "midi/MidiPlayer.h"
 #include "midi/TrackOutputs.h"
 #include "shell/DataPath.h"
+#include "shell/FormFont.h"
 #include "shell/Globals.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXDraws.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
 
-#include <QFont>
 
 #include <algorithm>
 #include <cstdint>
@@ -50,9 +50,7 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     Datas = this;
     setObjectName("Datas");
     setWindowTitle("Datas");
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(FormFont());
     setGeometry(208, 47, 445, 539);
 
     ImgSkin = QImage(":/shell/skin.bmp");

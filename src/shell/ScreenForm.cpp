@@ -2,6 +2,7 @@
 
 #include "platform/Guard.h"
 #include "shell/Datas.h"
+#include "shell/FormFont.h"
 #include "shell/Region.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
@@ -16,13 +17,6 @@
 TScreenForm* ScreenForm = nullptr;
 
 namespace {
-
-QFont DesignedFont()
-{
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    return font;
-}
 
 QPushButton* Button(QWidget* parent, const char* caption, int x, int y, int w, int h)
 {
@@ -45,7 +39,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     ScreenForm = this;
     setObjectName("ScreenForm");
     setWindowTitle("Grip Rhythm");
-    setFont(DesignedFont());
+    setFont(FormFont());
     setGeometry(154, 57, 573, 465);
     setToolTip(hint_);
 
