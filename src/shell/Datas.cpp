@@ -17,7 +17,6 @@
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
 
-
 #include <algorithm>
 #include <cstdint>
 #include <exception>
