@@ -1,3 +1,4 @@
+#include "game/SoundEffect.h"
 #include "shell/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
@@ -17,5 +18,7 @@ int main(int argc, char** argv)
     const int status = app.exec();
     delete datas;
     delete screen;
+    // Ending while Qt still loads the hit sound on its own thread would crash on the way out.
+    SettleHitSound();
     return status;
 }

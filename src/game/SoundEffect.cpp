@@ -2,7 +2,9 @@
 
 #include "shell/DataPath.h"
 
+#include <QEventLoop>
 #include <QSoundEffect>
+#include <QTimer>
 #include <QUrl>
 
 TSoundEffect::TSoundEffect(std::string fileName) : fileName_(std::move(fileName)) {}
@@ -25,6 +27,22 @@ void TSoundEffect::Play()
     effect_->play();
 }
 
+bool TSoundEffect::Loading() const { return effect_ && effect_->status() == QSoundEffect::Loading; }
+
+void TSoundEffect::Settle(int timeoutMs)
+{
+    if (!Loading())
+        return;
+    // The loader reports to this thread through its event queue, so the queue must run.
+    QEventLoop loop;
+    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &loop, [&] {
+        if (!Loading())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 namespace {
 
 THitSound& HitSound()
@@ -33,11 +51,17 @@ THitSound& HitSound()
     return sound;
 }
 
+// Kept until the process ends: the audio back end must not be torn down after Qt is.
+TSoundEffect*& GoodSlot()
+{
+    static TSoundEffect* good = nullptr;
+    return good;
+}
+
 TSoundEffect& GoodSound()
 {
-    // Kept until the process ends: the audio back end must not be torn down after Qt is. A
-    // data directory set anew (as a test harness does) gets its own file.
-    static TSoundEffect* good = nullptr;
+    // A data directory set anew (as a test harness does) gets its own file.
+    TSoundEffect*& good = GoodSlot();
     const std::string file = DataFile("good.wav");
     if (!good || good->FileName() != file) {
         delete good;
@@ -64,3 +88,9 @@ void PrepareHitSound()
 }
 
 void SetHitSound(THitSound sound) { HitSound() = std::move(sound); }
+
+void SettleHitSound()
+{
+    if (TSoundEffect* good = GoodSlot())
+        good->Settle(3000);
+}

@@ -19,6 +19,10 @@ public:
     // Starts loading the file, so that the first play does not wait for it.
     void Load();
     void Play();
+    // Waits up to timeoutMs for a load still going on to end. Qt loads on a thread of its own
+    // that breaks if the program ends under it, so the program waits before it ends.
+    void Settle(int timeoutMs);
+    bool Loading() const;
     const std::string& FileName() const { return fileName_; }
 
 private:
@@ -33,3 +37,5 @@ void PlayHitSound();
 // Loads the hit sound ahead of the first hit (nothing when a replacement is set).
 void PrepareHitSound();
 void SetHitSound(THitSound sound);
+// Lets a hit sound still loading finish (at most a few seconds) before the program ends.
+void SettleHitSound();
