@@ -1,6 +1,6 @@
 // The cost of one frame of the game as it stands after start-up, and the CPU an idle running
 // game takes.
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXClass.h"

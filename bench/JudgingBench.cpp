@@ -9,7 +9,8 @@
 #include "game/SoundEffect.h"
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
+#include "shell/Globals.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
 #include "game/SoundEffect.h"
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Globals.h"
+#include "game/Registries.h"
 #include "sprites/DXSprite.h"
 
 #include <QTimer>

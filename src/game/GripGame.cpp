@@ -1,6 +1,7 @@
 #include "game/GripGame.h"
 
 #include "midi/MidiPlayer.h"
+#include "shell/Globals.h"
 #include "shell/ScreenForm.h"
 
 void TRocker::Run()

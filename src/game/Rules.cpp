@@ -4,6 +4,7 @@
 #include "game/Precise.h"
 #include "game/Prizes.h"
 #include "game/SoundEffect.h"
+#include "shell/Globals.h"
 #include "game/StressValue.h"
 
 #include <QPlainTextEdit>

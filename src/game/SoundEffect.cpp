@@ -1,6 +1,6 @@
 #include "game/SoundEffect.h"
 
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 
 #include <QEventLoop>
 #include <QSoundEffect>

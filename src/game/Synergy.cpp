@@ -1,6 +1,6 @@
 #include "game/Synergy.h"
 
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 
 #include <filesystem>
 #include <fstream>

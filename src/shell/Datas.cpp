@@ -2,6 +2,7 @@
 
 #include "platform/Guard.h"
 #include "game/GripGame.h"
+#include "game/Registries.h"
 #include "game/Precise.h"
 #include "game/Rules.h"
 #include "game/SoundEffect.h"
@@ -9,7 +10,7 @@
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
 #include "midi/TrackOutputs.h"
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
 #include "shell/ScreenForm.h"

@@ -10,7 +10,7 @@
 #include "game/Prizes.h"
 #include "game/Rules.h"
 #include "game/Scenery.h"
-#include "shell/Globals.h"
+#include "game/Registries.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
 

@@ -3,7 +3,7 @@
 #include "game/GripGame.h"
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "game/Synergy.h"
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 
 #include <QDir>
 #include <QTemporaryDir>

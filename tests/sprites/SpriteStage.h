@@ -4,7 +4,7 @@
 // made-up pictures, registered as the game registers its own. Pattern k of each image is one
 // flat colour, so a pixel read back from the surface tells which image and pattern was drawn.
 
-#include "shell/Globals.h"
+#include "game/Registries.h"
 #include "sprites/DIB.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"

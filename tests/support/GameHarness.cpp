@@ -8,7 +8,7 @@
 #include "midi/MidiDevice.h"
 #include "midi/MidiPlayer.h"
 #include "platform/Guard.h"
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/Globals.h"
 #include "shell/ScreenForm.h"

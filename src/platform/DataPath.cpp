@@ -1,4 +1,4 @@
-#include "shell/DataPath.h"
+#include "platform/DataPath.h"
 
 #include <filesystem>
 #include <system_error>
