@@ -1,8 +1,8 @@
 #include "game/GripGame.h"
 
+#include "game/GameOutput.h"
 #include "midi/MidiPlayer.h"
 #include "shell/Globals.h"
-#include "shell/ScreenForm.h"
 
 void TRocker::Run()
 {
@@ -19,12 +19,14 @@ void TRocker::Halt()
 }
 
 // The figure sets draw from the game random generator: player one's screen must come first.
-TGripGame::TGripGame(TMidiPlayer* player)
+TGripGame::TGripGame(TMidiPlayer* player, const TGameSettings& settings, TGameOutput* output)
+    : settings_(settings), output_(output)
 {
-    PlayerOne = new TPlayerOneScreen();
-    PlayerTwo = new TPlayerTwoScreen();
+    PlayerOne = new TPlayerOneScreen(settings_);
+    PlayerTwo = new TPlayerTwoScreen(settings_);
     Rocker = new TRocker(player);
     Metronome = new TMetronome();
+    PlayerOneStress()->Easy = settings_.EasyMode;
 }
 
 TGripGame::~TGripGame()
@@ -33,6 +35,13 @@ TGripGame::~TGripGame()
     delete Rocker;
     delete PlayerTwo;
     delete PlayerOne;
+}
+
+void TGripGame::SetSettings(const TGameSettings& settings)
+{
+    settings_ = settings;
+    // Player two's flag is not the window's to set.
+    PlayerOneStress()->Easy = settings_.EasyMode;
 }
 
 TStressValueOne* TGripGame::PlayerOneStress() const
@@ -71,10 +80,8 @@ void TGripGame::PollGrip()
     const int level = stress->Level;
     PlayerOne->LevelHolder->ShowLevel(level);
     PlayerOne->Lane->BackPipe->Visible = level >= 1;
-    // Setting an edit's text repaints it even when nothing changed; this runs every tick.
-    const QString text = QString::number(level);
-    if (ScreenForm && ScreenForm->Edit1->text() != text)
-        ScreenForm->Edit1->setText(text);
+    if (output_)
+        output_->ShowGripLevel(level);
 }
 
 void TGripGame::SyncPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)

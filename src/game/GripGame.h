@@ -1,11 +1,13 @@
 #pragma once
 
 #include "game/Extrinsic.h"
+#include "game/GameSettings.h"
 #include "game/PlayerScreen.h"
 #include "game/Synergy.h"
 
 #include <cstdint>
 
+class TGameOutput;
 class TMidiPlayer;
 
 // The play driver: running plays the song, halting stops it where it is.
@@ -16,7 +18,6 @@ public:
     void Halt() override;
 
     TMidiPlayer* Player() const { return player_; }
-    void SetPlayer(TMidiPlayer* player) { player_ = player; }
 
 private:
     TMidiPlayer* player_;
@@ -27,10 +28,16 @@ private:
 // and moves both lanes with the song.
 class TGripGame : public TBaseObject {
 public:
-    // The song player may be given later (SetMidiPlayer); without one Start lays the lanes
-    // out and plays nothing.
-    explicit TGripGame(TMidiPlayer* player = nullptr);
+    // Without a song player Start lays the lanes out and plays nothing; without an output the
+    // grip level and the judging's lines are shown nowhere.
+    explicit TGripGame(TMidiPlayer* player = nullptr, const TGameSettings& settings = {},
+                       TGameOutput* output = nullptr);
     ~TGripGame() override;
+
+    // The window's options changed: the lanes read the new ones from their next layout or
+    // advance on, and player one's easy flag follows Easy Mode at once.
+    void SetSettings(const TGameSettings& settings);
+    const TGameSettings& Settings() const { return settings_; }
 
     void Start();
     void Pause();
@@ -44,8 +51,6 @@ public:
     TStressValueOne* PlayerOneStress() const;
     TStressValueTwo* PlayerTwoStress() const;
 
-    void SetMidiPlayer(TMidiPlayer* player) { Rocker->SetPlayer(player); }
-
     // Song position: four beats to the bar and 100 ticks to the beat, whatever the song says.
     static std::int32_t SongPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)
     {
@@ -56,4 +61,9 @@ public:
     TPlayerOneScreen* PlayerOne = nullptr;
     TPlayerTwoScreen* PlayerTwo = nullptr;
     TRocker* Rocker = nullptr;
+
+private:
+    // The lanes hold a reference to these: they live as long as the game.
+    TGameSettings settings_;
+    TGameOutput* output_;
 };

@@ -2,13 +2,8 @@
 
 #include "game/GameRandom.h"
 #include "game/Synergy.h"
-#include "shell/ScreenForm.h"
 
 #include <array>
-
-bool OnlyBlueChecked() { return ScreenForm && ScreenForm->CheckBox2->isChecked(); }
-
-bool SmallShiftChecked() { return ScreenForm && ScreenForm->CheckBox3->isChecked(); }
 
 namespace {
 
@@ -50,7 +45,7 @@ bool IsChainSlot(int j)
 
 } // namespace
 
-TPipeLine::TPipeLine()
+TPipeLine::TPipeLine(const TGameSettings& settings) : settings_(settings)
 {
     RuleMark = new TRuleMark(LayerEngine(SlotLayerThree));
     RuleMark->Visible = false;
@@ -136,7 +131,7 @@ std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows,
 void TPipeLine::LayOut(const TBits& bits)
 {
     DestroyBalls();
-    const std::vector<TBallPlacement> plan = PlanLayout(bits, Rows(), OnlyBlueChecked(), SmallShiftChecked());
+    const std::vector<TBallPlacement> plan = PlanLayout(bits, Rows(), settings_.OnlyBlue, settings_.SmallShift);
     const std::int32_t n = bits.Count();
     Balls.assign(static_cast<size_t>(n > 0 ? n - 1 : 0), nullptr);
     for (size_t j = 0; j < plan.size(); ++j) {
@@ -150,12 +145,13 @@ void TPipeLine::LayOut(const TBits& bits)
 
 void TPipeLine::Advance(std::int32_t delta)
 {
+    const bool smallShift = settings_.SmallShift;
     for (TPrize* ball : Balls)
         if (ball)
-            ball->Advance(delta);
+            ball->Advance(delta, smallShift);
 }
 
-TPipeLineOne::TPipeLineOne()
+TPipeLineOne::TPipeLineOne(const TGameSettings& settings) : TPipeLine(settings)
 {
     RuleImage = new TRule1P(LayerEngine(SlotLayerThree));
     BackPipe = new TBackPipeLineOne(LayerEngine(SlotLayerTwo));
@@ -164,7 +160,7 @@ TPipeLineOne::TPipeLineOne()
     RuleMark->PlaceFor(0);
 }
 
-TPipeLineTwo::TPipeLineTwo()
+TPipeLineTwo::TPipeLineTwo(const TGameSettings& settings) : TPipeLine(settings)
 {
     RuleImage = new TRule2P(LayerEngine(SlotLayerThree));
     BackPipe = new TBackPipeLineTwo(LayerEngine(SlotLayerTwo));

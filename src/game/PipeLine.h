@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/Extrinsic.h"
+#include "game/GameSettings.h"
 #include "game/Prizes.h"
 #include "game/Rules.h"
 
@@ -8,11 +9,6 @@
 #include <vector>
 
 class TBits;
-
-// The main window's two lane options, read at each point where a lane or ball needs them.
-// Both read false while there is no main window.
-bool OnlyBlueChecked();
-bool SmallShiftChecked();
 
 // The rows of a lane's balls: blue (and every other kind), red and yellow.
 struct TLaneRows {
@@ -32,7 +28,8 @@ struct TBallPlacement {
 // the positions, each kind drawn from the game random generator. LayOut places exactly these.
 std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift);
 
-// A player's lane: background, rule picture, judging mark and the balls of one layout.
+// A player's lane: background, rule picture, judging mark and the balls of one layout. "Only
+// Blue" and "Small shift" are read from the game's settings at each layout and each advance.
 class TPipeLine : public TBaseObject {
 public:
     ~TPipeLine() override;
@@ -52,17 +49,19 @@ public:
     TRuleMark* RuleMark = nullptr;
 
 protected:
-    TPipeLine();
+    explicit TPipeLine(const TGameSettings& settings);
 
     virtual TLaneRows Rows() const = 0;
 
 private:
     void DestroyBalls();
+
+    const TGameSettings& settings_;
 };
 
 class TPipeLineOne : public TPipeLine {
 public:
-    TPipeLineOne();
+    explicit TPipeLineOne(const TGameSettings& settings);
 
 protected:
     TLaneRows Rows() const override { return LaneOneRows; }
@@ -70,7 +69,7 @@ protected:
 
 class TPipeLineTwo : public TPipeLine {
 public:
-    TPipeLineTwo();
+    explicit TPipeLineTwo(const TGameSettings& settings);
 
 protected:
     TLaneRows Rows() const override { return LaneTwoRows; }

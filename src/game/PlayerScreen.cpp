@@ -71,9 +71,9 @@ void TPlayerScreen::Finish(int player)
     SunshadeRight = new TSunshadeRight(LayerEngine(SlotLayerSix));
 }
 
-TPlayerOneScreen::TPlayerOneScreen()
+TPlayerOneScreen::TPlayerOneScreen(const TGameSettings& settings)
 {
-    Lane = new TPipeLineOne();
+    Lane = new TPipeLineOne(settings);
     Figures = new TAcrobaticsOne();
     Finish(0);
     SongName = new TSongName(LayerEngine(SlotLayerFive));
@@ -86,9 +86,9 @@ TPlayerOneScreen::~TPlayerOneScreen()
     delete SongName;
 }
 
-TPlayerTwoScreen::TPlayerTwoScreen()
+TPlayerTwoScreen::TPlayerTwoScreen(const TGameSettings& settings)
 {
-    Lane = new TPipeLineTwo();
+    Lane = new TPipeLineTwo(settings);
     Figures = new TAcrobaticsTwo();
     Finish(1);
 }

@@ -47,9 +47,10 @@ protected:
     void Finish(int player);
 };
 
+// The lanes read the options from the settings they are given; the screen keeps no copy.
 class TPlayerOneScreen : public TPlayerScreen {
 public:
-    TPlayerOneScreen();
+    explicit TPlayerOneScreen(const TGameSettings& settings);
     ~TPlayerOneScreen() override;
 
     TQualifiedGoal* QualifiedGoal = nullptr;
@@ -58,5 +59,5 @@ public:
 
 class TPlayerTwoScreen : public TPlayerScreen {
 public:
-    TPlayerTwoScreen();
+    explicit TPlayerTwoScreen(const TGameSettings& settings);
 };

@@ -1,7 +1,5 @@
 #include "game/Prizes.h"
 
-#include "game/PipeLine.h"
-
 void TPrize::SetBallImage(const char* name)
 {
     SetImage(SlotImgBalls, name);
@@ -18,7 +16,7 @@ TBlueBall::TBlueBall(TSprite* parent) : TColorBall(parent) { SetBallImage("blue"
 
 TRedBall::TRedBall(TSprite* parent) : TColorBall(parent) { SetBallImage("red"); }
 
-void TPrize::Advance(std::int32_t delta)
+void TPrize::Advance(std::int32_t delta, bool smallShift)
 {
     if (Fading) {
         ++FadeCount;
@@ -28,5 +26,5 @@ void TPrize::Advance(std::int32_t delta)
     // Judged balls count as well, so a ball judged on several frames hides sooner.
     if (Judged)
         ++FadeCount;
-    X = X + (SmallShiftChecked() ? delta * 0.5 : static_cast<double>(delta));
+    X = X + (smallShift ? delta * 0.5 : static_cast<double>(delta));
 }

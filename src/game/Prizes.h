@@ -13,7 +13,7 @@ public:
     void StartFade() { Fading = true; }
     // Moves the ball right by the change of the song position (half of it with "Small
     // shift"); a fading ball hides itself after its tenth advance past the hit.
-    void Advance(std::int32_t delta);
+    void Advance(std::int32_t delta, bool smallShift);
 
     bool Fading = false;
     std::int32_t FadeCount = 0;

@@ -12,6 +12,7 @@
 #include "midi/TrackOutputs.h"
 #include "platform/DataPath.h"
 #include "shell/FormFont.h"
+#include "shell/FormsOutput.h"
 #include "shell/Globals.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXDraws.h"
@@ -140,6 +141,9 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     SpriteEngineLayerSeven = layer("SpriteEngineLayerSeven");
 
     JudgingMemo = Memo1;
+    output_ = std::make_unique<TFormsOutput>(ScreenForm ? ScreenForm->Edit1 : nullptr, Memo1);
+    if (ScreenForm)
+        settings_ = ScreenForm->Settings();
 
     UsbHids = new TJvHidDeviceController(this);
     UsbHids->setObjectName("UsbHids");
@@ -202,10 +206,10 @@ void TDatas::FormCreate()
                    SpriteEngineLayerSix, SpriteEngineLayerSeven);
     RegisterImageStores(ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture,
                         ImgStoreAnimation);
-    GripGame = new TGripGame(MidiPlayer.get());
+    // The game takes Easy Mode for player one's grip from the settings.
+    GripGame = new TGripGame(MidiPlayer.get(), settings_, output_.get());
     PlayerOneStressValue = GripGame->PlayerOneStress();
     PlayerOneStressValue->Device = GripDevice;
-    PlayerOneStressValue->Easy = ScreenForm && ScreenForm->CheckBox1->isChecked();
     PlayerTwoStressValue = GripGame->PlayerTwoStress();
     PlayerOneMarker = GripGame->PlayerOneMarker();
     PlayerOnePercentage = GripGame->PlayerOnePercentage();
@@ -240,7 +244,7 @@ void TDatas::OpenSong()
     TrackOutputs->SetActive(true);
     MidiPlayer->Refresh();
     PianoRoll->Rescan();
-    MidiPlayer->SetTempoPercent(ScreenForm ? ScreenForm->TrackBar1->value() : 100);
+    MidiPlayer->SetTempoPercent(settings_.MelodySpeed);
 }
 
 void TDatas::LoadImages()
@@ -349,12 +353,12 @@ void TDatas::ResumeGame()
         GripGame->Resume();
 }
 
-void TDatas::SetTempoPercent(int percent) { MidiPlayer->SetTempoPercent(percent); }
-
-void TDatas::SetEasyMode(bool easy)
+void TDatas::ApplySettings(const TGameSettings& settings)
 {
-    if (PlayerOneStressValue)
-        PlayerOneStressValue->Easy = easy;
+    settings_ = settings;
+    MidiPlayer->SetTempoPercent(settings.MelodySpeed);
+    if (GripGame)
+        GripGame->SetSettings(settings);
 }
 
 void TDatas::MoveAndDrawLayers() { MoveAndDrawSpriteLayers(); }

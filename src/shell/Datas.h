@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameSettings.h"
 #include "midi/PianoRoll.h"
 
 #include <array>
@@ -16,6 +17,7 @@
 // The debug form: it holds the game's non-visual machinery, performs the whole start-up in
 // FormCreate and runs the one-millisecond tick. It stays hidden until Debug shows it.
 class TDXDraw;
+class TFormsOutput;
 class TDXImageList;
 class TDXSpriteEngine;
 class TGripGame;
@@ -87,8 +89,8 @@ public:
     void StartGame();
     void PauseGame();
     void ResumeGame();
-    void SetTempoPercent(int percent);
-    void SetEasyMode(bool easy);
+    // The main window's options: the song's tempo follows at once, and so does the game.
+    void ApplySettings(const TGameSettings& settings);
     // The frame's part below the skin: judge on layer Three, then draw the six layers.
     void MoveAndDrawLayers();
 
@@ -99,6 +101,8 @@ private:
     void DestroyGame();
 
     bool startUpComplete_ = false;
+    TGameSettings settings_;
+    std::unique_ptr<TFormsOutput> output_;
 };
 
 extern TDatas* Datas;

@@ -109,6 +109,10 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     bind(Button5, &TScreenForm::Button5Click);
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { Guarded([this] { TrackBar1Change(); }); });
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { Guarded([this] { CheckBox1Click(); }); });
+    // "Only Blue" and "Small shift" have no handlers of their own; the lanes read them where
+    // they need them, so every change is passed on as it happens.
+    for (QCheckBox* option : {CheckBox2, CheckBox3})
+        connect(option, &QCheckBox::toggled, this, [this] { Guarded([this] { OptionsChanged(); }); });
     DXDraw->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
         DXDrawMouseDown(b, s, x, y);
     };
@@ -160,16 +164,24 @@ void TScreenForm::Button5Click()
         Datas->show();
 }
 
-void TScreenForm::TrackBar1Change()
+void TScreenForm::TrackBar1Change() { OptionsChanged(); }
+
+void TScreenForm::CheckBox1Click() { OptionsChanged(); }
+
+TGameSettings TScreenForm::Settings() const
 {
-    if (Datas)
-        Datas->SetTempoPercent(TrackBar1->value());
+    TGameSettings settings;
+    settings.EasyMode = CheckBox1->isChecked();
+    settings.OnlyBlue = CheckBox2->isChecked();
+    settings.SmallShift = CheckBox3->isChecked();
+    settings.MelodySpeed = TrackBar1->value();
+    return settings;
 }
 
-void TScreenForm::CheckBox1Click()
+void TScreenForm::OptionsChanged()
 {
     if (Datas)
-        Datas->SetEasyMode(CheckBox1->isChecked());
+        Datas->ApplySettings(Settings());
 }
 
 void TScreenForm::DXDrawMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/GameSettings.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -56,6 +58,8 @@ public:
 
     void DrawSkin();
     void ApplyRegion();
+    // The options as the controls stand.
+    TGameSettings Settings() const;
     bool RegionApplied() const { return regionApplied_; }
 
     QString Hint() const { return hint_; }
@@ -68,6 +72,8 @@ public:
 
 private:
     void SetHint(const QString& hint);
+    // Hands the options to the debug form, which gives them to the song and the game.
+    void OptionsChanged();
 
     QString hint_ = "123";
     QStringList shownMessages_;

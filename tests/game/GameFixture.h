@@ -1,17 +1,31 @@
 #pragma once
 
-// The test scene plus the main window (for its lane options and Edit1), a fresh game random
-// generator, and player one's globals cleared afterwards.
+// The test scene, the options the lanes read, what the game shows beyond its surface, a
+// fresh game random generator, and player one's globals cleared afterwards.
 
+#include "game/GameOutput.h"
 #include "game/GameRandom.h"
+#include "game/GameSettings.h"
 #include "game/SoundEffect.h"
 #include "shell/Globals.h"
-#include "shell/ScreenForm.h"
 #include "sprites/SpriteStage.h"
+
+#include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <vector>
+
+// Keeps everything the game shows beyond its surface.
+class TRecordedOutput : public TGameOutput {
+public:
+    void ShowGripLevel(int level) override { Levels.push_back(level); }
+    void AppendMemoLine(const QString& line) override { MemoLines.append(line); }
+
+    std::vector<int> Levels;
+    QStringList MemoLines;
+};
 
 class TGameFixture : public ::testing::Test {
 protected:
@@ -34,10 +48,11 @@ protected:
         LastSongPosition = 0;
     }
 
-    void SetOnlyBlue(bool on) { Form->CheckBox2->setChecked(on); }
-    void SetSmallShift(bool on) { Form->CheckBox3->setChecked(on); }
+    void SetOnlyBlue(bool on) { Settings.OnlyBlue = on; }
+    void SetSmallShift(bool on) { Settings.SmallShift = on; }
 
-    std::unique_ptr<TScreenForm> Form = std::make_unique<TScreenForm>();
+    TGameSettings Settings;
+    TRecordedOutput Output;
     stage::TStage Stage;
     int HitSounds = 0;
 };

@@ -80,17 +80,19 @@ TEST_F(TGripGameTest, PollGripShowsTheLevelAndTheLaneBackground)
     TJvHidDeviceController controller(nullptr, bus);
     TJvHidDevice* device = nullptr;
     ASSERT_TRUE(controller.CheckOutByIndex(device, 0));
-    TGripGame game;
+    Settings.EasyMode = true;
+    TGripGame game(nullptr, Settings, &Output);
+    EXPECT_TRUE(game.PlayerOneStress()->Easy);
+    EXPECT_FALSE(game.PlayerTwoStress()->Easy);
     game.PlayerOneStress()->Device = device;
-    game.PlayerOneStress()->Easy = true;
 
     game.PollGrip();
-    EXPECT_EQ(Form->Edit1->text(), "0");
+    EXPECT_EQ(Output.Levels, std::vector<int>{0});
     EXPECT_FALSE(game.PlayerOne->Lane->BackPipe->Visible);
 
     ball->QueueInput({0, 17, 0, 0, 0, 0, 0, 0, 0});
     game.PollGrip();
-    EXPECT_EQ(Form->Edit1->text(), "3");
+    EXPECT_EQ(Output.Levels, (std::vector<int>{0, 3}));
     EXPECT_TRUE(game.PlayerOne->Lane->BackPipe->Visible);
     EXPECT_EQ(game.PlayerOne->LevelHolder->Gesture->FramePos, 1);
     EXPECT_FALSE(game.PlayerTwo->Lane->BackPipe->Visible);

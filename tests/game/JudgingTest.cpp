@@ -55,7 +55,7 @@ protected:
     TExplode Explode{Stage.Layer(SlotLayerSeven)};
     TOk Ok{Stage.Layer(SlotLayerSeven)};
     QPlainTextEdit Memo;
-    TPipeLineOne Lane;
+    TPipeLineOne Lane{Settings};
     std::vector<std::unique_ptr<TPrize>> Owned;
 };
 
@@ -177,7 +177,7 @@ TEST_F(TJudgingTest, PercentageDividesByTheOrdinalFromOneHundredOnRoundingHalves
 
 TEST_F(TJudgingTest, PlayerTwosLaneCreditsPlayerOne)
 {
-    TPipeLineTwo two;
+    TPipeLineTwo two{Settings};
     Stress.SetLevel(4);
     BallAt<TBlueBall>(276, 292);
     Frame();

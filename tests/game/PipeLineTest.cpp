@@ -45,8 +45,8 @@ TBits ManyMarks(int n)
 
 TEST_F(TPipeLineTest, LaneBuildsMarkRuleAndHiddenBackgroundInPlace)
 {
-    TPipeLineOne one;
-    TPipeLineTwo two;
+    TPipeLineOne one{Settings};
+    TPipeLineTwo two{Settings};
     EXPECT_TRUE(one.RuleMark->Visible);
     EXPECT_EQ(one.RuleMark->X, 275);
     EXPECT_EQ(one.RuleMark->Y, 117);
@@ -62,7 +62,7 @@ TEST_F(TPipeLineTest, LaneBuildsMarkRuleAndHiddenBackgroundInPlace)
 
 TEST_F(TPipeLineTest, SpacingFollowsPositionsAndTheHighestMarkGetsNoBall)
 {
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     lane.LayOut(Marks({100, 125, 900}));
     ASSERT_EQ(lane.Balls.size(), 2u);
     EXPECT_DOUBLE_EQ(lane.Balls[0]->X, 675);
@@ -80,7 +80,7 @@ TEST_F(TPipeLineTest, SpacingFollowsPositionsAndTheHighestMarkGetsNoBall)
 
 TEST_F(TPipeLineTest, BallAtFiveHundredStartsOnTheMark)
 {
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     lane.LayOut(Marks({500, 800}));
     ASSERT_EQ(lane.Balls.size(), 1u);
     EXPECT_DOUBLE_EQ(lane.Balls[0]->X, 275);
@@ -91,7 +91,7 @@ TEST_F(TPipeLineTest, FirstLayoutAfterStartUpDrawsTheKnownKinds)
 {
     for (std::uint32_t range : {5u, 4u, 3u, 5u, 4u, 3u})
         GameRandom().Draw(range);
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     lane.LayOut(ManyMarks(13));
     std::vector<std::string> kinds;
     for (TPrize* ball : lane.Balls)
@@ -107,7 +107,7 @@ TEST_F(TPipeLineTest, FirstLayoutAfterStartUpDrawsTheKnownKinds)
 
 TEST_F(TPipeLineTest, ChainBallsSitAtFixedOrdinalsUnlessOnlyBlue)
 {
-    TPipeLineTwo lane;
+    TPipeLineTwo lane{Settings};
     lane.LayOut(ManyMarks(101));
     ASSERT_EQ(lane.Balls.size(), 100u);
     for (TPrize* ball : lane.Balls) {
@@ -133,7 +133,7 @@ TEST_F(TPipeLineTest, ChainBallsSitAtFixedOrdinalsUnlessOnlyBlue)
 
 TEST_F(TPipeLineTest, LayOutReplacesTheBallsOfTheLastLayout)
 {
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     const int before = Stage.Layer(SlotLayerThree)->Count();
     lane.LayOut(ManyMarks(11));
     EXPECT_EQ(Stage.Layer(SlotLayerThree)->Count(), before + 10);
@@ -143,7 +143,7 @@ TEST_F(TPipeLineTest, LayOutReplacesTheBallsOfTheLastLayout)
 
 TEST_F(TPipeLineTest, AdvanceMovesEveryBallAndHalvesWithSmallShift)
 {
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     lane.LayOut(Marks({100, 200, 300}));
     lane.Advance(-30);
     EXPECT_DOUBLE_EQ(lane.Balls[0]->X, 645);
@@ -157,7 +157,7 @@ TEST_F(TPipeLineTest, AdvanceMovesEveryBallAndHalvesWithSmallShift)
 
 TEST_F(TPipeLineTest, HitBallFadesOutWhileMissedBallTravelsOn)
 {
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     lane.LayOut(Marks({10, 20, 30}));
     TPrize* hit = lane.Balls[0];
     TPrize* missed = lane.Balls[1];
@@ -178,7 +178,7 @@ TEST_F(TPipeLineTest, HitBallFadesOutWhileMissedBallTravelsOn)
 
 TEST_F(TPipeLineTest, FadingAloneHidesOnTheEleventhAdvance)
 {
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     lane.LayOut(Marks({10, 20}));
     lane.Balls[0]->StartFade();
     for (int i = 0; i < 10; ++i)
@@ -195,7 +195,7 @@ TEST_F(TPipeLineTest, MissingBallImageAbortsTheLayout)
         if (image.Name != "red")
             images.push_back(image);
     stage::TStage bare(images);
-    TPipeLineOne lane;
+    TPipeLineOne lane{Settings};
     for (std::uint32_t range : {5u, 4u, 3u, 5u, 4u, 3u})
         GameRandom().Draw(range);
     EXPECT_THROW(lane.LayOut(ManyMarks(13)), Exception);

@@ -1,0 +1,18 @@
+#include "shell/FormsOutput.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+void TFormsOutput::ShowGripLevel(int level)
+{
+    // Setting an edit's text repaints it even when nothing changed; this runs every tick.
+    const QString text = QString::number(level);
+    if (level_ && level_->text() != text)
+        level_->setText(text);
+}
+
+void TFormsOutput::AppendMemoLine(const QString& line)
+{
+    if (memo_)
+        memo_->appendPlainText(line);
+}
