@@ -10,7 +10,7 @@
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
 #include "platform/DataPath.h"
-#include "shell/Globals.h"
+#include "shell/FormsOutput.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -20,37 +20,21 @@
 
 namespace {
 
+// The memo as the debug form has it; the grip level goes to no edit, as nothing shows it here.
 struct TJudgingScene {
     stage::TStage stage;
-    TGripGame game;
-    std::unique_ptr<TExplode> explode = std::make_unique<TExplode>(LayerEngine(SlotLayerSeven));
-    std::unique_ptr<TOk> ok = std::make_unique<TOk>(LayerEngine(SlotLayerSeven));
     QPlainTextEdit memo;
+    TFormsOutput output{nullptr, &memo};
+    TGripGame game{nullptr, TGameSettings{}, &output};
 
     TJudgingScene()
     {
-        PlayerOneStressValue = game.PlayerOneStress();
-        PlayerOneMarker = game.PlayerOneMarker();
-        PlayerOneCombo = game.PlayerOneCombo();
-        PlayerOnePercentage = game.PlayerOnePercentage();
-        SharedExplode = explode.get();
-        SharedOk = ok.get();
-        JudgingMemo = &memo;
+        game.CreateEffects();
         TBits marks;
         for (int i = 0; i < 300; ++i)
             marks.SetBit(i * 50, true);
         game.PlayerOne->Lane->LayOut(marks);
         game.PlayerTwo->Lane->LayOut(marks);
-    }
-    ~TJudgingScene()
-    {
-        JudgingMemo = nullptr;
-        PlayerOneStressValue = nullptr;
-        PlayerOneMarker = nullptr;
-        PlayerOneCombo = nullptr;
-        PlayerOnePercentage = nullptr;
-        SharedExplode = nullptr;
-        SharedOk = nullptr;
     }
 };
 
@@ -70,7 +54,7 @@ void HitFrame(benchmark::State& state, bool realSound)
         if (scene.memo.blockCount() > 1000)
             scene.memo.clear();
     }
-    state.counters["hits"] = PlayerOneMarker->Hits;
+    state.counters["hits"] = scene.game.PlayerOneMarker()->Hits;
     delete ball;
     SetHitSound(nullptr);
 }
@@ -94,7 +78,6 @@ void BM_Tick(benchmark::State& state)
         ++position;
         scene.game.SyncPosition(position / 400, (position / 100) % 4, position % 100);
     }
-    LastSongPosition = 0;
 }
 
 } // namespace

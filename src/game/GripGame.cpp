@@ -1,8 +1,8 @@
 #include "game/GripGame.h"
 
 #include "game/GameOutput.h"
+#include "game/Precise.h"
 #include "midi/MidiPlayer.h"
-#include "shell/Globals.h"
 
 void TRocker::Run()
 {
@@ -27,10 +27,17 @@ TGripGame::TGripGame(TMidiPlayer* player, const TGameSettings& settings, TGameOu
     Rocker = new TRocker(player);
     Metronome = new TMetronome();
     PlayerOneStress()->Easy = settings_.EasyMode;
+    // Player two's lane is judged against player one's grip and credits player one.
+    PlayerOne->Lane->RuleMark->SetJudging(PlayerOne->Scoring, PlayerOneStress());
+    PlayerTwo->Lane->RuleMark->SetJudging(PlayerOne->Scoring, PlayerOneStress());
+    PlayerOne->Scoring->SetOutput(output_);
+    PlayerTwo->Scoring->SetOutput(output_);
 }
 
 TGripGame::~TGripGame()
 {
+    delete ok_;
+    delete explode_;
     delete Metronome;
     delete Rocker;
     delete PlayerTwo;
@@ -42,6 +49,17 @@ void TGripGame::SetSettings(const TGameSettings& settings)
     settings_ = settings;
     // Player two's flag is not the window's to set.
     PlayerOneStress()->Easy = settings_.EasyMode;
+}
+
+void TGripGame::CreateEffects()
+{
+    // Each one is shown on hits from the moment it exists, however far this gets.
+    if (!explode_)
+        explode_ = new TExplode(LayerEngine(SlotLayerSeven));
+    PlayerOne->Scoring->SetEffects(explode_, ok_);
+    if (!ok_)
+        ok_ = new TOk(LayerEngine(SlotLayerSeven));
+    PlayerOne->Scoring->SetEffects(explode_, ok_);
 }
 
 TStressValueOne* TGripGame::PlayerOneStress() const
@@ -87,10 +105,10 @@ void TGripGame::PollGrip()
 void TGripGame::SyncPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)
 {
     const std::int32_t position = SongPosition(bar, beat, tick);
-    if (position == LastSongPosition)
+    if (position == lastSongPosition_)
         return;
-    const std::int32_t delta = position - LastSongPosition;
+    const std::int32_t delta = position - lastSongPosition_;
     PlayerOne->Lane->Advance(delta);
     PlayerTwo->Lane->Advance(delta);
-    LastSongPosition = position;
+    lastSongPosition_ = position;
 }

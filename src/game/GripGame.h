@@ -7,8 +7,10 @@
 
 #include <cstdint>
 
+class TExplode;
 class TGameOutput;
 class TMidiPlayer;
+class TOk;
 
 // The play driver: running plays the song, halting stops it where it is.
 class TRocker : public TSynergy {
@@ -25,7 +27,8 @@ private:
 
 // The grip game: both player screens, the beat map and the play driver. It turns Start, Pause
 // and Resume into actions on screens, lanes and song, reads player one's grip on every tick
-// and moves both lanes with the song.
+// and moves both lanes with the song. Only player one plays: both lanes are judged against
+// player one's grip and credit player one's scoring.
 class TGripGame : public TBaseObject {
 public:
     // Without a song player Start lays the lanes out and plays nothing; without an output the
@@ -39,6 +42,12 @@ public:
     void SetSettings(const TGameSettings& settings);
     const TGameSettings& Settings() const { return settings_; }
 
+    // The explosion and the OK shown on a hit, on layer Seven above everything made before
+    // them; the game owns them from then on.
+    void CreateEffects();
+    TExplode* Explode() const { return explode_; }
+    TOk* Ok() const { return ok_; }
+
     void Start();
     void Pause();
     void Resume();
@@ -50,6 +59,10 @@ public:
     TPercentag* PlayerOnePercentage() const { return PlayerOne->Percentage; }
     TStressValueOne* PlayerOneStress() const;
     TStressValueTwo* PlayerTwoStress() const;
+    TScoring& PlayerOneScoring() const { return *PlayerOne->Scoring; }
+
+    // The song position the lanes were last moved to.
+    std::int32_t LastSongPosition() const { return lastSongPosition_; }
 
     // Song position: four beats to the bar and 100 ticks to the beat, whatever the song says.
     static std::int32_t SongPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)
@@ -66,4 +79,7 @@ private:
     // The lanes hold a reference to these: they live as long as the game.
     TGameSettings settings_;
     TGameOutput* output_;
+    TExplode* explode_ = nullptr;
+    TOk* ok_ = nullptr;
+    std::int32_t lastSongPosition_ = 0;
 };

@@ -51,6 +51,7 @@ TPlayerScreen::TPlayerScreen()
 
 TPlayerScreen::~TPlayerScreen()
 {
+    delete Scoring;
     delete SunshadeRight;
     delete SunshadeLeft;
     delete Figures;
@@ -67,6 +68,7 @@ void TPlayerScreen::Finish(int player)
     Combo->PlaceFor(player);
     Percentage->PlaceFor(player);
     Marker->PlaceFor(player);
+    Scoring = new TScoring(player, *Marker, *Combo, *Percentage);
     SunshadeLeft = new TSunshadeLeft(LayerEngine(SlotLayerSix));
     SunshadeRight = new TSunshadeRight(LayerEngine(SlotLayerSix));
 }

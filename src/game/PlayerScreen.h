@@ -5,6 +5,7 @@
 #include "game/Extrinsic.h"
 #include "game/PipeLine.h"
 #include "game/Scenery.h"
+#include "game/Scoring.h"
 #include "game/StressValue.h"
 
 // A player's gesture sprites, level meter and grip level.
@@ -24,6 +25,7 @@ public:
 };
 
 // One player's half of the picture: lane, figures, displays, level holder and frame sprites.
+// The lane reads the options from the settings its screen was given.
 class TPlayerScreen : public TBaseObject {
 public:
     ~TPlayerScreen() override;
@@ -39,6 +41,8 @@ public:
     TSunshadeLeft* SunshadeLeft = nullptr;
     TSunshadeRight* SunshadeRight = nullptr;
     TToyArise* LevelHolder = nullptr;
+    // The player's results over the combo, percentage and marker above.
+    TScoring* Scoring = nullptr;
 
 protected:
     // The part both players share: level holder, combo, percentage and marker.
@@ -47,7 +51,6 @@ protected:
     void Finish(int player);
 };
 
-// The lanes read the options from the settings they are given; the screen keeps no copy.
 class TPlayerOneScreen : public TPlayerScreen {
 public:
     explicit TPlayerOneScreen(const TGameSettings& settings);

@@ -1,23 +1,8 @@
 #include "game/Rules.h"
 
-#include "game/Displays.h"
-#include "game/Precise.h"
 #include "game/Prizes.h"
-#include "game/SoundEffect.h"
-#include "shell/Globals.h"
+#include "game/Scoring.h"
 #include "game/StressValue.h"
-
-#include <QPlainTextEdit>
-
-#include <cmath>
-
-QPlainTextEdit* JudgingMemo = nullptr;
-
-namespace {
-
-int PlayerOneLevel() { return PlayerOneStressValue ? PlayerOneStressValue->Level : 0; }
-
-} // namespace
 
 TRuleMark::TRuleMark(TSprite* parent) : TRule(parent)
 {
@@ -38,51 +23,31 @@ void TRuleMark::PlaceFor(int player)
     Visible = true;
 }
 
+void TRuleMark::SetJudging(TScoring* scoring, const TStressValue* level)
+{
+    scoring_ = scoring;
+    level_ = level;
+}
+
 void TRuleMark::HandleCollision(TSprite* other, bool& done)
 {
     TRule::HandleCollision(other, done);
     auto* ball = dynamic_cast<TPrize*>(other);
     if (!ball || !ball->Visible || !(X - 10 < ball->X && ball->X < X + 10))
         return;
-    bool hit = false;
     ball->MarkJudged();
-    bool credit = false;
-    if (PlayerOneLevel() > 0 && dynamic_cast<TBlueBall*>(ball))
-        credit = true;
-    if (PlayerOneLevel() >= 1 && PlayerOneLevel() <= 2 && dynamic_cast<TYellowBall*>(ball))
-        credit = true;
-    if (PlayerOneLevel() >= 5 && PlayerOneLevel() <= 6 && dynamic_cast<TRedBall*>(ball))
-        credit = true;
-    if (credit) {
+    const std::int32_t level = level_ ? level_->Level : 0;
+    // A ball is of one class only, so at most one of these holds.
+    const bool hit = (level > 0 && dynamic_cast<TBlueBall*>(ball)) ||
+                     (level >= 1 && level <= 2 && dynamic_cast<TYellowBall*>(ball)) ||
+                     (level >= 5 && level <= 6 && dynamic_cast<TRedBall*>(ball));
+    if (hit) {
         ball->StartFade();
-        if (SharedExplode) {
-            SharedExplode->PlaceFor(0);
-            SharedExplode->Show(true);
-        }
-        if (PlayerOneMarker) {
-            PlayerOneMarker->AddScore(50);
-            PlayerOneMarker->AddHit();
-        }
-        if (SharedOk) {
-            SharedOk->PlaceFor(0);
-            SharedOk->Show(true);
-        }
-        if (PlayerOneCombo)
-            PlayerOneCombo->Increment();
-        hit = true;
-        PlayHitSound();
+        if (scoring_)
+            scoring_->Credit();
     }
-    const double ordinal = ball->Ordinal;
-    const double hits = PlayerOneMarker ? PlayerOneMarker->Hits : 0;
-    const double p = ordinal < 100 ? hits / 100 * 100 : hits / ordinal * 100;
-    // Halves go to the even neighbour, as the default rounding mode does.
-    const auto r = static_cast<std::int32_t>(std::nearbyint(p));
-    if (PlayerOnePercentage)
-        PlayerOnePercentage->SetPercent(r);
-    if (JudgingMemo)
-        JudgingMemo->appendPlainText(QStringLiteral("Value :") + QString::number(r));
-    if (!hit && PlayerOneCombo)
-        PlayerOneCombo->Reset();
+    if (scoring_)
+        scoring_->Record(ball->Ordinal, hit);
 }
 
 void TRuleMark::MoveSelf(int moveCount)

@@ -2,10 +2,8 @@
 
 #include "game/Extrinsic.h"
 
-class QPlainTextEdit;
-
-// Where the judging writes its percentage lines: the debug form's memo once it exists.
-extern QPlainTextEdit* JudgingMemo;
+class TScoring;
+class TStressValue;
 
 class TRule : public TInactive {
 public:
@@ -20,10 +18,17 @@ public:
 
     // Player 0 or 1 gets its lane's place; any other value keeps the place. Shows the mark.
     void PlaceFor(int player);
+    // The results the mark credits and the grip it judges against; neither is owned. Until
+    // they are set the mark still judges, against level 0, and credits nobody.
+    void SetJudging(TScoring* scoring, const TStressValue* level);
 
     void MoveSelf(int moveCount) override;
-    // Judges a visible ball within 10 pixels of the mark against player one's grip level.
+    // Judges a visible ball within 10 pixels of the mark against the grip level it was given.
     void HandleCollision(TSprite* other, bool& done) override;
+
+private:
+    TScoring* scoring_ = nullptr;
+    const TStressValue* level_ = nullptr;
 };
 
 class TRule1P : public TRule {

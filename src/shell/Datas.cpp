@@ -13,7 +13,6 @@
 #include "platform/DataPath.h"
 #include "shell/FormFont.h"
 #include "shell/FormsOutput.h"
-#include "shell/Globals.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXDraws.h"
 #include "sprites/DXImageList.h"
@@ -140,7 +139,6 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     SpriteEngineLayerSix = layer("SpriteEngineLayerSix");
     SpriteEngineLayerSeven = layer("SpriteEngineLayerSeven");
 
-    JudgingMemo = Memo1;
     output_ = std::make_unique<TFormsOutput>(ScreenForm ? ScreenForm->Edit1 : nullptr, Memo1);
     if (ScreenForm)
         settings_ = ScreenForm->Settings();
@@ -167,8 +165,6 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
 TDatas::~TDatas()
 {
     Timer1->stop();
-    if (JudgingMemo == Memo1)
-        JudgingMemo = nullptr;
     // No handler of this form may run while it is being taken apart; the balls go back.
     UsbHids->SetOnDeviceChange(nullptr);
     UsbHids->SetOnEnumerate(nullptr);
@@ -207,34 +203,15 @@ void TDatas::FormCreate()
     RegisterImageStores(ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture,
                         ImgStoreAnimation);
     // The game takes Easy Mode for player one's grip from the settings.
-    GripGame = new TGripGame(MidiPlayer.get(), settings_, output_.get());
-    PlayerOneStressValue = GripGame->PlayerOneStress();
-    PlayerOneStressValue->Device = GripDevice;
-    PlayerTwoStressValue = GripGame->PlayerTwoStress();
-    PlayerOneMarker = GripGame->PlayerOneMarker();
-    PlayerOnePercentage = GripGame->PlayerOnePercentage();
-    PlayerOneCombo = GripGame->PlayerOneCombo();
-    SharedExplode = new TExplode(LayerEngine(SlotLayerSeven));
-    SharedOk = new TOk(LayerEngine(SlotLayerSeven));
+    game_ = std::make_unique<TGripGame>(MidiPlayer.get(), settings_, output_.get());
+    game_->PlayerOneStress()->Device = GripDevice;
+    game_->CreateEffects();
     // The hit sound is loaded now rather than on the first hit.
     PrepareHitSound();
     startUpComplete_ = true;
 }
 
-void TDatas::DestroyGame()
-{
-    delete SharedOk;
-    SharedOk = nullptr;
-    delete SharedExplode;
-    SharedExplode = nullptr;
-    PlayerOneStressValue = nullptr;
-    PlayerTwoStressValue = nullptr;
-    PlayerOneMarker = nullptr;
-    PlayerOnePercentage = nullptr;
-    PlayerOneCombo = nullptr;
-    delete GripGame;
-    GripGame = nullptr;
-}
+void TDatas::DestroyGame() { game_.reset(); }
 
 void TDatas::OpenSong()
 {
@@ -278,20 +255,21 @@ void TDatas::Timer1Timer()
     if (Timer1->interval() != interval)
         Timer1->setInterval(interval);
     // A start-up that ended early leaves no game to drive.
-    if (!GripGame)
+    TGripGame* game = game_.get();
+    if (!game)
         return;
     // A ball that fails its read must not stop the lanes following the song: the position is
     // synced first and the read's error reported after.
     std::exception_ptr readError;
     try {
-        GripGame->PollGrip();
+        game->PollGrip();
     } catch (...) {
         readError = std::current_exception();
     }
     if (MidiPlayer->Play()) {
         std::int32_t bar = 0, beat = 0, tick = 0;
         MidiPlayer->GetBarBeatTick(bar, beat, tick);
-        GripGame->SyncPosition(bar, beat, tick);
+        game->SyncPosition(bar, beat, tick);
     }
     if (readError)
         std::rethrow_exception(readError);
@@ -309,8 +287,9 @@ bool TDatas::UsbHidsEnumerate(TJvHidDevice* HidDev, int Idx)
     UsbHids->CheckOutByIndex(taken, Idx);
     // A ball plugged back in after being pulled out is player one's again: without this the
     // game would ignore it until restarted.
-    if (taken && PlayerOneStressValue && !PlayerOneStressValue->Device)
-        PlayerOneStressValue->Device = taken;
+    TStressValue* player = game_ ? game_->PlayerOneStress() : nullptr;
+    if (taken && player && !player->Device)
+        player->Device = taken;
     // The game's buffer holds a report ID and eight data bytes, and never more is read. Only a
     // report already queued is taken: a ball that reports only when gripped must not hold the
     // start-up.
@@ -325,9 +304,10 @@ bool TDatas::UsbHidsEnumerate(TJvHidDevice* HidDev, int Idx)
 
 void TDatas::UsbHidsDeviceUnplug(TJvHidDevice* HidDev)
 {
-    if (!PlayerOneStressValue || HidDev != PlayerOneStressValue->Device)
+    TStressValue* player = game_ ? game_->PlayerOneStress() : nullptr;
+    if (!player || HidDev != player->Device)
         return;
-    PlayerOneStressValue->Device = nullptr;
+    player->Device = nullptr;
     // Checking in an unplugged device destroys it: no reference to it may stay behind.
     if (GripDevice == HidDev)
         GripDevice = nullptr;
@@ -337,28 +317,28 @@ void TDatas::UsbHidsDeviceUnplug(TJvHidDevice* HidDev)
 
 void TDatas::StartGame()
 {
-    if (GripGame)
-        GripGame->Start();
+    if (game_)
+        game_->Start();
 }
 
 void TDatas::PauseGame()
 {
-    if (GripGame)
-        GripGame->Pause();
+    if (game_)
+        game_->Pause();
 }
 
 void TDatas::ResumeGame()
 {
-    if (GripGame)
-        GripGame->Resume();
+    if (game_)
+        game_->Resume();
 }
 
 void TDatas::ApplySettings(const TGameSettings& settings)
 {
     settings_ = settings;
     MidiPlayer->SetTempoPercent(settings.MelodySpeed);
-    if (GripGame)
-        GripGame->SetSettings(settings);
+    if (game_)
+        game_->SetSettings(settings);
 }
 
 void TDatas::MoveAndDrawLayers() { MoveAndDrawSpriteLayers(); }

@@ -95,12 +95,17 @@ public:
     void MoveAndDrawLayers();
 
     bool StartUpComplete() const { return startUpComplete_; }
+    // The game start-up built; none before, and none if start-up ended early.
+    TGripGame* Game() const { return game_.get(); }
+    // The last ball the enumeration found.
+    TJvHidDevice* GripDevice = nullptr;
 
 private:
     // Game objects live on the layers: they must go before them.
     void DestroyGame();
 
     bool startUpComplete_ = false;
+    std::unique_ptr<TGripGame> game_;
     TGameSettings settings_;
     std::unique_ptr<TFormsOutput> output_;
 };

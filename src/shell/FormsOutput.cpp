@@ -5,9 +5,11 @@
 
 void TFormsOutput::ShowGripLevel(int level)
 {
+    if (!level_)
+        return;
     // Setting an edit's text repaints it even when nothing changed; this runs every tick.
     const QString text = QString::number(level);
-    if (level_ && level_->text() != text)
+    if (level_->text() != text)
         level_->setText(text);
 }
 

@@ -1,26 +1,24 @@
 #pragma once
 
-#include <cstdint>
-
+class TCombo;
+class TExplode;
 class TGripGame;
-class TStressValueOne;
-class TStressValueTwo;
 class TJvHidDevice;
 class TMarker;
-class TCombo;
-class TPercentag;
-class TExplode;
 class TOk;
+class TPercentag;
+class TStressValueOne;
+class TStressValueTwo;
 
-// Program-wide references set during start-up.
-extern TGripGame* GripGame;
-extern TStressValueOne* PlayerOneStressValue;
-extern TStressValueTwo* PlayerTwoStressValue;
-extern TJvHidDevice* GripDevice;
-extern TMarker* PlayerOneMarker;
-extern TCombo* PlayerOneCombo;
-extern TPercentag* PlayerOnePercentage;
-extern TExplode* SharedExplode;
-extern TOk* SharedOk;
-extern bool RegionApplied;
-extern std::int32_t LastSongPosition;
+// The program-wide references: the game the debug form's start-up built, the objects reached
+// through it and the grip device last found. Each is none until start-up has made it, and none
+// again once the debug form is gone.
+TGripGame* GripGame();
+TStressValueOne* PlayerOneStressValue();
+TStressValueTwo* PlayerTwoStressValue();
+TJvHidDevice* GripDevice();
+TMarker* PlayerOneMarker();
+TCombo* PlayerOneCombo();
+TPercentag* PlayerOnePercentage();
+TExplode* SharedExplode();
+TOk* SharedOk();

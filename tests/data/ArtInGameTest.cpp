@@ -1,7 +1,7 @@
 #include "support/GameHarness.h"
 
 #include "game/GripGame.h"
-#include "shell/Globals.h"
+#include "game/Registries.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"

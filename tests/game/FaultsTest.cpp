@@ -7,7 +7,6 @@
 #include "game/GripGame.h"
 #include "game/SoundEffect.h"
 #include "shell/Datas.h"
-#include "shell/Globals.h"
 #include "sprites/DXSprite.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +78,7 @@ TEST_P(FileFault, MissingShowsItsMessageAndTheProgramStaysUp)
         // Without its hit sound the game plays on in silence.
         EXPECT_TRUE(h.Messages().isEmpty()) << FirstMessage(h);
         EXPECT_TRUE(h.Debug().StartUpComplete());
-        EXPECT_GT(LastSongPosition, 0);
+        EXPECT_GT(h.LastSongPosition(), 0);
     } else {
         EXPECT_EQ(FirstMessage(h), want);
         // Start-up stops at a file it cannot read; the beat map only fails Start.
@@ -101,7 +100,7 @@ TEST_P(FileFault, GarbageShowsItsMessageAndTheProgramStaysUp)
         EXPECT_TRUE(h.Game()->PlayerOne->Lane->Balls.empty());
     } else if (*fault.garbage == 0) {
         EXPECT_TRUE(h.Messages().isEmpty()) << FirstMessage(h);
-        EXPECT_GT(LastSongPosition, 0);
+        EXPECT_GT(h.LastSongPosition(), 0);
     } else {
         EXPECT_EQ(FirstMessage(h), fault.garbage);
         EXPECT_FALSE(h.Debug().StartUpComplete());
@@ -118,7 +117,7 @@ TEST_P(FileFault, CutShortEitherWorksOrSaysWhy)
     TGameHarness h(options);
     PlayAround(h);
     // A program that could not finish starting, or could not start the song, says so.
-    if (!h.Debug().StartUpComplete() || LastSongPosition == 0) {
+    if (!h.Debug().StartUpComplete() || h.LastSongPosition() == 0) {
         EXPECT_FALSE(h.Messages().isEmpty());
     }
     if (std::string(fault.file).ends_with(".dxg")) {

@@ -1,13 +1,12 @@
 #pragma once
 
-// The test scene, the options the lanes read, what the game shows beyond its surface, a
-// fresh game random generator, and player one's globals cleared afterwards.
+// The test scene, the options the lanes read, what the game shows beyond its surface and a
+// fresh game random generator.
 
 #include "game/GameOutput.h"
 #include "game/GameRandom.h"
 #include "game/GameSettings.h"
 #include "game/SoundEffect.h"
-#include "shell/Globals.h"
 #include "sprites/SpriteStage.h"
 
 #include <QString>
@@ -35,18 +34,7 @@ protected:
         SetHitSound([this] { ++HitSounds; });
     }
 
-    ~TGameFixture() override
-    {
-        SetHitSound(nullptr);
-        PlayerOneStressValue = nullptr;
-        PlayerTwoStressValue = nullptr;
-        PlayerOneMarker = nullptr;
-        PlayerOneCombo = nullptr;
-        PlayerOnePercentage = nullptr;
-        SharedExplode = nullptr;
-        SharedOk = nullptr;
-        LastSongPosition = 0;
-    }
+    ~TGameFixture() override { SetHitSound(nullptr); }
 
     void SetOnlyBlue(bool on) { Settings.OnlyBlue = on; }
     void SetSmallShift(bool on) { Settings.SmallShift = on; }

@@ -113,13 +113,13 @@ TEST(GameHarness, StartUpFindsTheBallAndBuildsTheGame)
     TGameHarness h;
     ASSERT_TRUE(h.Debug().StartUpComplete()) << h.Messages().join("\n").toStdString();
     ASSERT_NE(h.Game(), nullptr);
-    EXPECT_EQ(PlayerOneStressValue->Device, GripDevice);
-    ASSERT_NE(GripDevice, nullptr);
-    EXPECT_TRUE(GripDevice->CheckedOut());
+    EXPECT_EQ(PlayerOneStressValue()->Device, GripDevice());
+    ASSERT_NE(GripDevice(), nullptr);
+    EXPECT_TRUE(GripDevice()->CheckedOut());
     // Found: one zero output report written.
     EXPECT_EQ(h.Ball()->WrittenReports(), (std::vector<std::vector<uint8_t>>{{0, 0}}));
-    EXPECT_NE(SharedExplode, nullptr);
-    EXPECT_NE(SharedOk, nullptr);
+    EXPECT_NE(SharedExplode(), nullptr);
+    EXPECT_NE(SharedOk(), nullptr);
     EXPECT_EQ(h.Screen().Edit1->text(), "Edit1");
     h.SetEasyMode(true);
     h.SetForce(17);
@@ -135,7 +135,7 @@ TEST(GameHarness, WithoutABallStartUpCompletesAndTheLevelStaysZero)
     options.PlugBall = false;
     TGameHarness h(options);
     ASSERT_TRUE(h.Debug().StartUpComplete());
-    EXPECT_EQ(PlayerOneStressValue->Device, nullptr);
+    EXPECT_EQ(PlayerOneStressValue()->Device, nullptr);
     h.RunMs(10);
     EXPECT_EQ(h.Screen().Edit1->text(), "0");
 }
@@ -237,7 +237,7 @@ TEST(GameHarness, EveryBallIsJudgedWhateverTheFramePhaseAndLateFrames)
             for (TPrize* ball : lane->Balls) {
                 ++balls;
                 if (!ball->Judged)
-                    unjudged.push_back(LastSongPosition - (ball->X - 275));
+                    unjudged.push_back(h.LastSongPosition() - (ball->X - 275));
             }
         EXPECT_GE(balls, 2 * 150);
         EXPECT_TRUE(unjudged.empty()) << unjudged.size() << " of " << balls << " balls never judged, the first on the mark at "
@@ -287,7 +287,7 @@ TEST(GameHarness, PauseAndResumeKeepTheBallsInStepWithTheSong)
     std::int32_t bar = 0, beat = 0, tick = 0;
     h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
     const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
-    EXPECT_EQ(position, LastSongPosition);
+    EXPECT_EQ(position, h.LastSongPosition());
     EXPECT_GT(position, 800);  // six seconds of play
     const std::vector<int> indices = LaidOutIndices(*h.Game());
     for (size_t j = 0; j < indices.size(); ++j)
@@ -308,7 +308,7 @@ TEST(GameHarness, EasyModeCountsAHeldGripThatTheGateWouldNot)
         h.RunMs(20'000);
         hits[easy] = h.Hits();
         EXPECT_EQ(h.Level(), easy ? 3 : 0);
-        EXPECT_FALSE(PlayerTwoStressValue->Easy);
+        EXPECT_FALSE(PlayerTwoStressValue()->Easy);
     }
     EXPECT_EQ(hits[0], 0);
     EXPECT_GT(hits[1], 5);
@@ -319,13 +319,13 @@ TEST(GameHarness, StartPressedAgainLaysOutAnewWhileTheSongGoesOn)
     TGameHarness h;
     h.PressStart();
     h.RunMs(1000);
-    const std::int32_t before = LastSongPosition;
+    const std::int32_t before = h.LastSongPosition();
     TPrize* old = h.Game()->PlayerOne->Lane->Balls.at(0);
     h.PressStart();
     EXPECT_TRUE(h.Playing());
     EXPECT_NE(h.Game()->PlayerOne->Lane->Balls.at(0), old);
     h.RunMs(100);
-    EXPECT_GT(LastSongPosition, before);  // not restarted
+    EXPECT_GT(h.LastSongPosition(), before);  // not restarted
 }
 
 TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugConnectsItAgain)
@@ -336,21 +336,21 @@ TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugConnectsItAgain)
     h.Tick();
     EXPECT_EQ(h.Level(), 4);
     h.Bus().Unplug(h.Ball());
-    EXPECT_EQ(PlayerOneStressValue->Device, nullptr);
-    EXPECT_EQ(GripDevice, nullptr);
+    EXPECT_EQ(PlayerOneStressValue()->Device, nullptr);
+    EXPECT_EQ(GripDevice(), nullptr);
     EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 0);
     h.Tick();
     EXPECT_EQ(h.Level(), 4);  // nothing read any more
     auto again = h.Bus().PlugGripBall();
-    EXPECT_NE(GripDevice, nullptr);
-    EXPECT_TRUE(GripDevice->CheckedOut());
-    ASSERT_EQ(PlayerOneStressValue->Device, GripDevice);
+    EXPECT_NE(GripDevice(), nullptr);
+    EXPECT_TRUE(GripDevice()->CheckedOut());
+    ASSERT_EQ(PlayerOneStressValue()->Device, GripDevice());
     again->SetForce(10);
     h.Tick();
     EXPECT_EQ(h.Level(), 2) << "the ball plugged back in is not read";
     // Pulled out again, it is given back like the first one, not left taken.
     h.Bus().Unplug(again);
-    EXPECT_EQ(PlayerOneStressValue->Device, nullptr);
+    EXPECT_EQ(PlayerOneStressValue()->Device, nullptr);
     EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 0);
     EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
 }
@@ -360,13 +360,13 @@ TEST(GameHarness, TwoBallsAreBothTakenAndTheLastOneIsPlayed)
     TGameHarness h;
     auto second = h.Bus().PlugGripBall();
     EXPECT_EQ(h.Debug().UsbHids->NumCheckedOutDevices(), 2);
-    EXPECT_EQ(GripDevice->DevicePath(), second->Path());
+    EXPECT_EQ(GripDevice()->DevicePath(), second->Path());
     // Player one keeps the ball it was given at start-up.
-    EXPECT_EQ(PlayerOneStressValue->Device->DevicePath(), h.Ball()->Path());
+    EXPECT_EQ(PlayerOneStressValue()->Device->DevicePath(), h.Ball()->Path());
     // The other ball is not player one's: unplugged, it stays taken and listed.
     h.Bus().Unplug(second);
     EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 1);
-    EXPECT_NE(PlayerOneStressValue->Device, nullptr);
+    EXPECT_NE(PlayerOneStressValue()->Device, nullptr);
     h.SetEasyMode(true);
     h.SetForce(10);
     h.Tick();
@@ -381,7 +381,7 @@ TEST(GameHarness, NearMissProductNameIsNotTheBall)
     THidSimulatedDeviceConfig config;
     config.Product = "Kneadle Ball";
     auto other = h.Bus().Plug(config);
-    EXPECT_EQ(GripDevice, nullptr);
+    EXPECT_EQ(GripDevice(), nullptr);
     EXPECT_TRUE(other->WrittenReports().empty());
     h.Bus().Unplug(other);  // not player one's: nothing happens here
     EXPECT_TRUE(h.Messages().isEmpty());
@@ -400,7 +400,7 @@ TEST(GameHarness, FailingBallShowsTheHidErrorAndTheTicksGoOn)
     h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
     const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
     EXPECT_GT(position, 0);
-    EXPECT_EQ(LastSongPosition, position);
+    EXPECT_EQ(h.LastSongPosition(), position);
     const std::vector<int> indices = LaidOutIndices(*h.Game());
     ASSERT_FALSE(indices.empty());
     EXPECT_DOUBLE_EQ(h.Game()->PlayerOne->Lane->Balls[0]->X, 775 - indices[0] + position);
@@ -423,7 +423,7 @@ TEST(GameHarness, SilentBallNeverHoldsTheTick)
     h.PressStart();
     h.RunMs(1000);
     EXPECT_EQ(h.Level(), 5);
-    EXPECT_GT(LastSongPosition, 100);
+    EXPECT_GT(h.LastSongPosition(), 100);
 }
 
 TEST(GameHarness, TempoSliderSlowsTheSong)
@@ -435,7 +435,7 @@ TEST(GameHarness, TempoSliderSlowsTheSong)
         EXPECT_EQ(h.Debug().MidiPlayer->TempoPercent(), percent);
         h.PressStart();
         h.RunMs(2000);
-        reached[percent == 50] = LastSongPosition;
+        reached[percent == 50] = h.LastSongPosition();
     }
     EXPECT_GT(reached[0], 250);
     EXPECT_NEAR(reached[1], reached[0] / 2, 2);
@@ -453,5 +453,5 @@ TEST(GameHarness, StartWithoutBeatMapShowsTheMessageAndPlaysNothing)
     EXPECT_TRUE(h.Game()->PlayerOne->Figures->Figure->Timer().isActive());
     EXPECT_TRUE(h.Game()->PlayerOne->Lane->Balls.empty());
     h.RunMs(500);
-    EXPECT_EQ(LastSongPosition, 0);
+    EXPECT_EQ(h.LastSongPosition(), 0);
 }

@@ -62,7 +62,7 @@ TEST_F(TGripGameTest, SyncPositionMovesBothLanesByTheChange)
     EXPECT_DOUBLE_EQ(x1, 775 - 6000);
 
     game.SyncPosition(2, 3, 40);
-    EXPECT_EQ(LastSongPosition, 1140);
+    EXPECT_EQ(game.LastSongPosition(), 1140);
     EXPECT_DOUBLE_EQ(game.PlayerOne->Lane->Balls[0]->X, x1 + 1140);
     EXPECT_DOUBLE_EQ(game.PlayerTwo->Lane->Balls[1]->X, x2 + 1140);
     game.SyncPosition(2, 3, 40);
@@ -70,7 +70,7 @@ TEST_F(TGripGameTest, SyncPositionMovesBothLanesByTheChange)
     // A position that goes back moves the balls back.
     game.SyncPosition(2, 3, 10);
     EXPECT_DOUBLE_EQ(game.PlayerOne->Lane->Balls[0]->X, x1 + 1110);
-    EXPECT_EQ(LastSongPosition, 1110);
+    EXPECT_EQ(game.LastSongPosition(), 1110);
 }
 
 TEST_F(TGripGameTest, PollGripShowsTheLevelAndTheLaneBackground)

@@ -1,33 +1,28 @@
 #include "GameFixture.h"
 
 #include "game/Displays.h"
+#include "game/GripGame.h"
 #include "game/PipeLine.h"
 #include "game/Precise.h"
+#include "game/Scoring.h"
 #include "game/StressValue.h"
-
-#include <QPlainTextEdit>
 
 #include <functional>
 
 namespace {
 
-// Player one's displays, stress value and the shared effects, wired as start-up wires them.
+// Player one's displays, scoring, stress value and effects, and a lane whose mark credits them.
 class TJudgingTest : public TGameFixture {
 protected:
     TJudgingTest()
     {
-        PlayerOneStressValue = &Stress;
-        PlayerOneMarker = &Marker;
-        PlayerOneCombo = &Combo;
-        PlayerOnePercentage = &Percentage;
-        SharedExplode = &Explode;
-        SharedOk = &Ok;
         Marker.PlaceFor(0);
         Combo.PlaceFor(0);
         Percentage.PlaceFor(0);
-        JudgingMemo = &Memo;
+        Scoring.SetEffects(&Explode, &Ok);
+        Scoring.SetOutput(&Output);
+        Lane.RuleMark->SetJudging(&Scoring, &Stress);
     }
-    ~TJudgingTest() override { JudgingMemo = nullptr; }
 
     template <typename Ball>
     Ball* BallAt(double x, double y = 122)
@@ -42,19 +37,15 @@ protected:
     // One frame's judging: layer Three moved with a move count of 0.
     void Frame() { Stage.Layer(SlotLayerThree)->Move(0); }
 
-    QStringList MemoLines() const
-    {
-        QString text = Memo.toPlainText();
-        return text.isEmpty() ? QStringList{} : text.split('\n');
-    }
+    QStringList MemoLines() const { return Output.MemoLines; }
 
     TStressValueOne Stress;
     TMarker Marker;
     TCombo Combo;
     TPercentag Percentage;
+    TScoring Scoring{0, Marker, Combo, Percentage};
     TExplode Explode{Stage.Layer(SlotLayerSeven)};
     TOk Ok{Stage.Layer(SlotLayerSeven)};
-    QPlainTextEdit Memo;
     TPipeLineOne Lane{Settings};
     std::vector<std::unique_ptr<TPrize>> Owned;
 };
@@ -177,14 +168,20 @@ TEST_F(TJudgingTest, PercentageDividesByTheOrdinalFromOneHundredOnRoundingHalves
 
 TEST_F(TJudgingTest, PlayerTwosLaneCreditsPlayerOne)
 {
-    TPipeLineTwo two{Settings};
-    Stress.SetLevel(4);
-    BallAt<TBlueBall>(276, 292);
+    TGripGame game(nullptr, Settings, &Output);
+    game.CreateEffects();
+    game.PlayerOneStress()->SetLevel(4);
+    BallAt<TBlueBall>(276, 292);  // in player two's window only
     Frame();
-    EXPECT_EQ(Marker.Hits, 1);
-    EXPECT_EQ(Combo.Count(), 1);
-    EXPECT_EQ(Explode.X, 270);
-    EXPECT_EQ(Explode.Y, 110);
+    EXPECT_EQ(game.PlayerOneMarker()->Hits, 1);
+    EXPECT_EQ(game.PlayerOneCombo()->Count(), 1);
+    EXPECT_EQ(game.PlayerTwo->Marker->Hits, 0);
+    EXPECT_EQ(game.PlayerTwo->Combo->Count(), 0);
+    EXPECT_TRUE(game.Explode()->Visible);
+    EXPECT_EQ(game.Explode()->X, 270);
+    EXPECT_EQ(game.Explode()->Y, 110);
+    EXPECT_EQ(game.Ok()->Y, 130);
+    EXPECT_EQ(MemoLines(), QStringList{"Value :1"});
 }
 
 TEST_F(TJudgingTest, HitSoundPlaysWithoutAnAudioDevice)

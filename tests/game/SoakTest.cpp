@@ -9,7 +9,6 @@
 #include "support/GameHarness.h"
 
 #include "game/GripGame.h"
-#include "shell/Globals.h"
 
 #include <QCoreApplication>
 #include <QEvent>

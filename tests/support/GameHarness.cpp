@@ -10,7 +10,6 @@
 #include "platform/Guard.h"
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
-#include "shell/Globals.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXDraws.h"
 #include "sprites/SpriteStage.h"
@@ -47,7 +46,6 @@ TGameHarness::TGameHarness(const TOptions& options)
     SetHitSound([this] { ++hitSounds_; });
     // The program starts with a fresh generator; the first layout depends on it.
     GameRandom().SetState(0);
-    LastSongPosition = 0;
 
     screen_ = std::make_unique<TScreenForm>();
     // Shown, so that the drawing surface initialises; the frames are the harness's to run.
@@ -66,7 +64,6 @@ TGameHarness::~TGameHarness()
     SetMidiTimerService(nullptr);
     SetGameClock(previousClock_);
     SetDataDirectory(previousDataDirectory_);
-    LastSongPosition = 0;
 }
 
 void TGameHarness::PrepareData(const TOptions& options)
@@ -121,7 +118,7 @@ void TGameHarness::Corrupt(const std::string& path, TOptions::TCorruption corrup
     file.write(kGarbage, sizeof kGarbage - 1);
 }
 
-TGripGame* TGameHarness::Game() const { return GripGame; }
+TGripGame* TGameHarness::Game() const { return datas_->Game(); }
 
 void TGameHarness::PressStart() { screen_->btnStart->click(); }
 void TGameHarness::PressPause() { screen_->btnStop->click(); }
@@ -194,16 +191,19 @@ bool TGameHarness::RunUntilSongEnds(int limitMs)
 
 bool TGameHarness::Playing() const { return datas_->MidiPlayer && datas_->MidiPlayer->Play(); }
 
-std::int32_t TGameHarness::Score() const { return PlayerOneMarker ? PlayerOneMarker->Score : 0; }
-std::int32_t TGameHarness::Hits() const { return PlayerOneMarker ? PlayerOneMarker->Hits : 0; }
-std::int32_t TGameHarness::Combo() const { return PlayerOneCombo ? PlayerOneCombo->Count() : 0; }
+std::int32_t TGameHarness::LastSongPosition() const { return Game() ? Game()->LastSongPosition() : 0; }
+
+std::int32_t TGameHarness::Score() const { return Game() ? Game()->PlayerOneMarker()->Score : 0; }
+std::int32_t TGameHarness::Hits() const { return Game() ? Game()->PlayerOneMarker()->Hits : 0; }
+std::int32_t TGameHarness::Combo() const { return Game() ? Game()->PlayerOneCombo()->Count() : 0; }
 
 std::int32_t TGameHarness::PercentShown() const
 {
-    return PlayerOnePercentage ? PlayerOnePercentage->Tens->Value * 10 + PlayerOnePercentage->Ones->Value : 0;
+    const TPercentag* percentage = Game() ? Game()->PlayerOnePercentage() : nullptr;
+    return percentage ? percentage->Tens->Value * 10 + percentage->Ones->Value : 0;
 }
 
-int TGameHarness::Level() const { return PlayerOneStressValue ? PlayerOneStressValue->Level : 0; }
+int TGameHarness::Level() const { return Game() ? Game()->PlayerOneStress()->Level : 0; }
 
 QStringList TGameHarness::MemoLines() const
 {

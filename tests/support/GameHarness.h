@@ -93,6 +93,8 @@ public:
     int MsToNextFrame() const;
 
     bool Playing() const;
+    // The song position the game last moved the lanes to; 0 without a game.
+    std::int32_t LastSongPosition() const;
     std::int32_t Score() const;
     std::int32_t Hits() const;
     std::int32_t Combo() const;
