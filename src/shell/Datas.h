@@ -3,7 +3,6 @@
 #include "game/GameSettings.h"
 #include "midi/PianoRoll.h"
 
-#include <array>
 #include <memory>
 
 #include <QImage>
@@ -14,19 +13,22 @@
 #include <QTimer>
 #include <QWidget>
 
-// The debug form: it holds the game's non-visual machinery, performs the whole start-up in
-// FormCreate and runs the one-millisecond tick. It stays hidden until Debug shows it.
-class TDXDraw;
-class TFormsOutput;
 class TDXImageList;
 class TDXSpriteEngine;
+class TFormsOutput;
+class TGameOutput;
+class TGameTick;
+class TGripBall;
 class TGripGame;
-class TJvHidDevice;
 class TJvHidDeviceController;
 class TMidiData;
 class TMidiPlayer;
+class TStartUp;
 class TTrackOutputs;
 
+// The debug form: its controls and the game's non-visual components as designed. Its roles
+// each have a class of their own: the start-up (FormCreate), the tick (Timer1) and the grip
+// ball's handlers (UsbHids). It stays hidden until Debug shows it.
 class TDatas : public QWidget {
     Q_OBJECT
 public:
@@ -74,38 +76,22 @@ public:
     TDXSpriteEngine* SpriteEngineLayerSeven;
     TJvHidDeviceController* UsbHids;
 
-    void OpenSong();
-    void LoadImages();
+    // The roles.
+    std::unique_ptr<TGripBall> GripBall;
+    std::unique_ptr<TGameTick> Tick;
+    std::unique_ptr<TStartUp> StartUp;
 
-    void FormCreate();
-    void Timer1Timer();
-
-    // The grip ball's comings and goings (bound to UsbHids).
-    void UsbHidsDeviceChange(QObject* sender);
-    bool UsbHidsEnumerate(TJvHidDevice* HidDev, int Idx);
-    void UsbHidsDeviceUnplug(TJvHidDevice* HidDev);
-
-    // What the main window's controls ask of the game; each does nothing until the game exists.
-    void StartGame();
-    void PauseGame();
-    void ResumeGame();
     // The main window's options: the song's tempo follows at once, and so does the game.
     void ApplySettings(const TGameSettings& settings);
-    // The frame's part below the skin: judge on layer Three, then draw the six layers.
-    void MoveAndDrawLayers();
+    const TGameSettings& Settings() const { return settings_; }
+    // The grip level and the judging's lines, on the main window and the memo.
+    TGameOutput* Output() const;
 
-    bool StartUpComplete() const { return startUpComplete_; }
-    // The game start-up built; none before, and none if start-up ended early.
-    TGripGame* Game() const { return game_.get(); }
-    // The last ball the enumeration found.
-    TJvHidDevice* GripDevice = nullptr;
+    bool StartUpComplete() const;
+    // The game start-up built; none before, and none if start-up ended before it.
+    TGripGame* Game() const;
 
 private:
-    // Game objects live on the layers: they must go before them.
-    void DestroyGame();
-
-    bool startUpComplete_ = false;
-    std::unique_ptr<TGripGame> game_;
     TGameSettings settings_;
     std::unique_ptr<TFormsOutput> output_;
 };

@@ -1,5 +1,6 @@
 #include "shell/Globals.h"
 
+#include "game/GripBall.h"
 #include "game/GripGame.h"
 #include "shell/Datas.h"
 
@@ -17,7 +18,7 @@ TStressValueTwo* PlayerTwoStressValue()
     return game ? game->PlayerTwoStress() : nullptr;
 }
 
-TJvHidDevice* GripDevice() { return Datas ? Datas->GripDevice : nullptr; }
+TJvHidDevice* GripDevice() { return Datas && Datas->GripBall ? Datas->GripBall->GripDevice : nullptr; }
 
 TMarker* PlayerOneMarker()
 {

@@ -1,8 +1,11 @@
 #include "shell/ScreenForm.h"
 
+#include "game/GripGame.h"
+#include "game/Registries.h"
 #include "platform/Guard.h"
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
+#include "shell/Globals.h"
 #include "shell/Region.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
@@ -132,22 +135,23 @@ TScreenForm::~TScreenForm()
         ScreenForm = nullptr;
 }
 
+// Without a game (start-up ended early) the buttons do nothing.
 void TScreenForm::btnStartClick()
 {
-    if (Datas)
-        Datas->StartGame();
+    if (TGripGame* game = GripGame())
+        game->Start();
 }
 
 void TScreenForm::btnStopClick()
 {
-    if (Datas)
-        Datas->PauseGame();
+    if (TGripGame* game = GripGame())
+        game->Pause();
 }
 
 void TScreenForm::Button2Click()
 {
-    if (Datas)
-        Datas->ResumeGame();
+    if (TGripGame* game = GripGame())
+        game->Resume();
 }
 
 void TScreenForm::Button3Click()
@@ -224,8 +228,7 @@ void TScreenForm::DXTimerTimer(int)
     if (!DXDraw->CanDraw())
         return;
     DrawSkin();
-    if (Datas)
-        Datas->MoveAndDrawLayers();
+    MoveAndDrawSpriteLayers();
     DXDraw->Flip();
 }
 

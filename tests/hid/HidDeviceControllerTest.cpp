@@ -26,47 +26,6 @@ protected:
     }
 };
 
-// The game's three handlers, as the debug form binds them: find the ball by name, check
-// it out, read one report and write the 2-byte zero report; give it back when unplugged.
-struct TBallFinder {
-    TJvHidDeviceController* UsbHids = nullptr;
-    TJvHidDevice* GripDevice = nullptr;
-    TJvHidDevice* PlayerOneDevice = nullptr;
-    std::vector<int> Visited;
-
-    void UsbHidsDeviceChange(QObject*) { UsbHids->Enumerate(); }
-    bool UsbHidsEnumerate(TJvHidDevice* HidDev, int Idx)
-    {
-        Visited.push_back(Idx);
-        if (HidDev->ProductName() != "Kneadle Bal")
-            return true;
-        GripDevice = HidDev;
-        TJvHidDevice* taken = nullptr;
-        UsbHids->CheckOutByIndex(taken, Idx);
-        uint8_t buffer[9] = {};
-        uint32_t count = 0;
-        HidCheck(HidDev->ReadQueuedReport(buffer, HidDev->Caps().InputReportByteLength, count));
-        const uint8_t zeros[2] = {0, 0};
-        HidCheck(HidDev->WriteFile(zeros, 2, count));
-        return true;
-    }
-    void UsbHidsDeviceUnplug(TJvHidDevice* HidDev)
-    {
-        if (HidDev == PlayerOneDevice) {
-            UsbHids->CheckIn(HidDev);
-            PlayerOneDevice = nullptr;
-        }
-    }
-    void Bind(TJvHidDeviceController* controller)
-    {
-        UsbHids = controller;
-        controller->SetOnDeviceUnplug({this, &TBallFinder::UsbHidsDeviceUnplug});
-        controller->SetOnEnumerate({this, &TBallFinder::UsbHidsEnumerate});
-        controller->SetOnDeviceChange({this, &TBallFinder::UsbHidsDeviceChange});
-        controller->Loaded();
-    }
-};
-
 }  // namespace
 
 TEST_F(THidDeviceControllerTest, OnlyOneControllerAtATime)
@@ -344,85 +303,6 @@ TEST_F(THidDeviceControllerTest, HandlersAreAssignedAsComponentsAssignThem)
     // New devices start with the controller's current handler.
     Bus->Plug(Device("Stick"));
     EXPECT_TRUE(controller->Devices()[1]->OnUnplug() == oldHandler);
-}
-
-TEST_F(THidDeviceControllerTest, DestroyingTheControllerUnplugsWhatIsCheckedOut)
-{
-    auto ball = Bus->PlugGripBall();
-    Bus->Plug(Device("Pad"));
-    auto controller = Start();
-    TBallFinder game;
-    game.Bind(controller.get());
-    ASSERT_NE(game.GripDevice, nullptr);
-    game.PlayerOneDevice = game.GripDevice;
-    ASSERT_EQ(ball->OpenHandles(), 1);
-
-    // The game's unplug handler checks the ball in while the controller goes away.
-    controller.reset();
-    EXPECT_EQ(game.PlayerOneDevice, nullptr);
-    EXPECT_EQ(ball->OpenHandles(), 0);
-    EXPECT_NO_THROW(Start());
-}
-
-TEST_F(THidDeviceControllerTest, TheGamesHandlersFindCheckOutAndReleaseTheBall)
-{
-    auto pad = Bus->Plug(Device("Pad"));
-    auto nearMiss = Bus->Plug(Device("Kneadle Ball"));
-    auto ball = Bus->PlugGripBall();
-    ball->QueueInput({0, 42});
-    auto controller = Start();
-    TBallFinder game;
-    game.Bind(controller.get());
-
-    // The first assignment of the change handler ran the first enumeration.
-    EXPECT_EQ(game.Visited, (std::vector<int>{0, 1, 2}));
-    ASSERT_NE(game.GripDevice, nullptr);
-    EXPECT_EQ(game.GripDevice->ProductName(), "Kneadle Bal");
-    EXPECT_TRUE(game.GripDevice->CheckedOut());
-    EXPECT_EQ(ball->QueuedReports(), 0u);
-    EXPECT_EQ(ball->WrittenReports(), (std::vector<std::vector<uint8_t>>{{0, 0}}));
-    EXPECT_TRUE(nearMiss->WrittenReports().empty());
-    EXPECT_EQ(controller->NumCheckedOutDevices(), 1);
-    game.PlayerOneDevice = game.GripDevice;
-
-    // A second ball: both get checked out, the grip device is the last one visited.
-    auto secondBall = Bus->PlugGripBall();
-    EXPECT_EQ(controller->NumCheckedOutDevices(), 2);
-    EXPECT_EQ(game.GripDevice, controller->Devices()[3]);
-    EXPECT_EQ(secondBall->WrittenReports().size(), 1u);
-    // The first ball was found again; its check-out failed silently, its write still ran.
-    EXPECT_EQ(ball->WrittenReports().size(), 2u);
-
-    // Player one's ball goes away: checked in from inside the rescan, and gone from the list.
-    TJvHidDevice* secondDevice = game.GripDevice;
-    Bus->Unplug(ball);
-    EXPECT_EQ(game.PlayerOneDevice, nullptr);
-    EXPECT_EQ(controller->NumUnpluggedDevices(), 0);
-    ASSERT_EQ(controller->Devices().size(), 3u);
-    EXPECT_EQ(controller->Devices()[2], secondDevice);
-    EXPECT_EQ(controller->NumCheckedOutDevices(), 1);
-
-    // A ball that is not player one's is left listed until someone checks it in.
-    Bus->Unplug(secondBall);
-    EXPECT_EQ(controller->NumUnpluggedDevices(), 1);
-    controller->CheckIn(secondDevice);
-    EXPECT_EQ(controller->NumUnpluggedDevices(), 0);
-    EXPECT_EQ(controller->Devices().size(), 2u);
-}
-
-TEST_F(THidDeviceControllerTest, AFailingBallRaisesFromTheEnumerationAndLeavesNoHandleOpen)
-{
-    auto ball = Bus->PlugGripBall();
-    ball->SetFailWrites(true);
-    auto controller = Start();
-    TBallFinder game;
-    game.UsbHids = controller.get();
-    controller->SetOnEnumerate({&game, &TBallFinder::UsbHidsEnumerate});
-    EXPECT_THROW(controller->SetOnDeviceChange({&game, &TBallFinder::UsbHidsDeviceChange}), EHidClientError);
-    // Checked out before the write failed: the ball stays with the game, open.
-    EXPECT_TRUE(game.GripDevice->CheckedOut());
-    EXPECT_FALSE(game.GripDevice->Enumerating());
-    controller->CheckIn(game.GripDevice);
 }
 
 TEST_F(THidDeviceControllerTest, AFailingUnplugHandlerDoesNotLeaveTheListHalfUpdated)

@@ -2,7 +2,9 @@
 #include "midi/MidiData.h"
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
+#include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
+#include "shell/StartUp.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 
@@ -158,7 +160,7 @@ TEST(StartUp, AMissingSongIsShownAndEndsStartUpBeforeTheImages)
     // The program stays up: frames and ticks run on what exists.
     f.screen->show();
     f.screen->DXTimerTimer(1);
-    f.datas->Timer1Timer();
+    f.datas->Tick->Timer1Timer();
     EXPECT_EQ(f.screen->DXDraw->PresentedImage().size(), QSize(462, 363));
 }
 
@@ -182,7 +184,7 @@ TEST(StartUp, EachMissingPictureFileHasItsOwnMessageAndNoRegistryIsFilled)
     animation.write("not a picture collection");
     animation.close();
     SetDataDirectory(corrupt.data.path().toStdString());
-    EXPECT_THROW(corrupt.datas->LoadImages(), Exception);
+    EXPECT_THROW(corrupt.datas->StartUp->LoadImages(), Exception);
 }
 
 TEST(ScreenForm, HandlersNeverLetExceptionsOut)

@@ -7,9 +7,10 @@
 #include "game/StressValue.h"
 #include "midi/MidiDevice.h"
 #include "midi/MidiPlayer.h"
-#include "platform/Guard.h"
 #include "platform/DataPath.h"
+#include "platform/Guard.h"
 #include "shell/Datas.h"
+#include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXDraws.h"
 #include "sprites/SpriteStage.h"
@@ -154,7 +155,7 @@ void TGameHarness::Tick()
     if (ball_ && !silent_ && ball_->IsPlugged())
         ball_->QueueInput({0, grip_ ? grip_() : force_, 0, 0, 0, 0, 0, 0, 0});
     // As the timers run them: whatever they throw goes to the main window's message box.
-    Guarded([this] { datas_->Timer1Timer(); });
+    Guarded([this] { datas_->Tick->Timer1Timer(); });
 }
 
 void TGameHarness::Frame()

@@ -1,0 +1,36 @@
+#include "shell/GameTick.h"
+
+#include "game/GripGame.h"
+#include "midi/MidiPlayer.h"
+
+#include <QTimer>
+
+#include <cstdint>
+#include <exception>
+
+void TGameTick::Timer1Timer()
+{
+    // The tick only matters while the song plays; otherwise it just keeps the grip displays
+    // fresh, which ten times slower does as well, and an idle game then costs next to no CPU.
+    const int interval = player_.Play() ? 1 : 10;
+    if (timer_.interval() != interval)
+        timer_.setInterval(interval);
+    // A start-up that ended early leaves no game to drive.
+    if (!game_)
+        return;
+    // A ball that fails its read must not stop the lanes following the song: the position is
+    // synced first and the read's error reported after.
+    std::exception_ptr readError;
+    try {
+        game_->PollGrip();
+    } catch (...) {
+        readError = std::current_exception();
+    }
+    if (player_.Play()) {
+        std::int32_t bar = 0, beat = 0, tick = 0;
+        player_.GetBarBeatTick(bar, beat, tick);
+        game_->SyncPosition(bar, beat, tick);
+    }
+    if (readError)
+        std::rethrow_exception(readError);
+}

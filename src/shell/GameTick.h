@@ -1,0 +1,21 @@
+#pragma once
+
+class QTimer;
+class TGripGame;
+class TMidiPlayer;
+
+// The debug form's tick (Timer1, every millisecond): player one's grip is read, and while the
+// song plays both lanes follow its position. Before there is a game it does nothing but keep
+// its own pace.
+class TGameTick {
+public:
+    TGameTick(QTimer& timer, TMidiPlayer& player) : timer_(timer), player_(player) {}
+
+    void SetGame(TGripGame* game) { game_ = game; }
+    void Timer1Timer();
+
+private:
+    QTimer& timer_;
+    TMidiPlayer& player_;
+    TGripGame* game_ = nullptr;
+};
