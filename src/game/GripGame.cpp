@@ -79,6 +79,13 @@ void TGripGame::Start()
     Metronome->LoadBeatMap("Fine.txt");
     PlayerOne->Lane->LayOut(Metronome->Marks());
     PlayerTwo->Lane->LayOut(Metronome->Marks());
+    // A song that has played to its end starts again from its beginning, and the new balls
+    // with it; a song stopped anywhere before its end goes on from there.
+    TMidiPlayer* player = Rocker->Player();
+    if (player && !player->Play() && player->AtEnd()) {
+        player->Rewind();
+        lastSongPosition_ = 0;
+    }
     Rocker->Run();
 }
 

@@ -48,6 +48,8 @@ public:
     TExplode* Explode() const { return explode_; }
     TOk* Ok() const { return ok_; }
 
+    // Figures, beat map, both lanes laid out anew, and the song played on; after its end it
+    // plays again from its beginning.
     void Start();
     void Pause();
     void Resume();

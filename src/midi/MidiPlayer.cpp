@@ -267,6 +267,12 @@ std::int32_t TMidiPlayer::ResumeTick()
     return resumeTick_;
 }
 
+bool TMidiPlayer::AtEnd()
+{
+    std::lock_guard lock(mutex_);
+    return iterator_.Finished;
+}
+
 void TMidiPlayer::SetPosition(std::int32_t tick)
 {
     std::lock_guard lock(mutex_);

@@ -62,6 +62,9 @@ public:
 
     bool StopAtEnd() const { return stopAtEnd_; }
     std::int32_t ResumeTick();
+    // True once the song has been played to its end (or when there is none): playing on from
+    // here finds nothing left.
+    bool AtEnd();
     int MinimumPeriod() const { return minimumPeriod_; }
 
 private:

@@ -328,6 +328,40 @@ TEST(GameHarness, StartPressedAgainLaysOutAnewWhileTheSongGoesOn)
     EXPECT_GT(h.LastSongPosition(), before);  // not restarted
 }
 
+TEST(GameHarness, StartAfterTheSongsEndPlaysItAgainFromItsBeginningWithTheBallsInStep)
+{
+    TGameHarness h;
+    h.PressStart();
+    h.RunMs(2000);
+    h.PressPause();
+    const std::int32_t paused = h.LastSongPosition();
+    ASSERT_GT(paused, 0);
+    // Stopped before its end, the song goes on where it stood.
+    h.PressStart();
+    h.RunMs(1000);
+    EXPECT_GT(h.LastSongPosition(), paused);
+
+    ASSERT_TRUE(h.RunUntilSongEnds(400'000));
+    const std::int32_t end = h.LastSongPosition();
+    const size_t heard = h.Midi().Messages().size();
+    h.PressStart();
+    EXPECT_TRUE(h.Playing());
+    h.RunMs(3000);
+    EXPECT_TRUE(h.Playing());
+    EXPECT_GT(h.Midi().Messages().size(), heard) << "the song is not heard again";
+    std::int32_t bar = 0, beat = 0, tick = 0;
+    h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
+    const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
+    EXPECT_EQ(h.LastSongPosition(), position);
+    EXPECT_GT(position, 0);
+    EXPECT_LT(position, end / 10);
+    // The new balls stand where the song's new position puts them.
+    const std::vector<int> indices = LaidOutIndices(*h.Game());
+    ASSERT_FALSE(indices.empty());
+    for (size_t j = 0; j < indices.size(); ++j)
+        ASSERT_DOUBLE_EQ(h.Game()->PlayerOne->Lane->Balls[j]->X, 775 - indices[j] + position) << j;
+}
+
 TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugConnectsItAgain)
 {
     TGameHarness h;

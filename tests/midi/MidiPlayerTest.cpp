@@ -194,9 +194,11 @@ TEST_F(MidiPlayerTest, RefusedTimersEndInStopped)
 
 TEST_F(MidiPlayerTest, StopsItselfAtTheEndAndReleasesNotes)
 {
+    EXPECT_FALSE(player.AtEnd());
     player.SetPlay(true);
     Tick(5 * 600);
     Tick(600);  // past the last record
+    EXPECT_TRUE(player.AtEnd());
     EXPECT_EQ(player.State(), TMidiPlayer::StateStopped);
     EXPECT_FALSE(timers.Running());
     EXPECT_EQ(timers.OpenPeriodRequests(), 0);
@@ -210,6 +212,7 @@ TEST_F(MidiPlayerTest, StopsItselfAtTheEndAndReleasesNotes)
     EXPECT_FALSE(player.Play());
     player.Rewind();
     EXPECT_EQ(player.Position(), 0);
+    EXPECT_FALSE(player.AtEnd());
 }
 
 TEST_F(MidiPlayerTest, StopReleasesSoundingNotes)
