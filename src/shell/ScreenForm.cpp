@@ -11,6 +11,7 @@
 #include "sprites/DXDraws.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMessageBox>
 #include <QToolTip>
 #include <QWindow>
@@ -164,8 +165,15 @@ void TScreenForm::Button4Click() { QApplication::quit(); }
 
 void TScreenForm::Button5Click()
 {
-    if (Datas)
+    if (!Datas)
+        return;
+    // An open debug form may lie minimised or behind the main window: it comes to the front.
+    if (Datas->isMinimized())
+        Datas->showNormal();
+    else
         Datas->show();
+    Datas->raise();
+    Datas->activateWindow();
 }
 
 void TScreenForm::TrackBar1Change() { OptionsChanged(); }
@@ -196,9 +204,11 @@ void TScreenForm::DXDrawMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers,
         clearMask();
         regionApplied_ = false;
         showMinimized();
+        // The debug form goes with the main window; a hidden one stays hidden.
+        if (Datas && Datas->isVisible())
+            Datas->showMinimized();
     } else if (InCloseArea(x, y)) {
         close();
-        QApplication::quit();
     } else if (StartWindowDrag) {
         StartWindowDrag();
     }
@@ -216,6 +226,12 @@ void TScreenForm::SetHint(const QString& hint)
 }
 
 void TScreenForm::FormPaint() {}
+
+void TScreenForm::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    QApplication::quit();
+}
 
 void TScreenForm::DrawSkin()
 {

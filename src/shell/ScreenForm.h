@@ -70,6 +70,11 @@ public:
     // Where a caption drag goes; replaceable so that tests can see it without a window manager.
     std::function<void()> StartWindowDrag;
 
+protected:
+    // Closing the main window in any way ends the program, as End does, also while the debug
+    // form is open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void SetHint(const QString& hint);
     // Hands the options to the debug form, which gives them to the song and the game.

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
@@ -118,6 +119,51 @@ TEST(ScreenForm, RegionAppliesOnceAndMinimisingDropsIt)
     EXPECT_FALSE(f.screen->RegionApplied());
     EXPECT_TRUE(f.screen->mask().isEmpty());
     EXPECT_EQ(f.screen->size(), QSize(462, 363));
+}
+
+TEST(ScreenForm, ClosingTheMainWindowEndsTheProgramAlsoWhileTheDebugFormIsOpen)
+{
+    Forms f;
+    f.screen->show();
+    f.screen->Button5->click();
+    ASSERT_TRUE(f.datas->isVisible());
+    // As the window manager closes it: a close event, with the program's event loop running.
+    QTimer::singleShot(0, f.screen.get(), [&] { f.screen->close(); });
+    QTimer stillRunning;
+    stillRunning.setSingleShot(true);
+    QObject::connect(&stillRunning, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    stillRunning.start(3000);
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "closing the main window left the program running";
+}
+
+TEST(ScreenForm, MinimisingTakesAnOpenDebugFormAlongAndDebugBringsItBack)
+{
+    Forms f;
+    f.screen->show();
+    // A hidden debug form stays hidden.
+    f.screen->DXDrawMouseDown(Qt::LeftButton, {}, 395, 10);
+    EXPECT_TRUE(f.screen->isMinimized());
+    EXPECT_FALSE(f.datas->isVisible());
+
+    f.screen->showNormal();
+    f.screen->Button5->click();
+    ASSERT_TRUE(f.datas->isVisible());
+    f.screen->DXDrawMouseDown(Qt::LeftButton, {}, 395, 10);
+    EXPECT_TRUE(f.screen->isMinimized());
+    EXPECT_TRUE(f.datas->isMinimized());
+
+    // Debug brings the open form back to the front.
+    f.screen->showNormal();
+    f.screen->Button5->click();
+    EXPECT_TRUE(f.datas->isVisible());
+    EXPECT_FALSE(f.datas->isMinimized());
+    // Activation is the window system's: it arrives as an event.
+    f.screen->activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), f.screen.get());
+    f.screen->Button5->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), f.datas.get());
 }
 
 TEST(ScreenForm, FrameShowsTheSkinCentredOnTheSurface)
