@@ -35,11 +35,10 @@ private:
     std::set<std::int32_t> set_;
 };
 
-// Play drivers: something that can be prepared, run and halted. The base does nothing.
+// Play drivers: something that can be run and halted. The base does nothing.
 class TSynergy {
 public:
     virtual ~TSynergy() = default;
-    virtual void Prepare() {}
     virtual void Run() {}
     virtual void Halt() {}
 };

@@ -225,8 +225,6 @@ void TScreenForm::SetHint(const QString& hint)
     setToolTip(hint);
 }
 
-void TScreenForm::FormPaint() {}
-
 void TScreenForm::closeEvent(QCloseEvent* event)
 {
     event->accept();

@@ -52,7 +52,6 @@ public:
     void CheckBox1Click();
     void DXDrawMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void DXDrawMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void FormPaint();
     void DXTimerTimer(int lagCount);
     void ApplicationEvents1Exception(std::exception_ptr error);
 
