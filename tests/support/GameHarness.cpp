@@ -48,11 +48,12 @@ TGameHarness::TGameHarness(const TOptions& options)
     // The program starts with a fresh generator; the first layout depends on it.
     GameRandom().SetState(0);
 
+    // In the program's order: the main window, the debug form, and then the main window shown,
+    // which initialises the drawing surface. The ticks and frames are the harness's to run.
     screen_ = std::make_unique<TScreenForm>();
-    // Shown, so that the drawing surface initialises; the frames are the harness's to run.
-    screen_->show();
     datas_ = std::make_unique<TDatas>();
     datas_->Timer1->stop();
+    screen_->show();
 }
 
 TGameHarness::~TGameHarness()
