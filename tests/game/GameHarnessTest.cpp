@@ -314,6 +314,29 @@ TEST(GameHarness, EasyModeCountsAHeldGripThatTheGateWouldNot)
     EXPECT_GT(hits[1], 5);
 }
 
+TEST(GameHarness, OnlyBlueAndSmallShiftReachTheLanesWhenTheyChange)
+{
+    TGameHarness h;
+    h.SetOnlyBlue(true);
+    h.PressStart();
+    int balls = 0;
+    for (TPipeLine* lane : {(TPipeLine*)h.Game()->PlayerOne->Lane, (TPipeLine*)h.Game()->PlayerTwo->Lane})
+        for (TPrize* ball : lane->Balls) {
+            ++balls;
+            EXPECT_TRUE(dynamic_cast<TBlueBall*>(ball) || dynamic_cast<TFeces*>(ball)) << ball->Ordinal;
+        }
+    EXPECT_GT(balls, 100);
+    h.RunMs(1000);
+    TPrize* ball = h.Game()->PlayerOne->Lane->Balls.at(0);
+    const double x = ball->X;
+    const std::int32_t position = h.LastSongPosition();
+    // Ticked during play: the balls go on at half their speed.
+    h.SetSmallShift(true);
+    h.RunMs(1000);
+    ASSERT_GT(h.LastSongPosition(), position);
+    EXPECT_DOUBLE_EQ(ball->X - x, (h.LastSongPosition() - position) * 0.5);
+}
+
 TEST(GameHarness, StartPressedAgainLaysOutAnewWhileTheSongGoesOn)
 {
     TGameHarness h;
