@@ -61,7 +61,6 @@ public:
     TPercentag* PlayerOnePercentage() const { return PlayerOne->Percentage; }
     TStressValueOne* PlayerOneStress() const;
     TStressValueTwo* PlayerTwoStress() const;
-    TScoring& PlayerOneScoring() const { return *PlayerOne->Scoring; }
 
     // The song position the lanes were last moved to.
     std::int32_t LastSongPosition() const { return lastSongPosition_; }
@@ -78,7 +77,7 @@ public:
     TRocker* Rocker = nullptr;
 
 private:
-    // The lanes hold a reference to these: they live as long as the game.
+    // The lanes hold a reference to the settings, which live as long as the game.
     TGameSettings settings_;
     TGameOutput* output_;
     TExplode* explode_ = nullptr;

@@ -76,7 +76,8 @@ public:
     TDXSpriteEngine* SpriteEngineLayerSeven;
     TJvHidDeviceController* UsbHids;
 
-    // The roles.
+    // The form's roles: the grip ball's handlers (bound to UsbHids), the tick (Timer1's
+    // handler) and the start-up (FormCreate), which holds the game it built.
     std::unique_ptr<TGripBall> GripBall;
     std::unique_ptr<TGameTick> Tick;
     std::unique_ptr<TStartUp> StartUp;

@@ -113,8 +113,8 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     bind(Button5, &TScreenForm::Button5Click);
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { Guarded([this] { TrackBar1Change(); }); });
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { Guarded([this] { CheckBox1Click(); }); });
-    // "Only Blue" and "Small shift" have no handlers of their own; the lanes read them where
-    // they need them, so every change is passed on as it happens.
+    // "Only Blue" and "Small shift" have no handlers of their own, but the game keeps its own
+    // copy of the options: every change is handed on as it happens.
     for (QCheckBox* option : {CheckBox2, CheckBox3})
         connect(option, &QCheckBox::toggled, this, [this] { Guarded([this] { OptionsChanged(); }); });
     DXDraw->OnMouseDown = [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
