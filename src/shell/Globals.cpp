@@ -4,48 +4,53 @@
 #include "game/GripGame.h"
 #include "shell/Datas.h"
 
+namespace {
+
+// What the game gives, or none while there is no game.
+template <typename Part>
+auto OfGame(Part part) -> decltype(part(*GripGame()))
+{
+    TGripGame* game = GripGame();
+    return game ? part(*game) : nullptr;
+}
+
+} // namespace
+
 TGripGame* GripGame() { return Datas ? Datas->Game() : nullptr; }
 
 TStressValueOne* PlayerOneStressValue()
 {
-    TGripGame* game = GripGame();
-    return game ? game->PlayerOneStress() : nullptr;
+    return OfGame([](TGripGame& game) { return game.PlayerOneStress(); });
 }
 
 TStressValueTwo* PlayerTwoStressValue()
 {
-    TGripGame* game = GripGame();
-    return game ? game->PlayerTwoStress() : nullptr;
+    return OfGame([](TGripGame& game) { return game.PlayerTwoStress(); });
 }
 
 TJvHidDevice* GripDevice() { return Datas && Datas->GripBall ? Datas->GripBall->GripDevice : nullptr; }
 
 TMarker* PlayerOneMarker()
 {
-    TGripGame* game = GripGame();
-    return game ? game->PlayerOneMarker() : nullptr;
+    return OfGame([](TGripGame& game) { return game.PlayerOneMarker(); });
 }
 
 TCombo* PlayerOneCombo()
 {
-    TGripGame* game = GripGame();
-    return game ? game->PlayerOneCombo() : nullptr;
+    return OfGame([](TGripGame& game) { return game.PlayerOneCombo(); });
 }
 
 TPercentag* PlayerOnePercentage()
 {
-    TGripGame* game = GripGame();
-    return game ? game->PlayerOnePercentage() : nullptr;
+    return OfGame([](TGripGame& game) { return game.PlayerOnePercentage(); });
 }
 
 TExplode* SharedExplode()
 {
-    TGripGame* game = GripGame();
-    return game ? game->Explode() : nullptr;
+    return OfGame([](TGripGame& game) { return game.Explode(); });
 }
 
 TOk* SharedOk()
 {
-    TGripGame* game = GripGame();
-    return game ? game->Ok() : nullptr;
+    return OfGame([](TGripGame& game) { return game.Ok(); });
 }
