@@ -1,10 +1,10 @@
 #include "SmfBuilder.h"
+#include "midi/ManualMidiTimerService.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
-#include "midi/MidiTimer.h"
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
-#include "platform/Clock.h"
+#include "platform/ManualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -33,14 +33,12 @@ class MidiPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RouteMidiDeviceToRecording(0, device);
         Open(TwoNoteSong());
         player.OnStop = [this](TMidiPlayer&) { events.push_back("stop"); };
         player.OnPlay = [this](TMidiPlayer&) { events.push_back("play"); };
         player.OnPause = [this](TMidiPlayer&) { events.push_back("pause"); };
         player.OnFastForward = [this](TMidiPlayer&) { events.push_back("ff"); };
     }
-    void TearDown() override { ClearMidiDeviceOverrides(); }
 
     void Open(const smf::Bytes& bytes)
     {
@@ -64,6 +62,7 @@ protected:
 
     smf::TempDir dir;
     std::shared_ptr<TMidiRecording> device = std::make_shared<TMidiRecording>();
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
     TManualClock clock;
     TManualMidiTimerService timers;
     TMidiData song;
@@ -256,7 +255,7 @@ TEST_F(MidiPlayerTest, PositionWhileStoppedIsWhereTheSongResumes)
 TEST(MidiPlayerThreaded, PlaysOnItsOwnThreadWhileTheUiReads)
 {
     auto device = std::make_shared<TMidiRecording>();
-    RouteMidiDeviceToRecording(0, device);
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
     smf::TempDir dir;
     smf::Track t0, t1;
     t0.Tempo(0, 100000).End();  // 100 ms per quarter note, 1 ms per tick at division 100
@@ -293,13 +292,12 @@ TEST(MidiPlayerThreaded, PlaysOnItsOwnThreadWhileTheUiReads)
     // The song clock never runs ahead of real time: the last note-off (tick 195, 1 ms per tick)
     // leaves once the song passes it, at least 196 ms after Play.
     EXPECT_GE(messages.back().Microseconds / 1000 - start, 196);
-    ClearMidiDeviceOverrides();
 }
 
 TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
 {
     auto device = std::make_shared<TMidiRecording>();
-    RouteMidiDeviceToRecording(0, device);
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
     smf::TempDir dir;
     smf::Track t;
     for (int i = 0; i < 2000; ++i)
@@ -324,5 +322,4 @@ TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
         EXPECT_EQ(outputs.Outputs(0)->Port()->NoteCount(0, 0), 0);
     }
     outputs.SetActive(false);
-    ClearMidiDeviceOverrides();
 }

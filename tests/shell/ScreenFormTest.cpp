@@ -1,5 +1,5 @@
 #include "midi/MidiData.h"
-#include "shell/DataPath.h"
+#include "shell/DataDirectoryOverride.h"
 #include "shell/Datas.h"
 #include "shell/Globals.h"
 #include "shell/ScreenForm.h"
@@ -21,6 +21,7 @@ namespace {
 // Both forms over a data folder of the test's choosing (empty unless files are copied in).
 struct Forms {
     QTemporaryDir data;
+    TOverride dataDirectory;
     std::unique_ptr<TScreenForm> screen;
     std::unique_ptr<TDatas> datas;
 
@@ -28,7 +29,7 @@ struct Forms {
     {
         for (const QString& name : copiedFromBuild)
             QFile::copy(QString(GRIP_BIN_DIR) + name, data.filePath(name));
-        SetDataDirectory(data.path().toStdString());
+        dataDirectory = OverrideDataDirectory(data.path().toStdString());
         screen = std::make_unique<TScreenForm>();
         datas = std::make_unique<TDatas>();
     }
@@ -181,7 +182,6 @@ TEST(StartUp, EachMissingPictureFileHasItsOwnMessageAndNoRegistryIsFilled)
     ASSERT_TRUE(animation.open(QIODevice::WriteOnly));
     animation.write("not a picture collection");
     animation.close();
-    SetDataDirectory(corrupt.data.path().toStdString());
     EXPECT_THROW(corrupt.datas->LoadImages(), Exception);
 }
 
