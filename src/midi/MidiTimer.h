@@ -4,7 +4,8 @@
 #include <memory>
 
 // A running periodic timer. Kill waits for a tick in progress to finish, so after it returns
-// no tick runs any more; it must not be called from inside a tick.
+// no tick runs any more. Called from inside one of the timer's own ticks it only ends the
+// timer: that tick runs to its end and no other follows.
 class TMidiTimer {
 public:
     virtual ~TMidiTimer() = default;

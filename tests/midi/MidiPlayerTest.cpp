@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -322,4 +327,129 @@ TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
         EXPECT_EQ(outputs.Outputs(0)->Port()->NoteCount(0, 0), 0);
     }
     outputs.SetActive(false);
+}
+
+namespace {
+// Holds the player's thread inside the send of one message until released, or for 100 ms, so
+// that the user-interface thread can act while a tick is running.
+class TSendGate {
+public:
+    void Arm(std::uint32_t message)
+    {
+        std::lock_guard lock(mutex_);
+        armed_ = true;
+        entered_ = false;
+        message_ = message;
+    }
+    void Pass(std::uint32_t message)
+    {
+        std::unique_lock lock(mutex_);
+        if (!armed_ || message != message_)
+            return;
+        armed_ = false;
+        entered_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    void WaitUntilEntered()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return entered_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool armed_ = false;
+    bool entered_ = false;
+    std::uint32_t message_ = 0;
+};
+
+class TGatedDevice final : public TMidiDevice {
+public:
+    explicit TGatedDevice(std::shared_ptr<TSendGate> gate) : gate_(std::move(gate)) {}
+    bool Open(TMidiDeviceCallback) override { return true; }
+    void ShortMessage(std::uint32_t message) override { gate_->Pass(message); }
+    void Reset() override {}
+    void Close() override {}
+
+private:
+    std::shared_ptr<TSendGate> gate_;
+};
+}
+
+// The song ends on the timer's thread while the user-interface thread changes the speed: the
+// player must end up stopped, or playing with a timer that runs, never playing without one.
+TEST(MidiPlayerThreaded, TheSongEndingDuringASpeedChangeLeavesNoPlayWithoutATimer)
+{
+    auto gate = std::make_shared<TSendGate>();
+    TOverride gated = OverrideMidiDevice(0, [gate](int) { return std::make_unique<TGatedDevice>(gate); });
+    smf::TempDir dir;
+    smf::Track t;
+    t.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).End();
+    TMidiData song;
+    song.SetFileName(dir.Write("short.mid", smf::File(100, {t})));
+    song.SetActive(true);
+    TTrackOutputs outputs;
+    outputs.SetMidiData(&song);
+    outputs.SetActive(true);
+    TManualClock clock;
+    TManualMidiTimerService timers;
+    TMidiPlayer player(&timers, &clock);
+    player.SetTrackOutputs(&outputs);
+    const struct {
+        const char* name;
+        std::function<void()> start, change;
+    } cases[] = {
+        {"fast-forwarding, then Play", [&] { player.SetFastForward(true); }, [&] { player.SetPlay(true); }},
+        {"playing, then FastForward", [&] { player.SetPlay(true); }, [&] { player.SetFastForward(true); }},
+    };
+    for (const auto& c : cases) {
+        player.Rewind();
+        c.start();
+        gate->Arm(Msg(0x80, 60));
+        clock.AdvanceMilliseconds(10000);
+        std::thread tick([&] { timers.Fire(); });  // sends the last note-off and ends the song
+        gate->WaitUntilEntered();
+        c.change();
+        tick.join();
+        EXPECT_EQ(player.State() != TMidiPlayer::StateStopped, timers.Running()) << c.name;
+        player.SetPlay(false);
+        player.SetFastForward(false);
+    }
+}
+
+// The player stops itself at the end of the song on its timer's thread and tells OnStop there:
+// a handler that plays the song again from there neither deadlocks nor ends the process.
+TEST(MidiPlayerThreaded, AnOnStopHandlerMayPlayTheSongAgain)
+{
+    auto device = std::make_shared<TMidiRecording>();
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
+    smf::TempDir dir;
+    smf::Track t0, t1;
+    t0.Tempo(0, 100000).End();  // 1 ms per tick at division 100
+    t1.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).End();
+    TMidiData song;
+    song.SetFileName(dir.Write("again.mid", smf::File(100, {t0, t1})));
+    song.SetActive(true);
+    TTrackOutputs outputs;
+    outputs.SetMidiData(&song);
+    outputs.SetActive(true);
+    TMidiPlayer player;
+    player.SetTrackOutputs(&outputs);
+    std::atomic<int> stops{0};
+    player.OnStop = [&stops](TMidiPlayer& p) {
+        if (++stops == 1) {
+            p.Rewind();
+            p.SetPlay(true);
+        }
+    };
+    player.SetPlay(true);
+    const std::int64_t start = GameClock().NowMilliseconds();
+    while (stops.load() < 2 && GameClock().NowMilliseconds() - start < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(stops.load(), 2);
+    EXPECT_FALSE(player.Play());
+    const auto words = device->MessageWords();
+    EXPECT_EQ(std::count(words.begin(), words.end(), Msg(0x90, 60, 100)), 2) << "played twice";
 }
