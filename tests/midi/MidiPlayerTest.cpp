@@ -256,25 +256,35 @@ TEST_F(MidiPlayerTest, PositionWhileStoppedIsWhereTheSongResumes)
     EXPECT_EQ(device->MessageWords(), std::vector<std::uint32_t>{Msg(0x90, 62, 100)});
 }
 
+namespace {
+// A song read from a file and routed to device 0, for the tests that bring their own player.
+struct TRoutedSong {
+    explicit TRoutedSong(const smf::Bytes& bytes)
+    {
+        song.SetFileName(dir.Write("song.mid", bytes));
+        song.SetActive(true);
+        outputs.SetMidiData(&song);
+        outputs.SetActive(true);
+    }
+    smf::TempDir dir;
+    TMidiData song;
+    TTrackOutputs outputs;
+};
+}
+
 // The real timer thread, the real clock: the song plays in time and every message arrives.
 TEST(MidiPlayerThreaded, PlaysOnItsOwnThreadWhileTheUiReads)
 {
     auto device = std::make_shared<TMidiRecording>();
     TOverride route = OverrideMidiDeviceWithRecording(0, device);
-    smf::TempDir dir;
     smf::Track t0, t1;
     t0.Tempo(0, 100000).End();  // 100 ms per quarter note, 1 ms per tick at division 100
     for (int i = 0; i < 20; ++i)
         t1.Raw(i ? 5 : 0, {0x90, std::uint8_t(40 + i), 100}).Raw(5, {0x80, std::uint8_t(40 + i), 0});
     t1.End();
-    TMidiData song;
-    song.SetFileName(dir.Write("fast.mid", smf::File(100, {t0, t1})));
-    song.SetActive(true);
-    TTrackOutputs outputs;
-    outputs.SetMidiData(&song);
-    outputs.SetActive(true);
+    TRoutedSong song(smf::File(100, {t0, t1}));
     TMidiPlayer player;
-    player.SetTrackOutputs(&outputs);
+    player.SetTrackOutputs(&song.outputs);
     player.Refresh();
     const std::int64_t start = GameClock().NowMilliseconds();
     player.SetPlay(true);
@@ -303,19 +313,13 @@ TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
 {
     auto device = std::make_shared<TMidiRecording>();
     TOverride route = OverrideMidiDeviceWithRecording(0, device);
-    smf::TempDir dir;
     smf::Track t;
     for (int i = 0; i < 2000; ++i)
         t.Raw(1, {0x90, std::uint8_t(i % 100), 100}).Raw(1, {0x80, std::uint8_t(i % 100), 0});
     t.End();
-    TMidiData song;
-    song.SetFileName(dir.Write("long.mid", smf::File(1, {t})));
-    song.SetActive(true);
-    TTrackOutputs outputs;
-    outputs.SetMidiData(&song);
-    outputs.SetActive(true);
+    TRoutedSong song(smf::File(1, {t}));
     TMidiPlayer player;
-    player.SetTrackOutputs(&outputs);
+    player.SetTrackOutputs(&song.outputs);
     player.Refresh();
     for (int round = 0; round < 5; ++round) {
         player.SetPlay(true);
@@ -324,9 +328,9 @@ TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
         const std::size_t after = device->Messages().size();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_EQ(device->Messages().size(), after);  // nothing arrives once Stop has returned
-        EXPECT_EQ(outputs.Outputs(0)->Port()->NoteCount(0, 0), 0);
+        EXPECT_EQ(song.outputs.Outputs(0)->Port()->NoteCount(0, 0), 0);
     }
-    outputs.SetActive(false);
+    song.outputs.SetActive(false);
 }
 
 namespace {
@@ -384,19 +388,13 @@ TEST(MidiPlayerThreaded, TheSongEndingDuringASpeedChangeLeavesNoPlayWithoutATime
 {
     auto gate = std::make_shared<TSendGate>();
     TOverride gated = OverrideMidiDevice(0, [gate](int) { return std::make_unique<TGatedDevice>(gate); });
-    smf::TempDir dir;
     smf::Track t;
     t.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).End();
-    TMidiData song;
-    song.SetFileName(dir.Write("short.mid", smf::File(100, {t})));
-    song.SetActive(true);
-    TTrackOutputs outputs;
-    outputs.SetMidiData(&song);
-    outputs.SetActive(true);
+    TRoutedSong song(smf::File(100, {t}));
     TManualClock clock;
     TManualMidiTimerService timers;
     TMidiPlayer player(&timers, &clock);
-    player.SetTrackOutputs(&outputs);
+    player.SetTrackOutputs(&song.outputs);
     const struct {
         const char* name;
         std::function<void()> start, change;
@@ -425,18 +423,12 @@ TEST(MidiPlayerThreaded, AnOnStopHandlerMayPlayTheSongAgain)
 {
     auto device = std::make_shared<TMidiRecording>();
     TOverride route = OverrideMidiDeviceWithRecording(0, device);
-    smf::TempDir dir;
     smf::Track t0, t1;
     t0.Tempo(0, 100000).End();  // 1 ms per tick at division 100
     t1.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).End();
-    TMidiData song;
-    song.SetFileName(dir.Write("again.mid", smf::File(100, {t0, t1})));
-    song.SetActive(true);
-    TTrackOutputs outputs;
-    outputs.SetMidiData(&song);
-    outputs.SetActive(true);
+    TRoutedSong song(smf::File(100, {t0, t1}));
     TMidiPlayer player;
-    player.SetTrackOutputs(&outputs);
+    player.SetTrackOutputs(&song.outputs);
     std::atomic<int> stops{0};
     player.OnStop = [&stops](TMidiPlayer& p) {
         if (++stops == 1) {
