@@ -8,9 +8,13 @@
 #include <cerrno>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 const std::uint8_t NoAnnouncement = 0xFF;
+
+// The player whose timer tick (with the handlers it announces to) runs on this thread.
+thread_local const TMidiPlayer* tickingPlayer = nullptr;
 
 // Niceness is per thread on Linux: the priority raised and restored is always that of the
 // thread that created the player, even when the timer thread stops the song.
@@ -89,6 +93,19 @@ void TMidiPlayer::Retire(std::unique_ptr<TMidiTimer> timer)
     // Outside the lock: a tick still running may need it to finish.
     if (timer)
         timer->Kill();
+    std::vector<std::unique_ptr<TMidiTimer>> spent;
+    {
+        std::lock_guard lock(mutex_);
+        if (tickingPlayer == this) {
+            // A handler called from one of our ticks: the timer may be the one running this very
+            // thread, which cannot be destroyed from it. The next start or stop from outside, or
+            // the destructor, destroys it, waiting for that tick to end.
+            if (timer)
+                spent_.push_back(std::move(timer));
+            return;
+        }
+        spent.swap(spent_);
+    }
 }
 
 void TMidiPlayer::EndPlayLocked()
@@ -165,6 +182,11 @@ bool TMidiPlayer::TimerTick()
 {
     if (busy_.exchange(true))
         return true;  // a tick is still running: drop this one
+    const TMidiPlayer* const outer = std::exchange(tickingPlayer, this);
+    struct TRestore {
+        const TMidiPlayer* outer;
+        ~TRestore() { tickingPlayer = outer; }
+    } restore{outer};
     bool keep = true;
     std::uint8_t announce = NoAnnouncement;
     {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class TClock;
 class TMidiTimer;
@@ -77,6 +78,7 @@ private:
 
     std::mutex mutex_;  // the iterator, the outputs' sending, the timer and the fields below
     std::unique_ptr<TMidiTimer> timer_;
+    std::vector<std::unique_ptr<TMidiTimer>> spent_;  // ended from inside their own ticks
     int speedFactor_ = 1;
     std::int64_t lastTickTime_ = 0;
     std::int64_t tempoRemainder_ = 0;

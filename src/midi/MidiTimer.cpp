@@ -8,35 +8,26 @@
 namespace {
 class TThreadMidiTimer final : public TMidiTimer {
 public:
-    TThreadMidiTimer(int periodMs, std::function<bool()> tick) : shared_(std::make_shared<TShared>())
+    TThreadMidiTimer(int periodMs, std::function<bool()> tick)
+        : periodNs_(std::int64_t(periodMs < 1 ? 1 : periodMs) * 1000000), tick_(std::move(tick))
     {
-        shared_->periodNs = std::int64_t(periodMs < 1 ? 1 : periodMs) * 1000000;
-        shared_->tick = std::move(tick);
-        // The thread keeps its own share, so that it may outlive this object when the timer is
-        // killed from one of its own ticks.
-        thread_ = std::thread([shared = shared_] { Run(*shared); });
+        thread_ = std::thread([this] { Run(); });
     }
     ~TThreadMidiTimer() override { Kill(); }
 
     void Kill() override
     {
-        shared_->stop.store(true, std::memory_order_release);
-        if (!thread_.joinable())
-            return;
-        // A tick that kills its own timer cannot wait for itself: the thread ends once it returns.
-        if (thread_.get_id() == std::this_thread::get_id())
-            thread_.detach();
-        else
+        stop_.store(true, std::memory_order_release);
+        // A tick that kills its own timer cannot wait for itself: it runs out, no other follows,
+        // and the timer is destroyed later from another thread.
+        if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
             thread_.join();
     }
 
 private:
-    struct TShared {
-        std::int64_t periodNs = 0;
-        std::function<bool()> tick;
-        std::atomic<bool> stop{false};
-    };
-    std::shared_ptr<TShared> shared_;
+    std::int64_t periodNs_;
+    std::function<bool()> tick_;
+    std::atomic<bool> stop_{false};
     std::thread thread_;
 
     static std::int64_t Now()
@@ -46,20 +37,20 @@ private:
         return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
     }
 
-    static void Run(TShared& shared)
+    void Run()
     {
-        std::int64_t deadline = Now() + shared.periodNs;
-        while (!shared.stop.load(std::memory_order_acquire)) {
+        std::int64_t deadline = Now() + periodNs_;
+        while (!stop_.load(std::memory_order_acquire)) {
             timespec ts{time_t(deadline / 1000000000), long(deadline % 1000000000)};
             while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
             }
-            if (shared.stop.load(std::memory_order_acquire) || !shared.tick())
+            if (stop_.load(std::memory_order_acquire) || !tick_())
                 return;
-            deadline += shared.periodNs;
+            deadline += periodNs_;
             // After a long stall, wake on the period again instead of firing a burst of ticks.
             const std::int64_t now = Now();
             if (deadline < now)
-                deadline = now + shared.periodNs;
+                deadline = now + periodNs_;
         }
     }
 };

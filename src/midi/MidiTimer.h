@@ -5,7 +5,8 @@
 
 // A running periodic timer. Kill waits for a tick in progress to finish, so after it returns
 // no tick runs any more. Called from inside one of the timer's own ticks it only ends the
-// timer: that tick runs to its end and no other follows.
+// timer: that tick runs to its end and no other follows; such a timer must then be destroyed
+// from another thread, which waits for that last tick.
 class TMidiTimer {
 public:
     virtual ~TMidiTimer() = default;
