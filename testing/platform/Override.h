@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Guard.h"
+
 #include <functional>
 #include <utility>
 
@@ -33,3 +35,10 @@ public:
 private:
     std::function<void()> restore_;
 };
+
+// Exceptions that reach the event loop go to handler until the guard goes.
+inline TOverride OverrideApplicationExceptionHandler(TExceptionHandler handler)
+{
+    TExceptionHandler previous = SetApplicationExceptionHandler(std::move(handler));
+    return TOverride([previous] { SetApplicationExceptionHandler(previous); });
+}
