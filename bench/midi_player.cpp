@@ -1,10 +1,10 @@
 // The player's cost per timer step, and how late events leave the real timer thread.
+#include "midi/ManualMidiTimerService.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
-#include "midi/MidiTimer.h"
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
-#include "platform/Clock.h"
+#include "platform/ManualClock.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,7 +73,7 @@ std::string WriteSong(int tracks, int notes, int gap)
 // dispatch of the events passed over.
 void BM_PlayerStep(benchmark::State& state)
 {
-    SetMidiDeviceOverride(0, [](int) { return std::make_unique<TCountingDevice>(); });
+    TOverride counting = OverrideMidiDevice(0, [](int) { return std::make_unique<TCountingDevice>(); });
     const std::string path = WriteSong(int(state.range(0)), 20000, 8);
     TMidiData song;
     song.SetFileName(path);
@@ -102,7 +102,6 @@ void BM_PlayerStep(benchmark::State& state)
     state.counters["tracks"] = double(state.range(0));
     player.SetPlay(false);
     outputs.SetActive(false);
-    ClearMidiDeviceOverrides();
     std::remove(path.c_str());
 }
 BENCHMARK(BM_PlayerStep)->Arg(1)->Arg(16)->Unit(benchmark::kMicrosecond);
@@ -112,7 +111,7 @@ BENCHMARK(BM_PlayerStep)->Arg(1)->Arg(16)->Unit(benchmark::kMicrosecond);
 void BM_EventLateness(benchmark::State& state)
 {
     auto recording = std::make_shared<TMidiRecording>();
-    RouteMidiDeviceToRecording(0, recording);
+    TOverride route = OverrideMidiDeviceWithRecording(0, recording);
     const std::string path = WriteSong(4, 300, 10);  // about 2400 events over 3.1 s
     TMidiData song;
     song.SetFileName(path);
@@ -164,7 +163,6 @@ void BM_EventLateness(benchmark::State& state)
     state.counters["late_p99_ms"] = at(0.99);
     state.counters["late_max_ms"] = at(1.0);
     outputs.SetActive(false);
-    ClearMidiDeviceOverrides();
     std::remove(path.c_str());
 }
 BENCHMARK(BM_EventLateness)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 #include "hid/linux/HidrawBackend.h"
 
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -19,8 +20,8 @@ std::shared_ptr<THidBackend> HidBackend()
     return CurrentBackend;
 }
 
-void SetHidBackend(std::shared_ptr<THidBackend> backend)
+std::shared_ptr<THidBackend> SetHidBackend(std::shared_ptr<THidBackend> backend)
 {
     std::lock_guard lock(BackendLock);
-    CurrentBackend = std::move(backend);
+    return std::exchange(CurrentBackend, std::move(backend));
 }

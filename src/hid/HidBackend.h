@@ -120,6 +120,7 @@ public:
     virtual std::unique_ptr<THidWatch> Watch(std::function<void()> onChange) = 0;
 };
 
-// The back end new controllers use: the hidraw one unless a test or harness set another.
+// The back end new controllers use: the hidraw one unless a test set another (nullptr puts
+// the hidraw one back). The back end replaced is returned, null when none was made yet.
 std::shared_ptr<THidBackend> HidBackend();
-void SetHidBackend(std::shared_ptr<THidBackend> backend);
+std::shared_ptr<THidBackend> SetHidBackend(std::shared_ptr<THidBackend> backend);

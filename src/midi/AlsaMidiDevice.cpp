@@ -2,16 +2,21 @@
 
 #include <alsa/asoundlib.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <poll.h>
+#include <vector>
+
 namespace {
 void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 // A missing sequencer is normal on machines without sound hardware; keep the library quiet
 // about it and let the caller decide what to say.
-snd_seq_t* OpenSequencer(int mode)
+snd_seq_t* OpenSequencer(int mode, int flags = 0)
 {
     snd_lib_error_set_handler(QuietAlsaError);
     snd_seq_t* seq = nullptr;
-    const int rc = snd_seq_open(&seq, "default", mode, 0);
+    const int rc = snd_seq_open(&seq, "default", mode, flags);
     snd_lib_error_set_handler(nullptr);
     return rc < 0 ? nullptr : seq;
 }
@@ -61,7 +66,9 @@ bool TAlsaMidiDevice::Open(TMidiDeviceCallback callback)
 {
     if (seq_ || deviceId_ < 1)
         return false;
-    seq_ = OpenSequencer(SND_SEQ_OPEN_OUTPUT);
+    // Non-blocking: messages are sent from the player's timer thread under the player's lock,
+    // and a receiver that stops reading must not hold either.
+    seq_ = OpenSequencer(SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK);
     if (!seq_)
         return false;
     const auto ports = ListPorts(seq_);
@@ -83,6 +90,8 @@ bool TAlsaMidiDevice::Open(TMidiDeviceCallback callback)
         return false;
     }
     snd_midi_event_no_status(encoder_, 1);
+    dropped_.store(false);
+    stalled_.store(false);
     callback_ = std::move(callback);
     if (callback_)
         callback_(EMidiDeviceNotice::Opened, 0, 0);
@@ -107,7 +116,32 @@ void TAlsaMidiDevice::ShortMessage(std::uint32_t message)
     snd_seq_ev_set_source(&ev, ownPort_);
     snd_seq_ev_set_subs(&ev);
     snd_seq_ev_set_direct(&ev);
-    snd_seq_event_output_direct(seq_, &ev);
+    if (snd_seq_event_output_direct(seq_, &ev) != -EAGAIN) {
+        stalled_.store(false, std::memory_order_relaxed);
+        return;
+    }
+    // The queue to the receiver is full. Wait a moment for room, unless the receiver is known
+    // to be stalled already: then every message would add to the player's tick.
+    if (!stalled_.load(std::memory_order_relaxed) && WaitForRoom(1) &&
+        snd_seq_event_output_direct(seq_, &ev) != -EAGAIN)
+        return;
+    stalled_.store(true, std::memory_order_relaxed);
+    if (!dropped_.exchange(true))
+        std::fprintf(stderr, "Warning: MIDI device %d is not taking messages; some were dropped\n", deviceId_);
+}
+
+bool TAlsaMidiDevice::WaitForRoom(int timeoutMs)
+{
+    const int count = snd_seq_poll_descriptors_count(seq_, POLLOUT);
+    if (count <= 0)
+        return false;
+    std::vector<pollfd> fds(static_cast<std::size_t>(count));
+    const int filled = snd_seq_poll_descriptors(seq_, fds.data(), unsigned(count), POLLOUT);
+    int rc;
+    do
+        rc = ::poll(fds.data(), nfds_t(filled), timeoutMs);
+    while (rc < 0 && errno == EINTR);
+    return rc > 0;
 }
 
 void TAlsaMidiDevice::Reset()

@@ -2,6 +2,7 @@
 
 #include "midi/MidiDevice.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct TAlsaOutputPort {
 std::vector<TAlsaOutputPort> EnumerateAlsaOutputPorts();
 
 // An output device that forwards messages to one writable port of another sequencer client.
+// Sending never blocks: when the receiver stops taking messages and the sequencer's queue to
+// it is full, a message waits at most a millisecond for room and is then dropped, with one
+// warning on stderr; while the receiver stays stalled, further messages are dropped at once.
 class TAlsaMidiDevice final : public TMidiDevice {
 public:
     explicit TAlsaMidiDevice(int deviceId) : deviceId_(deviceId) {}
@@ -35,4 +39,8 @@ private:
     snd_midi_event* encoder_ = nullptr;
     int ownPort_ = -1;
     TMidiDeviceCallback callback_;
+    std::atomic<bool> dropped_{false};
+    std::atomic<bool> stalled_{false};
+
+    bool WaitForRoom(int timeoutMs);
 };

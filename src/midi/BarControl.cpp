@@ -163,11 +163,11 @@ void TCustomBarControl::CalcLayout()
         e.Tick = pos.Tick;
         e.DenominatorPower = pos.DenominatorPower;
         e.BeatsPerBar = pos.BeatsPerBar;
-        e.BeatWidth = bargeometry::Clamp32(bargeometry::Shift(qnWidth_, 2 - pos.DenominatorPower));
+        e.BeatWidth = Clamp32(bargeometry::Shift(qnWidth_, 2 - pos.DenominatorPower));
         x += std::int64_t(e.BeatWidth) * e.BeatsPerBar;
         pos.SetBarBeatTick(pos.Bar + 1, 0, 0);
     }
-    endTick_ = bargeometry::Clamp32(std::int64_t(pos.Tick) + pos.TicksPerBar);
+    endTick_ = Clamp32(std::int64_t(pos.Tick) + pos.TicksPerBar);
 }
 
 int TCustomBarControl::TickToX(int tick) const
@@ -181,7 +181,7 @@ int TCustomBarControl::TickToX(int tick) const
     const TBarLayoutEntry& e = barLayout_[i];
     std::int64_t q = (std::int64_t(tick) - e.Tick) * e.BeatWidth / ppqn;
     q = bargeometry::Shift(q, e.DenominatorPower - 2);
-    return bargeometry::Clamp32(e.X + q);
+    return Clamp32(e.X + q);
 }
 
 int TCustomBarControl::EntryAtX(int x) const
@@ -202,7 +202,7 @@ int TCustomBarControl::XToTick(int x) const
         return e.Tick;
     std::int64_t q = (std::int64_t(x) - e.X) * ppqn / e.BeatWidth;
     q = bargeometry::Shift(q, 2 - e.DenominatorPower);
-    return bargeometry::Clamp32(e.Tick + q);
+    return Clamp32(e.Tick + q);
 }
 
 TBarBeatTick TCustomBarControl::XToBarBeatTick(int x) const
@@ -217,9 +217,9 @@ TBarBeatTick TCustomBarControl::XToBarBeatTick(int x) const
     if (e.BeatWidth <= 0)
         return r;
     const std::int64_t dx = std::int64_t(x) - e.X;
-    r.Beat = bargeometry::Clamp32(dx / e.BeatWidth);
+    r.Beat = Clamp32(dx / e.BeatWidth);
     const std::int64_t q = ppqn * dx / e.BeatWidth;
-    r.Tick = bargeometry::Clamp32(bargeometry::Shift(q % ppqn, 2 - e.DenominatorPower));
+    r.Tick = Clamp32(bargeometry::Shift(q % ppqn, 2 - e.DenominatorPower));
     return r;
 }
 

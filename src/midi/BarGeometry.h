@@ -1,20 +1,14 @@
 #pragma once
 
+#include "platform/IntegerMath.h"
+
 #include <cstdint>
 #include <limits>
 
 // Integer helpers for the bar views: pixel and tick scaling by powers of two, kept defined
-// (and saturated) for the odd time signatures and sizes a song file can carry.
+// (and saturated) for the odd time signatures and sizes a song file can carry. Results go back
+// to 32 bits through Clamp32.
 namespace bargeometry {
-
-inline int Clamp32(std::int64_t v)
-{
-    if (v > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (v < std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return int(v);
-}
 
 // v shifted left by n when n is positive, right (arithmetically) by -n when negative.
 inline std::int64_t Shift(std::int64_t v, int n)

@@ -1,6 +1,7 @@
 #include "midi/MidiData.h"
 
 #include "midi/RiffStream.h"
+#include "platform/ByteReader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -89,29 +90,24 @@ void TMidiData::ClearModified()
         t->ClearModified();
 }
 
-void TMidiData::ReadHeader(TMidiByteStream& in)
+void TMidiData::ReadHeader(TByteReader& in)
 {
-    char id[4];
-    in.ReadBuffer(id, 4);
-    if (std::memcmp(id, "MThd", 4) != 0)
+    if (std::memcmp(in.Take(4).data(), "MThd", 4) != 0)
         throw EMidiData("Invalid MIDI file ID");
-    const std::uint32_t length = in.ReadBigEndian32();
+    const std::uint32_t length = in.U32BigEndian();
     if (length < 6)
         throw EMidiData("Invalid MIDI header size");
-    std::uint8_t words[6];
-    in.ReadBuffer(words, 6);
-    std::memcpy(&format_, words, 2);
-    std::memcpy(&trackCount_, words + 2, 2);
-    std::memcpy(&division_, words + 4, 2);
+    const auto words = in.Take(6);
+    std::memcpy(&format_, words.data(), 2);
+    std::memcpy(&trackCount_, words.data() + 2, 2);
+    std::memcpy(&division_, words.data() + 4, 2);
     if (length > 6) {
-        if (length - 6 > in.Remaining())
-            throw EReadError("Stream read error");
-        extraHeader_.resize(length - 6);
-        in.ReadBuffer(extraHeader_.data(), length - 6);
+        const auto extra = in.Take(length - 6);
+        extraHeader_.assign(extra.begin(), extra.end());
     }
 }
 
-void TMidiData::ReadTracks(TMidiByteStream& in)
+void TMidiData::ReadTracks(TByteReader& in)
 {
     const int count = NumberOf(trackCount_);
     for (int i = 0; i < count; ++i) {
@@ -126,18 +122,20 @@ void TMidiData::Open()
     Clear();
     const std::string ext = UpperExtension(fileName_);
     const bool riff = ext == ".RMI" || ext == ".RIFF";
-    std::unique_ptr<TMidiByteStream> stream;
     try {
+        // The song is read from memory; an RMID file's song runs from its "data" chunk on.
+        std::vector<std::uint8_t> bytes;
         if (riff) {
-            auto r = std::make_unique<TRiffStream>(fileName_, ERiffOpenMode::Read);
-            r->Descend("RMID", ERiffSearch::FindRiff);
-            r->Descend("data", ERiffSearch::FindChunk);
-            stream = std::move(r);
+            TRiffStream r(fileName_, ERiffOpenMode::Read);
+            r.Descend("RMID", ERiffSearch::FindRiff);
+            r.Descend("data", ERiffSearch::FindChunk);
+            bytes = r.ReadToEnd();
         } else {
-            stream = std::make_unique<TMidiFileStream>(fileName_);
+            bytes = ReadSongFile(fileName_);
         }
-        ReadHeader(*stream);
-        ReadTracks(*stream);
+        TByteReader in(bytes);
+        ReadHeader(in);
+        ReadTracks(in);
     } catch (...) {
         Clear();
         throw;

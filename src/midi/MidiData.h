@@ -54,6 +54,6 @@ private:
     std::vector<std::uint8_t> extraHeader_;
     std::vector<std::unique_ptr<TMidiTrackStream>> tracks_;
 
-    void ReadHeader(TMidiByteStream& in);
-    void ReadTracks(TMidiByteStream& in);
+    void ReadHeader(TByteReader& in);
+    void ReadTracks(TByteReader& in);
 };

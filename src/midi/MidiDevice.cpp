@@ -30,17 +30,16 @@ std::unique_ptr<TMidiDevice> CreateMidiDevice(int deviceId)
     return nullptr;
 }
 
-void SetMidiDeviceOverride(int deviceId, TMidiDeviceFactory factory)
+TMidiDeviceFactory SetMidiDeviceOverride(int deviceId, TMidiDeviceFactory factory)
 {
     std::lock_guard lock(overridesMutex);
+    TMidiDeviceFactory previous;
+    auto it = Overrides().find(deviceId);
+    if (it != Overrides().end()) {
+        previous = std::move(it->second);
+        Overrides().erase(it);
+    }
     if (factory)
         Overrides()[deviceId] = std::move(factory);
-    else
-        Overrides().erase(deviceId);
-}
-
-void ClearMidiDeviceOverrides()
-{
-    std::lock_guard lock(overridesMutex);
-    Overrides().clear();
+    return previous;
 }

@@ -24,7 +24,7 @@ public:
 using TMidiDeviceFactory = std::function<std::unique_ptr<TMidiDevice>(int deviceId)>;
 
 // Device numbers: 0 is the built-in synthesizer, 1..n the writable sequencer ports of other
-// clients. A test or a headless harness can make any number resolve to a device of its own.
+// clients. A test can make any number resolve to a device of its own; an empty factory puts
+// the real device back. The factory it replaces (empty for the real device) is returned.
 std::unique_ptr<TMidiDevice> CreateMidiDevice(int deviceId);
-void SetMidiDeviceOverride(int deviceId, TMidiDeviceFactory factory);  // an empty factory removes it
-void ClearMidiDeviceOverrides();
+TMidiDeviceFactory SetMidiDeviceOverride(int deviceId, TMidiDeviceFactory factory);

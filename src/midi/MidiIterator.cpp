@@ -2,6 +2,7 @@
 
 #include "midi/MidiData.h"
 #include "midi/TrackOutputs.h"
+#include "platform/IntegerMath.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,13 +12,9 @@ namespace {
 // computed with these floors so that such a song plays oddly instead of crashing.
 std::int32_t AtLeastOne(std::int32_t v) { return v < 1 ? 1 : v; }
 
-std::int32_t Clamp32(std::int64_t v)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b; }  // truncating, as the arithmetic requires
+// The position arithmetic divides towards zero, also for the negative differences a seek
+// backwards can produce.
+std::int64_t TruncatingDiv(std::int64_t a, std::int64_t b) { return a / b; }
 }
 
 TMidiPosition::TMidiPosition() { TMidiPosition::Reset(); }
@@ -89,7 +86,7 @@ void TMidiPosition::SetRelativeTick(std::int32_t r)
 
 std::int32_t TMidiPosition::TimeAtTick() const
 {
-    return Clamp32(TempoTime + FloorDiv(std::int64_t(Tick - TempoTick) * Tempo, AtLeastOne(PPQN)));
+    return Clamp32(TempoTime + TruncatingDiv(std::int64_t(Tick - TempoTick) * Tempo, AtLeastOne(PPQN)));
 }
 
 int TMidiPosition::ApplyNextMapRecord(std::int64_t target)
@@ -107,7 +104,7 @@ int TMidiPosition::ApplyNextMapRecord(std::int64_t target)
     if (!block)
         return 3;
     if (block[0] == 0x51 && e->DataLength >= 4) {
-        TempoTime = Clamp32(TempoTime + FloorDiv(std::int64_t(e->Tick - TempoTick) * Tempo, AtLeastOne(PPQN)));
+        TempoTime = Clamp32(TempoTime + TruncatingDiv(std::int64_t(e->Tick - TempoTick) * Tempo, AtLeastOne(PPQN)));
         TempoTick = e->Tick;
         const std::int32_t micro = (block[1] << 16) | (block[2] << 8) | block[3];
         Tempo = micro / 1000;
@@ -159,7 +156,7 @@ void TMidiPosition::DoSeekTime(std::int32_t ms)
     if (ms < Time)
         Reset();
     Time = ms;
-    std::int64_t d = FloorDiv((std::int64_t(ms) - TempoTime) * AtLeastOne(PPQN), AtLeastOne(Tempo));
+    std::int64_t d = TruncatingDiv((std::int64_t(ms) - TempoTime) * AtLeastOne(PPQN), AtLeastOne(Tempo));
     if (!midiData_)
         return;
     for (;;) {
@@ -167,7 +164,7 @@ void TMidiPosition::DoSeekTime(std::int32_t ms)
         if (applied == 0)
             break;
         if (applied == 1)
-            d = FloorDiv((std::int64_t(Time) - TempoTime) * AtLeastOne(PPQN), AtLeastOne(Tempo));
+            d = TruncatingDiv((std::int64_t(Time) - TempoTime) * AtLeastOne(PPQN), AtLeastOne(Tempo));
     }
     SetRelativeTick(Clamp32(d + TempoTick - SignatureTick));
 }

@@ -8,9 +8,13 @@
 #include <cerrno>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 const std::uint8_t NoAnnouncement = 0xFF;
+
+// The player whose timer tick (with the handlers it announces to) runs on this thread.
+thread_local const TMidiPlayer* tickingPlayer = nullptr;
 
 // Niceness is per thread on Linux: the priority raised and restored is always that of the
 // thread that created the player, even when the timer thread stops the song.
@@ -84,15 +88,27 @@ void TMidiPlayer::Announce(std::uint8_t state)
         (*handler)(*this);
 }
 
-void TMidiPlayer::KillTimer()
+void TMidiPlayer::Retire(std::unique_ptr<TMidiTimer> timer)
 {
-    if (timer_) {
-        timer_->Kill();
-        timer_.reset();
+    // Outside the lock: a tick still running may need it to finish.
+    if (timer)
+        timer->Kill();
+    std::vector<std::unique_ptr<TMidiTimer>> spent;
+    {
+        std::lock_guard lock(mutex_);
+        if (tickingPlayer == this) {
+            // A handler called from one of our ticks: the timer may be the one running this very
+            // thread, which cannot be destroyed from it. The next start or stop from outside, or
+            // the destructor, destroys it, waiting for that tick to end.
+            if (timer)
+                spent_.push_back(std::move(timer));
+            return;
+        }
+        spent.swap(spent_);
     }
 }
 
-void TMidiPlayer::StopLocked()
+void TMidiPlayer::EndPlayLocked()
 {
     if (state_.load() >= StatePaused) {
         if (periodRequested_) {
@@ -106,65 +122,71 @@ void TMidiPlayer::StopLocked()
     }
 }
 
+std::uint8_t TMidiPlayer::StopLocked(std::unique_ptr<TMidiTimer>& retired)
+{
+    EndPlayLocked();
+    retired = std::move(timer_);
+    return SetStateLocked(StateStopped);
+}
+
 void TMidiPlayer::Stop()
 {
-    // The timer goes first, without the lock: a tick still sending finishes before notes are released.
-    KillTimer();
+    // A tick sends under the lock, so one still sending finishes before the notes are released;
+    // once the state reads Stopped, any later tick of the old timer does nothing.
+    std::unique_ptr<TMidiTimer> retired;
     std::uint8_t announce;
     {
         std::lock_guard lock(mutex_);
-        StopLocked();
-        announce = SetStateLocked(StateStopped);
+        announce = StopLocked(retired);
     }
+    Retire(std::move(retired));
     Announce(announce);
 }
 
-void TMidiPlayer::Start(int speed)
+std::uint8_t TMidiPlayer::StartLocked(int speed, std::unique_ptr<TMidiTimer>& retired)
 {
-    KillTimer();  // a timer that ended itself at the end of the song
-    std::uint8_t announce;
-    {
-        std::lock_guard lock(mutex_);
-        if (!trackOutputs_ || !trackOutputs_->Active()) {
-            state_.store(StatePlaying);
-            announce = SetStateLocked(StateStopped);
-        } else {
-            iterator_.SetMidiData(trackOutputs_->MidiData());
-            const std::int32_t b = iterator_.Tick;
-            iterator_.SeekTickAndDispatch(resumeTick_);
-            state_.store(StatePaused);
-            iterator_.SeekTickAndDispatch(b);
-            Publish();
-            speedFactor_ = speed;
-            if (!timers_->BeginPeriod(timerPeriod_)) {
-                announce = SetStateLocked(StateStopped);
-            } else {
-                periodRequested_ = true;
-                if (BoostPriority) {
-                    savedPriorityClass_ = CurrentPriority(ownerThread_);
-                    setpriority(PRIO_PROCESS, id_t(ownerThread_), -20);  // refused without the privilege; playing goes on
-                }
-                lastTickTime_ = NowMs();
-                tempoRemainder_ = 0;
-                timer_ = timers_->StartPeriodic(timerResolution_, [this] { return TimerTick(); });
-                if (!timer_) {
-                    timers_->EndPeriod(timerPeriod_);
-                    periodRequested_ = false;
-                    setpriority(PRIO_PROCESS, id_t(ownerThread_), savedPriorityClass_);
-                    announce = SetStateLocked(StateStopped);
-                } else {
-                    announce = SetStateLocked(speed == 1 ? StatePlaying : StateFastForward);
-                }
-            }
-        }
+    retired = std::move(timer_);  // a timer that ended itself at the end of the song
+    if (destroying_)
+        return NoAnnouncement;  // a handler still running must not start what nothing would stop
+    if (!trackOutputs_ || !trackOutputs_->Active()) {
+        state_.store(StatePlaying);
+        return SetStateLocked(StateStopped);
     }
-    Announce(announce);
+    iterator_.SetMidiData(trackOutputs_->MidiData());
+    const std::int32_t b = iterator_.Tick;
+    iterator_.SeekTickAndDispatch(resumeTick_);
+    state_.store(StatePaused);
+    iterator_.SeekTickAndDispatch(b);
+    Publish();
+    speedFactor_ = speed;
+    if (!timers_->BeginPeriod(timerPeriod_))
+        return SetStateLocked(StateStopped);
+    periodRequested_ = true;
+    if (BoostPriority) {
+        savedPriorityClass_ = CurrentPriority(ownerThread_);
+        setpriority(PRIO_PROCESS, id_t(ownerThread_), -20);  // refused without the privilege; playing goes on
+    }
+    lastTickTime_ = NowMs();
+    tempoRemainder_ = 0;
+    timer_ = timers_->StartPeriodic(timerResolution_, [this] { return TimerTick(); });
+    if (!timer_) {
+        timers_->EndPeriod(timerPeriod_);
+        periodRequested_ = false;
+        setpriority(PRIO_PROCESS, id_t(ownerThread_), savedPriorityClass_);
+        return SetStateLocked(StateStopped);
+    }
+    return SetStateLocked(speed == 1 ? StatePlaying : StateFastForward);
 }
 
 bool TMidiPlayer::TimerTick()
 {
     if (busy_.exchange(true))
         return true;  // a tick is still running: drop this one
+    const TMidiPlayer* const outer = std::exchange(tickingPlayer, this);
+    struct TRestore {
+        const TMidiPlayer* outer;
+        ~TRestore() { tickingPlayer = outer; }
+    } restore{outer};
     bool keep = true;
     std::uint8_t announce = NoAnnouncement;
     {
@@ -183,9 +205,9 @@ bool TMidiPlayer::TimerTick()
             iterator_.Advance(static_cast<std::int32_t>(std::min<std::int64_t>(advance, INT32_MAX)));
             Publish();
             if (iterator_.Finished && stopAtEnd_) {
-                StopLocked();
+                EndPlayLocked();
                 announce = SetStateLocked(StateStopped);
-                keep = false;
+                keep = false;  // the timer ends itself; the next start or stop retires it
             }
         }
     }
@@ -194,45 +216,32 @@ bool TMidiPlayer::TimerTick()
     return keep;
 }
 
-void TMidiPlayer::SetPlay(bool play)
-{
-    std::uint8_t announce = NoAnnouncement;
-    switch (state_.load()) {
-    case StateStopped:
-        if (play)
-            Start(1);
-        return;
-    case StatePlaying:
-        if (!play)
-            Stop();
-        return;
-    default: {
-        std::lock_guard lock(mutex_);
-        speedFactor_ = 1;
-        announce = SetStateLocked(StatePlaying);
-    }
-    }
-    Announce(announce);
-}
+void TMidiPlayer::SetPlay(bool play) { ChangeSpeed(1, play); }
 
-void TMidiPlayer::SetFastForward(bool fast)
+void TMidiPlayer::SetFastForward(bool fast) { ChangeSpeed(4, fast); }
+
+void TMidiPlayer::ChangeSpeed(int speed, bool on)
 {
+    // The state is read under the same lock that changes it: the timer's thread stops the song
+    // at its end under this lock too, so the branch taken always fits the state changed.
+    const std::uint8_t target = speed == 1 ? StatePlaying : StateFastForward;
+    std::unique_ptr<TMidiTimer> retired;
     std::uint8_t announce = NoAnnouncement;
-    switch (state_.load()) {
-    case StateStopped:
-        if (fast)
-            Start(4);
-        return;
-    case StateFastForward:
-        if (!fast)
-            Stop();
-        return;
-    default: {
+    {
         std::lock_guard lock(mutex_);
-        speedFactor_ = 4;
-        announce = SetStateLocked(StateFastForward);
+        const std::uint8_t state = state_.load();
+        if (state == StateStopped) {
+            if (on)
+                announce = StartLocked(speed, retired);
+        } else if (state == target) {
+            if (!on)
+                announce = StopLocked(retired);
+        } else {
+            speedFactor_ = speed;
+            announce = SetStateLocked(target);
+        }
     }
-    }
+    Retire(std::move(retired));
     Announce(announce);
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class TClock;
 class TMidiTimer;
@@ -72,14 +73,15 @@ private:
     const TClock* clock_;
     TMidiIterator iterator_;
     TTrackOutputs* trackOutputs_ = nullptr;
-    std::unique_ptr<TMidiTimer> timer_;  // touched by the user-interface thread only
 
     std::atomic<std::uint8_t> state_{StateStopped};
     std::atomic<int> tempoPercent_{100};
     std::atomic<bool> busy_{false};
     std::atomic<bool> destroying_{false};
 
-    std::mutex mutex_;  // the iterator, the outputs' sending and the fields below
+    std::mutex mutex_;  // the iterator, the outputs' sending, the timer and the fields below
+    std::unique_ptr<TMidiTimer> timer_;
+    std::vector<std::unique_ptr<TMidiTimer>> spent_;  // ended from inside their own ticks
     int speedFactor_ = 1;
     std::int64_t lastTickTime_ = 0;
     std::int64_t tempoRemainder_ = 0;
@@ -95,10 +97,13 @@ private:
     mutable std::mutex snapshotMutex_;
     std::int32_t snapBar_ = 0, snapBeat_ = 0, snapTick_ = 0;
 
-    void Start(int speed);
+    void ChangeSpeed(int speed, bool on);
+    // The two take the timer to be killed out; the caller kills it once the lock is released.
+    std::uint8_t StartLocked(int speed, std::unique_ptr<TMidiTimer>& retired);
+    std::uint8_t StopLocked(std::unique_ptr<TMidiTimer>& retired);
     void Stop();
-    void KillTimer();
-    void StopLocked();
+    void Retire(std::unique_ptr<TMidiTimer> timer);
+    void EndPlayLocked();
     std::uint8_t SetStateLocked(std::uint8_t state);  // returns the state to announce, or 0xFF
     void Announce(std::uint8_t state);
     void Publish();

@@ -2,10 +2,11 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 
 // A running periodic timer. Kill waits for a tick in progress to finish, so after it returns
-// no tick runs any more; it must not be called from inside a tick.
+// no tick runs any more. Called from inside one of the timer's own ticks it only ends the
+// timer: that tick runs to its end and no other follows; such a timer must then be destroyed
+// from another thread, which waits for that last tick.
 class TMidiTimer {
 public:
     virtual ~TMidiTimer() = default;
@@ -32,35 +33,7 @@ public:
     std::unique_ptr<TMidiTimer> StartPeriodic(int periodMs, std::function<bool()> tick) override;
 };
 
-// Ticks only when told to: tests and the headless harness fire each tick themselves, on
-// their own thread, with a manual clock.
-class TManualMidiTimerService final : public TMidiTimerService {
-public:
-    int MinimumPeriod() const override { return 1; }
-    bool BeginPeriod(int periodMs) override;
-    void EndPeriod(int periodMs) override;
-    std::unique_ptr<TMidiTimer> StartPeriodic(int periodMs, std::function<bool()> tick) override;
-
-    // Runs one tick of the running timer; false when no timer runs.
-    bool Fire();
-    bool Running() const;
-    int PeriodMs() const;
-    int OpenPeriodRequests() const;
-    bool FailBeginPeriod = false;
-    bool FailStartPeriodic = false;
-
-    struct TShared {
-        std::mutex mutex;
-        std::function<bool()> tick;
-        int periodMs = 0;
-        int periodRequests = 0;
-        unsigned generation = 0;
-    };
-
-private:
-    std::shared_ptr<TShared> shared_ = std::make_shared<TShared>();
-};
-
-// The service players use unless given one; a harness may replace it (nullptr restores).
+// The service players use unless given one. A test may put one of its own in place (nullptr
+// puts the thread service back); the previous one is returned so that it can be restored.
 TMidiTimerService& MidiTimerService();
-void SetMidiTimerService(TMidiTimerService* service);
+TMidiTimerService* SetMidiTimerService(TMidiTimerService* service);

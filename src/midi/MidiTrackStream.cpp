@@ -1,43 +1,25 @@
 #include "midi/MidiTrackStream.h"
 
+#include "platform/ByteReader.h"
+
 #include <array>
 #include <cstring>
 
 namespace {
 const char* const TooLong = "Event data too long";
 
-// Walks one track chunk held in memory; every read is checked against what is left.
-struct TChunkReader {
-    const std::uint8_t* data;
-    std::int64_t length;
-    std::int64_t at = 0;
-
-    bool More() const { return at < length; }
-    std::uint8_t Byte()
-    {
-        if (at >= length)
-            throw EReadError("Stream read error");
-        return data[at++];
-    }
-    std::uint32_t VariableLength()
-    {
-        std::uint32_t value = 0;
-        std::uint8_t b;
-        do {
-            b = Byte();
-            value = (value << 7) | (b & 0x7F);
-        } while (b & 0x80);
-        return value;
-    }
-    const std::uint8_t* Take(std::uint32_t count)
-    {
-        if (count > length - at)
-            throw EReadError("Stream read error");
-        const std::uint8_t* p = data + at;
-        at += count;
-        return p;
-    }
-};
+// A variable-length quantity: seven bits a byte, most significant group first, bit 7 set on
+// every byte but the last.
+std::uint32_t VariableLength(TByteReader& in)
+{
+    std::uint32_t value = 0;
+    std::uint8_t b;
+    do {
+        b = in.U8();
+        value = (value << 7) | (b & 0x7F);
+    } while (b & 0x80);
+    return value;
+}
 }
 
 TMidiTrackStream::TMidiTrackStream(std::int32_t maxEvents)
@@ -71,10 +53,10 @@ std::uint32_t TMidiTrackStream::AddBlock(std::unique_ptr<std::uint8_t[]> block)
     return static_cast<std::uint32_t>(blocks_.size() - 1);
 }
 
-void TMidiTrackStream::Decode(const std::uint8_t* data, std::int64_t length, bool fill, bool& sawEnd,
-                              std::int32_t& count, std::int32_t& lastTick)
+void TMidiTrackStream::Decode(std::span<const std::uint8_t> chunk, bool fill, bool& sawEnd, std::int32_t& count,
+                              std::int32_t& lastTick)
 {
-    TChunkReader in{data, length};
+    TByteReader in(chunk);
     std::uint32_t tick = 0;
     std::uint8_t running = 0;
     bool sysexPending = false;
@@ -82,9 +64,9 @@ void TMidiTrackStream::Decode(const std::uint8_t* data, std::int64_t length, boo
     bool sawChannel = false;
     count = 0;
     sawEnd = false;
-    while (in.More()) {
-        tick += in.VariableLength();
-        std::uint8_t b = in.Byte();
+    while (!in.AtEnd()) {
+        tick += VariableLength(in);
+        std::uint8_t b = in.U8();
         if (sysexPending && b != 0xF7)
             throw EMidiTrackStream("Error in Sysex");
         std::uint8_t status;
@@ -103,12 +85,12 @@ void TMidiTrackStream::Decode(const std::uint8_t* data, std::int64_t length, boo
         std::unique_ptr<std::uint8_t[]> block;
         if (status < 0xF0) {
             if (!haveFirst) {
-                bytes[0] = in.Byte();
+                bytes[0] = in.U8();
                 running = status;
             }
             const std::uint8_t kind = status & 0xF0;
             if (kind != 0xC0 && kind != 0xD0)
-                bytes[1] = in.Byte();
+                bytes[1] = in.U8();
             if (!fill) {
                 if (kind == 0xC0 && !sawProgram) {
                     sawProgram = true;
@@ -120,10 +102,10 @@ void TMidiTrackStream::Decode(const std::uint8_t* data, std::int64_t length, boo
                 }
             }
         } else if (status == 0xF0 || status == 0xF7) {
-            const std::uint32_t n = in.VariableLength();
+            const std::uint32_t n = VariableLength(in);
             if (n > 0xFFFF)
                 throw EMidiTrackStream(TooLong);
-            const std::uint8_t* p = in.Take(n);
+            const std::uint8_t* p = in.Take(n).data();
             sysexPending = n == 0 || p[n - 1] != 0xF7;
             dataLength = static_cast<std::uint16_t>(n);
             if (fill) {
@@ -131,11 +113,11 @@ void TMidiTrackStream::Decode(const std::uint8_t* data, std::int64_t length, boo
                 std::memcpy(block.get(), p, n);
             }
         } else if (status == 0xFF) {
-            const std::uint8_t type = in.Byte();
-            const std::uint32_t n = in.VariableLength();
+            const std::uint8_t type = in.U8();
+            const std::uint32_t n = VariableLength(in);
             if (n > 0xFFFE)
                 throw EMidiTrackStream(TooLong);
-            const std::uint8_t* p = in.Take(n);
+            const std::uint8_t* p = in.Take(n).data();
             dataLength = static_cast<std::uint16_t>(n + 1);
             if (type == 0x2F)
                 sawEnd = true;
@@ -165,26 +147,23 @@ void TMidiTrackStream::Decode(const std::uint8_t* data, std::int64_t length, boo
     lastTick = static_cast<std::int32_t>(tick);
 }
 
-void TMidiTrackStream::LoadFromStream(TMidiByteStream& source)
+void TMidiTrackStream::LoadFromStream(TByteReader& source)
 {
-    char id[4] = {};
-    if (source.Read(id, 4) != 4 || std::memcmp(id, "MTrk", 4) != 0)
+    const auto id = source.TakeUpTo(4);
+    if (id.size() != 4 || std::memcmp(id.data(), "MTrk", 4) != 0)
         throw EMidiTrackStream("Invalid track start ID");
-    const std::uint32_t length = source.ReadBigEndian32();
-    if (length > source.Remaining())
-        throw EReadError("Stream read error");
-    std::vector<std::uint8_t> chunk(length);
-    source.ReadBuffer(chunk.data(), length);
+    const std::uint32_t length = source.U32BigEndian();
+    const auto chunk = source.Take(length);
 
     bool sawEnd = false;
     std::int32_t count = 0;
     std::int32_t lastTick = 0;
-    Decode(chunk.data(), length, false, sawEnd, count, lastTick);
+    Decode(chunk, false, sawEnd, count, lastTick);
     const std::int64_t bytes = std::int64_t(count) * std::int64_t(sizeof(TMidiEvent));
     SetSize(bytes);
     blocks_.clear();
     nameEvent_ = -1;
-    Decode(chunk.data(), length, true, sawEnd, count, lastTick);
+    Decode(chunk, true, sawEnd, count, lastTick);
     eventCount_ = count;
     if (!sawEnd) {
         // The added end-of-track goes after every event, where a reader expects it; inserting

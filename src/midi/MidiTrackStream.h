@@ -1,12 +1,15 @@
 #pragma once
 
-#include "midi/MidiStream.h"
 #include "midi/VirtualMemory.h"
+#include "platform/Exception.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
+
+class TByteReader;
 
 class EMidiTrackStream : public Exception {
 public:
@@ -50,7 +53,8 @@ public:
     explicit TMidiTrackStream(std::int32_t maxEvents);
     ~TMidiTrackStream() override;
 
-    void LoadFromStream(TMidiByteStream& source);
+    // Reads one track chunk at the reader's position.
+    void LoadFromStream(TByteReader& source);
 
     std::int32_t EventCount() const { return eventCount_; }
     TMidiEvent* Events(std::int32_t i);
@@ -90,6 +94,6 @@ private:
     TMidiEvent* Records() { return reinterpret_cast<TMidiEvent*>(Memory()); }
     const TMidiEvent* Records() const { return reinterpret_cast<const TMidiEvent*>(Memory()); }
     std::uint32_t AddBlock(std::unique_ptr<std::uint8_t[]> block);
-    void Decode(const std::uint8_t* data, std::int64_t length, bool fill, bool& sawEnd, std::int32_t& count,
+    void Decode(std::span<const std::uint8_t> chunk, bool fill, bool& sawEnd, std::int32_t& count,
                 std::int32_t& lastTick);
 };

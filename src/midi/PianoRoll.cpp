@@ -49,7 +49,7 @@ int TPianoRoll::NoteBottom(int note) const
     std::int64_t offset = 7 * h * octave + (semitone * h) / 2;
     if (semitone > 4)
         offset += h / 2;
-    return bargeometry::Clamp32(base - offset);
+    return Clamp32(base - offset);
 }
 
 int TPianoRoll::YToNote(int y) const
@@ -67,7 +67,7 @@ int TPianoRoll::YToNote(int y) const
         g = r % h < h / 2 ? 4 : 5;
     else if (g > 5)
         g -= 1;
-    return bargeometry::Clamp32(g + 12 * o);
+    return Clamp32(g + 12 * o);
 }
 
 void TPianoRoll::CalcLayout()

@@ -1,7 +1,11 @@
 #include "midi/RiffStream.h"
 
+#include "platform/ByteReader.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,11 +14,6 @@ std::uint32_t FourCC(const std::string& id)
 {
     return std::uint32_t(std::uint8_t(id[0])) | (std::uint32_t(std::uint8_t(id[1])) << 8) |
            (std::uint32_t(std::uint8_t(id[2])) << 16) | (std::uint32_t(std::uint8_t(id[3])) << 24);
-}
-
-std::uint32_t LittleEndian32(const std::uint8_t* b)
-{
-    return std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16) | (std::uint32_t(b[3]) << 24);
 }
 
 const std::uint32_t RiffId = 0x46464952;  // "RIFF"
@@ -79,17 +78,21 @@ void TRiffStream::Descend(const std::string& id, ERiffSearch search)
     const std::uint32_t wantedForm = info->Info.FormType;
     std::int64_t at = lseek(fd_, 0, SEEK_CUR);
     while (at >= 0 && at + 8 <= end) {
+        // A chunk header: id and size, then the form type for "RIFF" and "LIST".
         std::uint8_t header[12];
-        if (pread(fd_, header, 8, at) != 8)
+        const std::int64_t available = std::min<std::int64_t>(12, end - at);
+        const ssize_t got = pread(fd_, header, static_cast<size_t>(available), at);
+        TByteReader in(std::span<const std::uint8_t>(header, got < 0 ? 0 : static_cast<std::size_t>(got)));
+        if (in.Left() < 8)
             break;
-        const std::uint32_t ckid = LittleEndian32(header);
-        const std::uint32_t size = LittleEndian32(header + 4);
+        const std::uint32_t ckid = in.U32();
+        const std::uint32_t size = in.U32();
         const bool hasForm = ckid == RiffId || ckid == ListId;
         std::uint32_t form = 0;
         if (hasForm) {
-            if (at + 12 > end || pread(fd_, header + 8, 4, at + 8) != 4)
+            if (in.Left() < 4)
                 break;
-            form = LittleEndian32(header + 8);
+            form = in.U32();
         }
         bool match;
         if (id.empty() && search == ERiffSearch::None)
@@ -123,6 +126,13 @@ std::int64_t TRiffStream::Read(void* buffer, std::int64_t count)
         n = ::read(fd_, buffer, static_cast<size_t>(count));
     while (n < 0 && errno == EINTR);
     return n < 0 ? 0 : n;
+}
+
+std::vector<std::uint8_t> TRiffStream::ReadToEnd()
+{
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(Remaining()));
+    bytes.resize(static_cast<std::size_t>(ReadFully(fd_, bytes.data(), std::int64_t(bytes.size()))));
+    return bytes;
 }
 
 std::int64_t TRiffStream::Write(const void* buffer, std::int64_t count)

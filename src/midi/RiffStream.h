@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midi/MidiStream.h"
+#include "midi/SongFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,18 +26,20 @@ enum class ERiffOpenMode { Read, Write, ReadWrite, Create };
 enum class ERiffSearch { None, FindChunk, FindRiff, FindList };
 
 // A RIFF file: descend into chunks by id, then read from where the descent left off.
-class TRiffStream final : public TMidiByteStream {
+class TRiffStream final {
 public:
     TRiffStream(const std::string& fileName, ERiffOpenMode mode);
-    ~TRiffStream() override;
+    ~TRiffStream();
     TRiffStream(const TRiffStream&) = delete;
     TRiffStream& operator=(const TRiffStream&) = delete;
 
     void Descend(const std::string& id, ERiffSearch search);
-    std::int64_t Read(void* buffer, std::int64_t count) override;
+    std::int64_t Read(void* buffer, std::int64_t count);
+    // Everything from the current position to the end of the file.
+    std::vector<std::uint8_t> ReadToEnd();
     std::int64_t Write(const void* buffer, std::int64_t count);
     std::int64_t Seek(std::int64_t offset, int origin);  // origin: SEEK_SET, SEEK_CUR or SEEK_END
-    std::int64_t Remaining() const override;
+    std::int64_t Remaining() const;
 
     const std::vector<std::unique_ptr<TRiffChunkInfo>>& Chunks() const { return chunks_; }
 

@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 
+#include <atomic>
 #include <ctime>
 
 std::int64_t TMonotonicClock::NowMicroseconds() const

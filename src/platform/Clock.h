@@ -1,10 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
-// The game's time source. The real one is CLOCK_MONOTONIC; tests swap in a manual clock so
-// that frames, ticks and the song advance exactly when a test says so.
+// The game's time source: CLOCK_MONOTONIC, unless a test puts a clock of its own in place.
 class TClock {
 public:
     virtual ~TClock() = default;
@@ -15,17 +13,6 @@ public:
 class TMonotonicClock final : public TClock {
 public:
     std::int64_t NowMicroseconds() const override;
-};
-
-class TManualClock final : public TClock {
-public:
-    std::int64_t NowMicroseconds() const override { return now_.load(std::memory_order_acquire); }
-    void SetMicroseconds(std::int64_t us) { now_.store(us, std::memory_order_release); }
-    void AdvanceMicroseconds(std::int64_t us) { now_.fetch_add(us, std::memory_order_acq_rel); }
-    void AdvanceMilliseconds(std::int64_t ms) { AdvanceMicroseconds(ms * 1000); }
-
-private:
-    std::atomic<std::int64_t> now_{0};
 };
 
 // The clock every component reads unless it was given one. Tests may replace it; the

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 TExceptionHandler& CurrentHandler()
@@ -11,7 +12,10 @@ TExceptionHandler& CurrentHandler()
 }
 } // namespace
 
-void SetApplicationExceptionHandler(TExceptionHandler handler) { CurrentHandler() = std::move(handler); }
+TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler)
+{
+    return std::exchange(CurrentHandler(), std::move(handler));
+}
 
 std::string ExceptionMessage(std::exception_ptr error)
 {

@@ -9,7 +9,8 @@
 // handler (the main window installs one that shows a message box).
 using TExceptionHandler = std::function<void(std::exception_ptr)>;
 
-void SetApplicationExceptionHandler(TExceptionHandler handler);
+// Returns the handler it replaces.
+TExceptionHandler SetApplicationExceptionHandler(TExceptionHandler handler);
 void ReportException(std::exception_ptr error);
 
 template <typename F>

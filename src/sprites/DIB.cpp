@@ -1,5 +1,7 @@
 #include "sprites/DIB.h"
 
+#include "platform/ByteWriter.h"
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -80,11 +82,11 @@ struct TMaskDecoder {
 
 void TDIB::LoadFromBytes(std::span<const uint8_t> data)
 {
-    TDIBStreamReader reader(data);
+    TByteReader reader(data);
     LoadFromStream(reader);
 }
 
-void TDIB::LoadFromStream(TDIBStreamReader& reader)
+void TDIB::LoadFromStream(TByteReader& reader)
 {
     const bool allowLong = FAllowLongHeaders;
     const uint64_t pixelOffset = FPixelOffset;
@@ -128,7 +130,7 @@ void TDIB::LoadFromStream(TDIBStreamReader& reader)
     TDIBMasks masks = DefaultMasks(bitCount);
     if (compression == BiBitFields) {
         if (headerRest.size() >= 12) {
-            TDIBStreamReader inHeader(headerRest);
+            TByteReader inHeader(headerRest);
             masks.Red = inHeader.U32();
             masks.Green = inHeader.U32();
             masks.Blue = inHeader.U32();
@@ -205,7 +207,7 @@ void TDIB::LoadFromStream(TDIBStreamReader& reader)
 
 void TDIB::LoadFromBitmapFile(std::span<const uint8_t> file)
 {
-    TDIBStreamReader reader(file);
+    TByteReader reader(file);
     if (file.size() < 2 || file[0] != 'B' || file[1] != 'M')
         throw EDIBError("Bitmap image is not valid");
     reader.Skip(10);
@@ -305,7 +307,7 @@ QImage TDIB::ToImage() const
 
 std::vector<uint8_t> TDIB::SaveToBytes() const
 {
-    TDIBStreamWriter w;
+    TByteWriter w;
     const bool runLength = FRunLengthPending;
     const bool withMasks = !runLength && (FBitCount == 16 || FBitCount == 32);
     const uint32_t compression = runLength ? uint32_t(FCompression) : withMasks ? BiBitFields : BiRgb;
@@ -340,7 +342,7 @@ std::vector<uint8_t> TDIB::SaveToBitmapFile() const
 {
     const auto record = SaveToBytes();
     const uint32_t pixelBytes = uint32_t(FRunLengthPending ? FRunLength.size() : FBits.size());
-    TDIBStreamWriter w;
+    TByteWriter w;
     w.U8('B');
     w.U8('M');
     w.U32(uint32_t(14 + record.size()));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sprites/DIBStream.h"
+#include "platform/ByteReader.h"
 
 #include <QImage>
 
@@ -34,7 +34,7 @@ public:
     static constexpr int64_t MaxPixels = int64_t(1) << 26;
 
     // Reads one record at the reader's position: header, masks, colour table and pixels.
-    void LoadFromStream(TDIBStreamReader& reader);
+    void LoadFromStream(TByteReader& reader);
     void LoadFromBytes(std::span<const uint8_t> data);
     // A whole Windows bitmap file: the 14-byte file header, then a record whose pixels begin
     // where the file header says.
@@ -70,7 +70,7 @@ public:
     QImage ToImage() const;
 
 private:
-    void ReadPixels(TDIBStreamReader& reader, int32_t rawHeight, uint32_t imageSize);
+    void ReadPixels(TByteReader& reader, int32_t rawHeight, uint32_t imageSize);
     void DecodeRunLength() const;
 
     int32_t FWidth = 0;

@@ -1,11 +1,11 @@
 #include "sprites/ImageWriter.h"
 
-#include "sprites/DIBStream.h"
+#include "platform/ByteWriter.h"
 #include "sprites/PictureCollection.h"
 
 namespace {
 
-void WriteInteger(TDIBStreamWriter& w, int32_t v)
+void WriteInteger(TByteWriter& w, int32_t v)
 {
     if (v >= -128 && v <= 127) {
         w.U8(2);
@@ -19,7 +19,7 @@ void WriteInteger(TDIBStreamWriter& w, int32_t v)
     }
 }
 
-void WriteString(TDIBStreamWriter& w, const std::string& s)
+void WriteString(TByteWriter& w, const std::string& s)
 {
     if (s.size() <= 255) {
         w.U8(6);
@@ -31,14 +31,14 @@ void WriteString(TDIBStreamWriter& w, const std::string& s)
     }
 }
 
-void WriteBinary(TDIBStreamWriter& w, std::span<const uint8_t> data)
+void WriteBinary(TByteWriter& w, std::span<const uint8_t> data)
 {
     w.U8(10);
     w.U32(uint32_t(data.size()));
     w.Append(data);
 }
 
-void WriteColor(TDIBStreamWriter& w, uint32_t color)
+void WriteColor(TByteWriter& w, uint32_t color)
 {
     const std::string name = TPictureCollectionColors::NameOf(color);
     if (!name.empty()) {
@@ -68,7 +68,7 @@ TImageWriterItem TImageWriterItem::From(const TPictureCollectionItem& item)
 
 std::vector<uint8_t> TImageWriter::PictureRecord(const std::string& graphicClass, std::span<const uint8_t> data)
 {
-    TDIBStreamWriter w;
+    TByteWriter w;
     w.ShortString(graphicClass);
     w.Append(data);
     return std::move(w.Bytes());
@@ -77,7 +77,7 @@ std::vector<uint8_t> TImageWriter::PictureRecord(const std::string& graphicClass
 std::vector<uint8_t> TImageWriter::Write(const std::vector<TImageWriterItem>& items,
                                          const std::array<uint8_t, 1024>& colorTable, const std::string& objectName)
 {
-    TDIBStreamWriter body;
+    TByteWriter body;
     body.Append(std::string("TPF0"));
     body.ShortString("TPictureCollectionComponent");
     body.ShortString(objectName);
@@ -118,7 +118,7 @@ std::vector<uint8_t> TImageWriter::Write(const std::vector<TImageWriterItem>& it
     body.U8(0); // no child objects
 
     const std::string resourceName = "TPICTURECOLLECTIONCOMPONENT";
-    TDIBStreamWriter file;
+    TByteWriter file;
     file.Bytes().reserve(body.Bytes().size() + resourceName.size() + 10);
     file.U8(0xFF);
     file.U16(10);

@@ -1,5 +1,7 @@
 #include "sprites/PictureCollectionPicture.h"
 
+#include "platform/ByteWriter.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -67,7 +69,7 @@ void TItemPicture::SetDIB(TDIB dib, const std::string& graphicClass)
 void TItemPicture::LoadFromRecord(std::span<const uint8_t> record)
 {
     Clear();
-    TDIBStreamReader reader(record);
+    TByteReader reader(record);
     const std::string graphicClass = reader.ShortString();
     if (graphicClass == "TDIB") {
         TDIB dib;
@@ -88,7 +90,7 @@ void TItemPicture::LoadFromRecord(std::span<const uint8_t> record)
         QImage image = ReadIcon(data);
         // Some writers put the icon's byte count first.
         if (image.isNull() && data.size() >= 4) {
-            TDIBStreamReader sized(data);
+            TByteReader sized(data);
             const uint32_t size = sized.U32();
             if (size <= sized.Left())
                 image = ReadIcon(sized.Take(size));
@@ -104,7 +106,7 @@ void TItemPicture::LoadFromRecord(std::span<const uint8_t> record)
 
 std::vector<uint8_t> TItemPicture::SaveToRecord() const
 {
-    TDIBStreamWriter w;
+    TByteWriter w;
     if (Empty() && FClass.empty())
         return {};
     w.ShortString(FClass);

@@ -1,6 +1,6 @@
 #include "sprites/PictureCollectionReader.h"
 
-#include "sprites/DIBStream.h"
+#include "platform/ByteReader.h"
 #include "sprites/PictureCollection.h"
 
 #include <QString>
@@ -33,7 +33,7 @@ bool IsIntegerTag(uint8_t tag)
     return tag == vaInt8 || tag == vaInt16 || tag == vaInt32;
 }
 
-int32_t ReadInteger(TDIBStreamReader& r)
+int32_t ReadInteger(TByteReader& r)
 {
     switch (r.U8()) {
     case vaInt8: return r.I8();
@@ -53,7 +53,7 @@ bool SameText(const std::string& a, const char* b)
     return true;
 }
 
-bool ReadBoolean(TDIBStreamReader& r)
+bool ReadBoolean(TByteReader& r)
 {
     switch (r.U8()) {
     case vaFalse: return false;
@@ -70,7 +70,7 @@ bool ReadBoolean(TDIBStreamReader& r)
     }
 }
 
-std::string ReadString(TDIBStreamReader& r)
+std::string ReadString(TByteReader& r)
 {
     switch (r.U8()) {
     case vaString: return r.ShortString();
@@ -94,14 +94,14 @@ std::string ReadString(TDIBStreamReader& r)
     }
 }
 
-std::span<const uint8_t> ReadBinary(TDIBStreamReader& r)
+std::span<const uint8_t> ReadBinary(TByteReader& r)
 {
     if (r.U8() != vaBinary)
         InvalidValue();
     return r.Take(r.U32());
 }
 
-uint32_t ReadColor(TDIBStreamReader& r)
+uint32_t ReadColor(TByteReader& r)
 {
     if (r.Peek() == vaIdent) {
         r.U8();
@@ -144,7 +144,7 @@ void TPictureCollectionComponent::ReadFromBytes(std::span<const uint8_t> data)
     if (streamStart + 4 > data.size() || std::memcmp(data.data() + streamStart, "TPF0", 4) != 0)
         throw EPictureCollectionError("Invalid stream format");
 
-    TDIBStreamReader r(data.subspan(streamStart + 4));
+    TByteReader r(data.subspan(streamStart + 4));
     const uint8_t prefix = r.Peek();
     if ((prefix & 0xF0) == 0xF0) {
         r.U8();
@@ -166,7 +166,7 @@ void TPictureCollectionComponent::ReadFromBytes(std::span<const uint8_t> data)
         throw EPictureCollectionError("Invalid stream format");
 }
 
-void TPictureCollectionComponent::ReadProperty(TDIBStreamReader& r, const std::string& objectName)
+void TPictureCollectionComponent::ReadProperty(TByteReader& r, const std::string& objectName)
 {
     const std::string name = r.ShortString();
     WithinProperty(objectName, name, [&] {
@@ -187,7 +187,7 @@ void TPictureCollectionComponent::ReadProperty(TDIBStreamReader& r, const std::s
     });
 }
 
-void TPictureCollectionComponent::ReadCollection(TDIBStreamReader& r)
+void TPictureCollectionComponent::ReadCollection(TByteReader& r)
 {
     while (r.Peek() != vaNull) {
         if (IsIntegerTag(r.Peek()))
@@ -202,7 +202,7 @@ void TPictureCollectionComponent::ReadCollection(TDIBStreamReader& r)
     r.U8();
 }
 
-void TPictureCollectionComponent::ReadItemProperty(TDIBStreamReader& r, TPictureCollectionItem& item)
+void TPictureCollectionComponent::ReadItemProperty(TByteReader& r, TPictureCollectionItem& item)
 {
     const std::string name = r.ShortString();
     WithinProperty("TPictureCollectionItem", name, [&] {

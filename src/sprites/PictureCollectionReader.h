@@ -6,7 +6,7 @@
 
 class TPictureCollection;
 class TPictureCollectionItem;
-class TDIBStreamReader;
+class TByteReader;
 
 // Reads a picture-collection file (resource header, then a "TPF0" component stream) into
 // its List, appending the images in file order. What was read before a fault stays.
@@ -18,7 +18,7 @@ public:
     TPictureCollection* List;
 
 private:
-    void ReadProperty(TDIBStreamReader& r, const std::string& objectName);
-    void ReadItemProperty(TDIBStreamReader& r, TPictureCollectionItem& item);
-    void ReadCollection(TDIBStreamReader& r);
+    void ReadProperty(TByteReader& r, const std::string& objectName);
+    void ReadItemProperty(TByteReader& r, TPictureCollectionItem& item);
+    void ReadCollection(TByteReader& r);
 };

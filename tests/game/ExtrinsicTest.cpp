@@ -4,6 +4,7 @@
 #include "game/Rules.h"
 #include "game/Scenery.h"
 #include "platform/Guard.h"
+#include "platform/Override.h"
 #include "sprites/SpriteStage.h"
 
 #include <gtest/gtest.h>
@@ -211,12 +212,13 @@ TEST(Active, AFailingTickReachesTheApplicationHandlerAndTicksGoOn)
 {
     stage::TStage stage;
     std::vector<std::string> reported;
-    SetApplicationExceptionHandler([&](std::exception_ptr e) { reported.push_back(ExceptionMessage(e)); });
+    TOverride handler =
+        OverrideApplicationExceptionHandler([&](std::exception_ptr e) { reported.push_back(ExceptionMessage(e)); });
     auto* s = new TThrowingActive(stage.Layer(SlotLayerThree));
     s->SetPace(1);
     ProcessEventsUntil([&] { return reported.size() >= 2; });
     delete s;
-    SetApplicationExceptionHandler(nullptr);
+    handler.Restore();
     ASSERT_GE(reported.size(), 2u);
     EXPECT_EQ(reported.front(), "tick failed");
 }

@@ -3,7 +3,7 @@
 #include "game/GripGame.h"
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
-#include "platform/DataPath.h"
+#include "platform/DataDirectoryOverride.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,15 +14,13 @@ namespace {
 
 class TGripGameTest : public TGameFixture {
 protected:
-    TGripGameTest() { SetDataDirectory(Dir.path().toStdString() + "/"); }
-    ~TGripGameTest() override { SetDataDirectory(ProgramDirectory()); }
-
     void WriteBeatMap(const std::string& text)
     {
         std::ofstream(DataFile("Fine.txt"), std::ios::binary) << text;
     }
 
     QTemporaryDir Dir;
+    TOverride Data = OverrideDataDirectory(Dir.path().toStdString() + "/");
 };
 
 } // namespace

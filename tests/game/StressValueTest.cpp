@@ -67,15 +67,50 @@ TEST_F(TStressValueTest, LongRestClosesTheGateUntilAReadingOfOne)
 {
     for (int i = 0; i < 40; ++i)
         Tick(0);
+    // A grip that jumps straight past 1 stays shut out, however hard it gets.
     Tick(15);
     EXPECT_EQ(Stress.Level, 0);
     EXPECT_EQ(Stress.RepeatCount, 0);
-    // Released and gripped again through a reading of 1: it counts.
-    Tick(0);
-    Tick(0);
+    Tick(22);
+    EXPECT_EQ(Stress.Level, 0);
+    // Released and at rest for long again: the rest readings keep the gate shut, and only the
+    // reading of 1 on the way up opens it.
+    for (int i = 0; i < 40; ++i)
+        Tick(0);
+    EXPECT_FALSE(Stress.Armed);
     Tick(7);
+    EXPECT_EQ(Stress.Level, 0);
+    EXPECT_TRUE(Stress.Armed);
     Tick(22);
     EXPECT_EQ(Stress.Level, 4);
+}
+
+TEST_F(TStressValueTest, TheThirtySixthEqualReadingClosesTheGate)
+{
+    // From the initial state every rest reading equals the one before it; the gate stays open
+    // through 35 of them and closes on the 36th.
+    for (int rest : {35, 36}) {
+        Stress.RepeatCount = 0;
+        Stress.LastReading = 0;
+        Stress.Armed = false;
+        for (int i = 0; i < rest; ++i)
+            Tick(0);
+        EXPECT_EQ(Stress.RepeatCount, rest);
+        Tick(15);
+        EXPECT_EQ(Stress.Level, rest == 35 ? 3 : 0) << "after " << rest << " rest readings";
+    }
+    // A force held steady counts the same way.
+    Tick(0);
+    Tick(5);
+    for (int i = 0; i < 36; ++i)
+        Tick(20);  // the first, then 35 each equal to the one before
+    EXPECT_EQ(Stress.RepeatCount, 35);
+    EXPECT_EQ(Stress.Level, 4);
+    Tick(20);  // the 36th equal reading still shows, with the gate as it was, and closes it
+    EXPECT_EQ(Stress.Level, 4);
+    EXPECT_FALSE(Stress.Armed);
+    Tick(20);
+    EXPECT_EQ(Stress.Level, 0);
 }
 
 TEST_F(TStressValueTest, EasyModeShowsTheForceAndFreezesTheGate)

@@ -1,5 +1,5 @@
 #include "game/Synergy.h"
-#include "platform/DataPath.h"
+#include "platform/DataDirectoryOverride.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -144,12 +144,11 @@ TEST_F(BeatMapTest, FailuresKeepTheBitsSetBeforeThem)
 
 TEST_F(BeatMapTest, ReadsFromTheGameDataDirectoryByDefault)
 {
-    const std::string saved = DataDirectory();
-    SetDataDirectory(Dir());
+    TOverride data = OverrideDataDirectory(Dir());
     Write("Fine.txt", "0:2:0\n");
     TMetronome metronome;
     EXPECT_NO_THROW(metronome.LoadBeatMap("Fine.txt"));
-    SetDataDirectory(saved);
+    data.Restore();
     EXPECT_EQ(metronome.Marks().Count(), 1);
     EXPECT_TRUE(metronome.Marks().Bit(200));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QProcess>
+#include "support/ProcessRun.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -19,19 +19,8 @@ struct TRun {
 
 inline TRun Exec(const QString& program, const QStringList& args, int timeoutMs = 120000)
 {
-    QProcess p;
-    p.start(program, args);
-    TRun r;
-    if (!p.waitForStarted(10000)) {
-        r.Err = "cannot start " + program.toStdString();
-        return r;
-    }
-    if (!p.waitForFinished(timeoutMs))
-        p.kill(), p.waitForFinished(5000);
-    r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.Out = p.readAllStandardOutput().toStdString();
-    r.Err = p.readAllStandardError().toStdString();
-    return r;
+    const TProcessRun run = RunProcess(program, args, timeoutMs);
+    return TRun{run.ExitCode, run.Out.toStdString(), run.Err.toStdString()};
 }
 
 inline TRun Tool(const QStringList& args, int timeoutMs = 120000)

@@ -1,6 +1,7 @@
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
 #include "platform/Guard.h"
+#include "platform/Override.h"
 
 #include <gtest/gtest.h>
 
@@ -333,9 +334,10 @@ TEST_F(THidDeviceControllerTest, AFailingUnplugHandlerDuringDestructionIsReporte
     ASSERT_TRUE(controller->CheckOut(device));
     device->SetOnUnplug([](TJvHidDevice*) { HidCheck(false); });
     std::string reported;
-    SetApplicationExceptionHandler([&](std::exception_ptr error) { reported = ExceptionMessage(error); });
+    TOverride handler =
+        OverrideApplicationExceptionHandler([&](std::exception_ptr error) { reported = ExceptionMessage(error); });
     controller.reset();
-    SetApplicationExceptionHandler(nullptr);
+    handler.Restore();
     EXPECT_EQ(reported, "HidClient Error: a boolean function failed");
     EXPECT_FALSE(device->PluggedIn());
     EXPECT_EQ(device->Controller(), nullptr);

@@ -1,11 +1,12 @@
 #include "SmfBuilder.h"
 #include "midi/AlsaMidiDevice.h"
 #include "midi/FluidSynthDevice.h"
+#include "midi/ManualMidiTimerService.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
-#include "midi/MidiTimer.h"
+#include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
-#include "platform/Clock.h"
+#include "platform/ManualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ TEST(FluidSynthDevice, RendersASongAudibly)
     if (FindGeneralMidiSoundFont().empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
     TFluidSynthDevice* synth = nullptr;
-    SetMidiDeviceOverride(0, [&synth](int) {
+    TOverride offline = OverrideMidiDevice(0, [&synth](int) {
         auto d = std::make_unique<TFluidSynthDevice>(EFluidSynthAudio::Offline);
         synth = d.get();
         return d;
@@ -83,7 +84,6 @@ TEST(FluidSynthDevice, RendersASongAudibly)
     }
     EXPECT_LT(Peak(left), 0.001);
     outputs.SetActive(false);
-    ClearMidiDeviceOverrides();
 }
 
 // This machine may have no audio output at all: the synthesizer must still open, accept

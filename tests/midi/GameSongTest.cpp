@@ -1,11 +1,11 @@
+#include "midi/ManualMidiTimerService.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
-#include "midi/MidiTimer.h"
 #include "midi/MidiTrackStream.h"
 #include "midi/PianoRoll.h"
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
-#include "platform/Clock.h"
+#include "platform/ManualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 TEST(GameSong, PlaysFromStartToEnd)
 {
     auto device = std::make_shared<TMidiRecording>();
-    RouteMidiDeviceToRecording(0, device);
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
     TMidiData song;
     song.SetFileName(std::string(GRIP_BIN_DIR) + "invincible.mid");
     song.SetActive(true);
@@ -61,7 +61,6 @@ TEST(GameSong, PlaysFromStartToEnd)
             for (int n = 0; n < 128; ++n)
                 ASSERT_EQ(outputs.Outputs(t)->Port()->NoteCount(c, n), 0);
     outputs.SetActive(false);
-    ClearMidiDeviceOverrides();
 }
 
 // The debug form's piano roll shows track 0, so that is where the tune has to be: the lead's

@@ -283,7 +283,7 @@ TEST(MidiData, RiffDescendChecksIdLength)
     ASSERT_EQ(riff.Chunks().size(), 2u);
     EXPECT_EQ(riff.Chunks()[1]->Info.Size, 14u);
     char id[4];
-    riff.ReadBuffer(id, 4);
+    ASSERT_EQ(riff.Read(id, 4), 4);
     EXPECT_EQ(std::string(id, 4), "MThd");
     EXPECT_THROW(TRiffStream(dir.path + "/none/x.rmi", ERiffOpenMode::Create), EFCreateError);
 }

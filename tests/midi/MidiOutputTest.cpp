@@ -10,13 +10,9 @@ std::uint32_t Msg(std::uint32_t status, std::uint32_t d1, std::uint32_t d2 = 0) 
 
 class MidiOutputTest : public ::testing::Test {
 protected:
-    void SetUp() override { RouteMidiDeviceToRecording(0, device); }
-    void TearDown() override
-    {
-        ClearMidiDeviceOverrides();
-        EXPECT_TRUE(PhysicalPortRegistry().empty());
-    }
+    void TearDown() override { EXPECT_TRUE(PhysicalPortRegistry().empty()); }
     std::shared_ptr<TMidiRecording> device = std::make_shared<TMidiRecording>();
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
 };
 
 class TNoticePort : public TMidiOutputPort {
@@ -143,7 +139,7 @@ TEST_F(MidiOutputTest, UnopenableDeviceFailsWithItsMessage)
 {
     auto broken = std::make_shared<TMidiRecording>();
     broken->FailOpen = true;
-    RouteMidiDeviceToRecording(3, broken);
+    TOverride brokenRoute = OverrideMidiDeviceWithRecording(3, broken);
     TMidiOutputPort port;
     port.SetPortId(3);
     try {

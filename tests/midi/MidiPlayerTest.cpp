@@ -1,13 +1,18 @@
 #include "SmfBuilder.h"
+#include "midi/ManualMidiTimerService.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
-#include "midi/MidiTimer.h"
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
-#include "platform/Clock.h"
+#include "platform/ManualClock.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -33,14 +38,12 @@ class MidiPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RouteMidiDeviceToRecording(0, device);
         Open(TwoNoteSong());
         player.OnStop = [this](TMidiPlayer&) { events.push_back("stop"); };
         player.OnPlay = [this](TMidiPlayer&) { events.push_back("play"); };
         player.OnPause = [this](TMidiPlayer&) { events.push_back("pause"); };
         player.OnFastForward = [this](TMidiPlayer&) { events.push_back("ff"); };
     }
-    void TearDown() override { ClearMidiDeviceOverrides(); }
 
     void Open(const smf::Bytes& bytes)
     {
@@ -64,6 +67,7 @@ protected:
 
     smf::TempDir dir;
     std::shared_ptr<TMidiRecording> device = std::make_shared<TMidiRecording>();
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
     TManualClock clock;
     TManualMidiTimerService timers;
     TMidiData song;
@@ -255,25 +259,35 @@ TEST_F(MidiPlayerTest, PositionWhileStoppedIsWhereTheSongResumes)
     EXPECT_EQ(device->MessageWords(), std::vector<std::uint32_t>{Msg(0x90, 62, 100)});
 }
 
+namespace {
+// A song read from a file and routed to device 0, for the tests that bring their own player.
+struct TRoutedSong {
+    explicit TRoutedSong(const smf::Bytes& bytes)
+    {
+        song.SetFileName(dir.Write("song.mid", bytes));
+        song.SetActive(true);
+        outputs.SetMidiData(&song);
+        outputs.SetActive(true);
+    }
+    smf::TempDir dir;
+    TMidiData song;
+    TTrackOutputs outputs;
+};
+}
+
 // The real timer thread, the real clock: the song plays in time and every message arrives.
 TEST(MidiPlayerThreaded, PlaysOnItsOwnThreadWhileTheUiReads)
 {
     auto device = std::make_shared<TMidiRecording>();
-    RouteMidiDeviceToRecording(0, device);
-    smf::TempDir dir;
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
     smf::Track t0, t1;
     t0.Tempo(0, 100000).End();  // 100 ms per quarter note, 1 ms per tick at division 100
     for (int i = 0; i < 20; ++i)
         t1.Raw(i ? 5 : 0, {0x90, std::uint8_t(40 + i), 100}).Raw(5, {0x80, std::uint8_t(40 + i), 0});
     t1.End();
-    TMidiData song;
-    song.SetFileName(dir.Write("fast.mid", smf::File(100, {t0, t1})));
-    song.SetActive(true);
-    TTrackOutputs outputs;
-    outputs.SetMidiData(&song);
-    outputs.SetActive(true);
+    TRoutedSong song(smf::File(100, {t0, t1}));
     TMidiPlayer player;
-    player.SetTrackOutputs(&outputs);
+    player.SetTrackOutputs(&song.outputs);
     player.Refresh();
     const std::int64_t start = GameClock().NowMilliseconds();
     player.SetPlay(true);
@@ -296,26 +310,19 @@ TEST(MidiPlayerThreaded, PlaysOnItsOwnThreadWhileTheUiReads)
     // The song clock never runs ahead of real time: the last note-off (tick 195, 1 ms per tick)
     // leaves once the song passes it, at least 196 ms after Play.
     EXPECT_GE(messages.back().Microseconds / 1000 - start, 196);
-    ClearMidiDeviceOverrides();
 }
 
 TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
 {
     auto device = std::make_shared<TMidiRecording>();
-    RouteMidiDeviceToRecording(0, device);
-    smf::TempDir dir;
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
     smf::Track t;
     for (int i = 0; i < 2000; ++i)
         t.Raw(1, {0x90, std::uint8_t(i % 100), 100}).Raw(1, {0x80, std::uint8_t(i % 100), 0});
     t.End();
-    TMidiData song;
-    song.SetFileName(dir.Write("long.mid", smf::File(1, {t})));
-    song.SetActive(true);
-    TTrackOutputs outputs;
-    outputs.SetMidiData(&song);
-    outputs.SetActive(true);
+    TRoutedSong song(smf::File(1, {t}));
     TMidiPlayer player;
-    player.SetTrackOutputs(&outputs);
+    player.SetTrackOutputs(&song.outputs);
     player.Refresh();
     for (int round = 0; round < 5; ++round) {
         player.SetPlay(true);
@@ -324,8 +331,120 @@ TEST(MidiPlayerThreaded, StopWaitsForTheRunningTick)
         const std::size_t after = device->Messages().size();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_EQ(device->Messages().size(), after);  // nothing arrives once Stop has returned
-        EXPECT_EQ(outputs.Outputs(0)->Port()->NoteCount(0, 0), 0);
+        EXPECT_EQ(song.outputs.Outputs(0)->Port()->NoteCount(0, 0), 0);
     }
-    outputs.SetActive(false);
-    ClearMidiDeviceOverrides();
+    song.outputs.SetActive(false);
+}
+
+namespace {
+// Holds the player's thread inside the send of one message until released, or for 100 ms, so
+// that the user-interface thread can act while a tick is running.
+class TSendGate {
+public:
+    void Arm(std::uint32_t message)
+    {
+        std::lock_guard lock(mutex_);
+        armed_ = true;
+        entered_ = false;
+        message_ = message;
+    }
+    void Pass(std::uint32_t message)
+    {
+        std::unique_lock lock(mutex_);
+        if (!armed_ || message != message_)
+            return;
+        armed_ = false;
+        entered_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    void WaitUntilEntered()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return entered_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool armed_ = false;
+    bool entered_ = false;
+    std::uint32_t message_ = 0;
+};
+
+class TGatedDevice final : public TMidiDevice {
+public:
+    explicit TGatedDevice(std::shared_ptr<TSendGate> gate) : gate_(std::move(gate)) {}
+    bool Open(TMidiDeviceCallback) override { return true; }
+    void ShortMessage(std::uint32_t message) override { gate_->Pass(message); }
+    void Reset() override {}
+    void Close() override {}
+
+private:
+    std::shared_ptr<TSendGate> gate_;
+};
+}
+
+// The song ends on the timer's thread while the user-interface thread changes the speed: the
+// player must end up stopped, or playing with a timer that runs, never playing without one.
+TEST(MidiPlayerThreaded, TheSongEndingDuringASpeedChangeLeavesNoPlayWithoutATimer)
+{
+    auto gate = std::make_shared<TSendGate>();
+    TOverride gated = OverrideMidiDevice(0, [gate](int) { return std::make_unique<TGatedDevice>(gate); });
+    smf::Track t;
+    t.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).End();
+    TRoutedSong song(smf::File(100, {t}));
+    TManualClock clock;
+    TManualMidiTimerService timers;
+    TMidiPlayer player(&timers, &clock);
+    player.SetTrackOutputs(&song.outputs);
+    const struct {
+        const char* name;
+        std::function<void()> start, change;
+    } cases[] = {
+        {"fast-forwarding, then Play", [&] { player.SetFastForward(true); }, [&] { player.SetPlay(true); }},
+        {"playing, then FastForward", [&] { player.SetPlay(true); }, [&] { player.SetFastForward(true); }},
+    };
+    for (const auto& c : cases) {
+        player.Rewind();
+        c.start();
+        gate->Arm(Msg(0x80, 60));
+        clock.AdvanceMilliseconds(10000);
+        std::thread tick([&] { timers.Fire(); });  // sends the last note-off and ends the song
+        gate->WaitUntilEntered();
+        c.change();
+        tick.join();
+        EXPECT_EQ(player.State() != TMidiPlayer::StateStopped, timers.Running()) << c.name;
+        player.SetPlay(false);
+        player.SetFastForward(false);
+    }
+}
+
+// The player stops itself at the end of the song on its timer's thread and tells OnStop there:
+// a handler that plays the song again from there neither deadlocks nor ends the process.
+TEST(MidiPlayerThreaded, AnOnStopHandlerMayPlayTheSongAgain)
+{
+    auto device = std::make_shared<TMidiRecording>();
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
+    smf::Track t0, t1;
+    t0.Tempo(0, 100000).End();  // 1 ms per tick at division 100
+    t1.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).End();
+    TRoutedSong song(smf::File(100, {t0, t1}));
+    TMidiPlayer player;
+    player.SetTrackOutputs(&song.outputs);
+    std::atomic<int> stops{0};
+    player.OnStop = [&stops](TMidiPlayer& p) {
+        if (++stops == 1) {
+            p.Rewind();
+            p.SetPlay(true);
+        }
+    };
+    player.SetPlay(true);
+    const std::int64_t start = GameClock().NowMilliseconds();
+    while (stops.load() < 2 && GameClock().NowMilliseconds() - start < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(stops.load(), 2);
+    EXPECT_FALSE(player.Play());
+    const auto words = device->MessageWords();
+    EXPECT_EQ(std::count(words.begin(), words.end(), Msg(0x90, 60, 100)), 2) << "played twice";
 }

@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 #include "platform/Exception.h"
+#include "platform/ManualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,19 @@ TEST(Clock, GameClockCanBeSwappedAndRestored)
 {
     TManualClock manual;
     manual.SetMicroseconds(42000);
-    TClock* previous = SetGameClock(&manual);
-    EXPECT_EQ(GameClock().NowMilliseconds(), 42);
-    SetGameClock(previous);
-    const auto a = GameClock().NowMicroseconds();
-    const auto b = GameClock().NowMicroseconds();
-    EXPECT_GT(a, 1000);  // monotonic time since boot, never the manual 42 ms
-    EXPECT_GE(b, a);
+    {
+        TOverride swapped = OverrideGameClock(manual);
+        EXPECT_EQ(GameClock().NowMilliseconds(), 42);
+    }
+    // Back on the monotonic clock: the reading falls between two of CLOCK_MONOTONIC's, wherever
+    // the manual clock stands.
+    TMonotonicClock monotonic;
+    const auto before = monotonic.NowMicroseconds();
+    manual.SetMicroseconds(before + 1000);
+    const auto now = GameClock().NowMicroseconds();
+    const auto after = monotonic.NowMicroseconds();
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, after);
 }
 
 TEST(Format, FillsTemplatesOfAnyLength)

@@ -1,6 +1,6 @@
 #include "game/Registries.h"
 #include "midi/MidiData.h"
-#include "platform/DataPath.h"
+#include "platform/DataDirectoryOverride.h"
 #include "shell/Datas.h"
 #include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
@@ -12,18 +12,21 @@
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
 // Both forms over a data folder of the test's choosing (empty unless files are copied in).
 struct Forms {
     QTemporaryDir data;
+    TOverride dataDirectory;
     std::unique_ptr<TScreenForm> screen;
     std::unique_ptr<TDatas> datas;
 
@@ -31,7 +34,7 @@ struct Forms {
     {
         for (const QString& name : copiedFromBuild)
             QFile::copy(QString(GRIP_BIN_DIR) + name, data.filePath(name));
-        SetDataDirectory(data.path().toStdString());
+        dataDirectory = OverrideDataDirectory(data.path().toStdString());
         screen = std::make_unique<TScreenForm>();
         datas = std::make_unique<TDatas>();
     }
@@ -213,10 +216,20 @@ TEST(StartUp, AMissingSongIsShownAndEndsStartUpBeforeTheImages)
 TEST(StartUp, EachMissingPictureFileHasItsOwnMessageAndNoRegistryIsFilled)
 {
     const QStringList song{"invincible.mid", "Fine.txt", "good.wav"};
-    {
-        Forms f(song);
-        ASSERT_FALSE(f.screen->ShownMessages().isEmpty());
-        EXPECT_EQ(f.screen->ShownMessages().first(), QString::fromUtf8("無法載入Animation檔"));
+    const std::pair<QString, QString> pictures[] = {
+        {"Animation.dxg", "無法載入Animation檔"}, {"balls.dxg", "無法載入Balls檔"},
+        {"Context.dxg", "無法載入Context檔"},     {"Effect.dxg", "無法載入Effect檔"},
+        {"FixedBmp.dxg", "無法載入Fixed檔"},      {"Gesture.dxg", "無法載入Gesture檔"},
+    };
+    QStringList allPictures;
+    for (const auto& [file, message] : pictures)
+        allPictures << file;
+    for (const auto& [missing, message] : pictures) {
+        QStringList files = song + allPictures;
+        files.removeOne(missing);
+        Forms f(files);
+        ASSERT_FALSE(f.screen->ShownMessages().isEmpty()) << missing.toStdString();
+        EXPECT_EQ(f.screen->ShownMessages().first(), message) << missing.toStdString();
         EXPECT_FALSE(f.datas->StartUpComplete());
         EXPECT_EQ(SpriteLayers[1], nullptr);
         EXPECT_EQ(ImageStores[0], nullptr);
@@ -224,13 +237,17 @@ TEST(StartUp, EachMissingPictureFileHasItsOwnMessageAndNoRegistryIsFilled)
     }
 
     // A file that exists but is not a picture collection fails the same way.
-    Forms corrupt(song);
-    QFile animation(corrupt.data.filePath("Animation.dxg"));
-    ASSERT_TRUE(animation.open(QIODevice::WriteOnly));
-    animation.write("not a picture collection");
-    animation.close();
-    SetDataDirectory(corrupt.data.path().toStdString());
-    EXPECT_THROW(corrupt.datas->StartUp->LoadImages(), Exception);
+    Forms corrupt(song + allPictures);
+    QFile gesture(corrupt.data.filePath("Gesture.dxg"));
+    ASSERT_TRUE(gesture.open(QIODevice::WriteOnly));
+    gesture.write("not a picture collection");
+    gesture.close();
+    try {
+        corrupt.datas->StartUp->LoadImages();
+        ADD_FAILURE() << "a spoilt file loaded";
+    } catch (const Exception& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QString::fromUtf8("無法載入Gesture檔"));
+    }
 }
 
 TEST(ScreenForm, HandlersNeverLetExceptionsOut)
@@ -242,4 +259,10 @@ TEST(ScreenForm, HandlersNeverLetExceptionsOut)
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(f.screen->DXDraw, &move);
     EXPECT_TRUE(f.screen->ShownMessages().contains("move broke"));
+    // The frame, called by the frame timer from the event loop once it falls due.
+    f.screen->DXTimer->SetActiveOnly(false);
+    QDeadlineTimer deadline(5000);
+    while (!f.screen->ShownMessages().contains("frame broke") && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(f.screen->ShownMessages().contains("frame broke"));
 }

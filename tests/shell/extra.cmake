@@ -1,3 +1,6 @@
+# The start-up checks copy the build's song, beat map, hit sound and pictures.
+add_dependencies(test_${name} data_art data_song data_hitsound)
+
 # The real program on a virtual X server.
 add_test(NAME shell.e2e.startup
   COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/startup.sh

@@ -38,7 +38,7 @@ TEST(DIB, StoredSampleIs27By28At24BitsBottomRowFirst)
 {
     const auto data = Dib24(27, 28, [](int x, int y) { return uint32_t(x * 9) << 16 | uint32_t(y * 9) << 8 | 7; });
     EXPECT_EQ(Record("TDIB", data).size(), 2397u);
-    TDIBStreamReader reader(data);
+    TByteReader reader(data);
     TDIB dib;
     dib.LoadFromStream(reader);
     EXPECT_EQ(reader.Left(), 0u);
@@ -110,7 +110,7 @@ TEST(DIB, ColourTableCountsFollowColoursUsedTheDefaultAndThe256Cap)
 
 TEST(DIB, CoreHeaderHasThreeByteEntriesAndBottomUpRows)
 {
-    TDIBStreamWriter w;
+    TByteWriter w;
     w.U32(12);
     w.U16(2);
     w.U16(2);
@@ -297,7 +297,7 @@ TEST(DIB, WrittenPicturesReadBackToTheSamePixels)
 TEST(DIB, BitmapFilesHonourThePixelOffset)
 {
     auto record = Header40(1, 1, 24);
-    TDIBStreamWriter w;
+    TByteWriter w;
     w.U8('B');
     w.U8('M');
     w.U32(0);

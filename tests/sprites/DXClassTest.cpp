@@ -1,4 +1,4 @@
-#include "platform/Clock.h"
+#include "platform/ManualClock.h"
 #include "sprites/DXClass.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "support/ProcessRun.h"
+
 #include <QByteArray>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -18,18 +19,8 @@ struct TRun {
 
 inline TRun Exec(const QString& program, const QStringList& args)
 {
-    QProcess p;
-    p.start(program, args);
-    TRun r;
-    if (!p.waitForStarted(10000)) {
-        r.Err = "cannot start " + program.toUtf8();
-        return r;
-    }
-    p.waitForFinished(60000);
-    r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.Out = p.readAllStandardOutput();
-    r.Err = p.readAllStandardError();
-    return r;
+    const TProcessRun run = RunProcess(program, args, 60000);
+    return TRun{run.ExitCode, run.Out, run.Err};
 }
 
 inline QString GripTool()

@@ -180,7 +180,7 @@ TEST(PictureCollection, PictureRecordsOfEveryClass)
 {
     TDIB dib = TDIB::FromImage(QImage(4, 3, QImage::Format_RGB32), 8);
     const auto bitmapFile = dib.SaveToBitmapFile();
-    TDIBStreamWriter sized;
+    TByteWriter sized;
     sized.U32(uint32_t(bitmapFile.size()));
     sized.Append(bitmapFile);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sprites/DIBStream.h"
+#include "platform/ByteWriter.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,7 +13,7 @@ namespace testdata {
 inline std::vector<uint8_t> Header40(int32_t width, int32_t height, int bits, uint32_t compression = 0,
                                      uint32_t imageSize = 0, uint32_t colorsUsed = 0)
 {
-    TDIBStreamWriter w;
+    TByteWriter w;
     w.U32(40);
     w.I32(width);
     w.I32(height);
@@ -35,7 +35,7 @@ inline void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& more)
 
 inline std::vector<uint8_t> Record(const std::string& graphicClass, const std::vector<uint8_t>& data)
 {
-    TDIBStreamWriter w;
+    TByteWriter w;
     w.ShortString(graphicClass);
     w.Append(data);
     return w.Bytes();
@@ -64,7 +64,7 @@ public:
     TStream& Bool(bool v) { W.U8(v ? 9 : 8); return *this; }
     TStream& Binary(const std::vector<uint8_t>& b) { W.U8(10); W.U32(uint32_t(b.size())); W.Append(b); return *this; }
     TStream& Raw(const std::vector<uint8_t>& b) { W.Append(b); return *this; }
-    TDIBStreamWriter W;
+    TByteWriter W;
 };
 
 // A whole file: resource header, "TPF0", the component with the given properties (a List
@@ -76,7 +76,7 @@ inline std::vector<uint8_t> File(const std::function<void(TStream&)>& properties
     s.Name("TPictureCollectionComponent").Name(objectName);
     properties(s);
     s.Byte(0).Byte(0);
-    TDIBStreamWriter f;
+    TByteWriter f;
     f.U8(0xFF);
     f.U16(10);
     f.Append(std::string("DXG"));

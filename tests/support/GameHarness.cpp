@@ -5,9 +5,8 @@
 #include "game/GripGame.h"
 #include "game/SoundEffect.h"
 #include "game/StressValue.h"
-#include "midi/MidiDevice.h"
 #include "midi/MidiPlayer.h"
-#include "platform/DataPath.h"
+#include "platform/DataDirectoryOverride.h"
 #include "platform/Guard.h"
 #include "shell/Datas.h"
 #include "shell/GameTick.h"
@@ -32,16 +31,15 @@ bool Exists(const std::string& path) { return QFile::exists(QString::fromStdStri
 TGameHarness::TGameHarness(const TOptions& options)
 {
     PrepareData(options);
-    previousDataDirectory_ = ::DataDirectory();
-    SetDataDirectory(dataDirectory_);
-    previousClock_ = SetGameClock(&clock_);
+    dataDirectoryOverride_ = OverrideDataDirectory(dataDirectory_);
+    clockOverride_ = OverrideGameClock(clock_);
     clock_.SetMicroseconds(1'000'000);
-    SetMidiTimerService(&timers_);
+    timersOverride_ = OverrideMidiTimerService(timers_);
     recording_ = std::make_shared<TMidiRecording>(&clock_);
     recording_->FailOpen = options.MidiFailsToOpen;
-    RouteMidiDeviceToRecording(0, recording_);
+    midiOverride_ = OverrideMidiDeviceWithRecording(0, recording_);
     bus_ = std::make_shared<THidSimulatedBus>();
-    SetHidBackend(bus_);
+    hidOverride_ = OverrideHidBackend(bus_);
     if (options.PlugBall)
         ball_ = bus_->PlugGripBall();
     SetHitSound([this] { ++hitSounds_; });
@@ -61,11 +59,6 @@ TGameHarness::~TGameHarness()
     datas_.reset();
     screen_.reset();
     SetHitSound(nullptr);
-    SetHidBackend(nullptr);
-    ClearMidiDeviceOverrides();
-    SetMidiTimerService(nullptr);
-    SetGameClock(previousClock_);
-    SetDataDirectory(previousDataDirectory_);
 }
 
 void TGameHarness::PrepareData(const TOptions& options)

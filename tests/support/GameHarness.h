@@ -9,9 +9,10 @@
 // played.
 
 #include "hid/simulated/HidSimulatedBus.h"
-#include "midi/MidiTimer.h"
+#include "midi/ManualMidiTimerService.h"
 #include "midi/RecordingMidiDevice.h"
-#include "platform/Clock.h"
+#include "platform/ManualClock.h"
+#include "platform/Override.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -111,13 +112,14 @@ private:
 
     QTemporaryDir dir_;
     std::string dataDirectory_;
-    std::string previousDataDirectory_;
     bool realArt_ = false;
     TManualClock clock_;
-    TClock* previousClock_ = nullptr;
     TManualMidiTimerService timers_;
     std::shared_ptr<TMidiRecording> recording_;
     std::shared_ptr<THidSimulatedBus> bus_;
+    // Declared before the forms, so that the forms are gone before the program's own data
+    // folder, clock, timers, MIDI device and HID back end come back.
+    TOverride dataDirectoryOverride_, clockOverride_, timersOverride_, midiOverride_, hidOverride_;
     std::shared_ptr<THidSimulatedDevice> ball_;
     std::unique_ptr<TScreenForm> screen_;
     std::unique_ptr<TDatas> datas_;

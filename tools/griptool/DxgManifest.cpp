@@ -1,5 +1,6 @@
 #include "DxgManifest.h"
 
+#include "platform/ByteWriter.h"
 #include "sprites/DIB.h"
 #include "sprites/PictureCollection.h"
 
@@ -169,7 +170,7 @@ std::vector<TImageWriterItem> TDxgManifest::Load(const std::string& path)
                 item.PictureRecord = TImageWriter::PictureRecord("TDIB", ReadWholeFile(base.filePath(QString::fromStdString(dib))));
             else if (!bitmap.empty()) {
                 const auto data = ReadWholeFile(base.filePath(QString::fromStdString(bitmap)));
-                TDIBStreamWriter w;
+                TByteWriter w;
                 w.U32(uint32_t(data.size()));
                 w.Append(data);
                 item.PictureRecord = TImageWriter::PictureRecord("TBitmap", w.Bytes());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hid/HidBackend.h"
+#include "platform/Override.h"
 
 #include <cstdint>
 #include <deque>
@@ -111,3 +112,10 @@ private:
     bool FAnnounce = true;
     int FListings = 0;
 };
+
+// Controllers made without a back end of their own use backend until the guard goes.
+inline TOverride OverrideHidBackend(std::shared_ptr<THidBackend> backend)
+{
+    std::shared_ptr<THidBackend> previous = SetHidBackend(std::move(backend));
+    return TOverride([previous] { SetHidBackend(previous); });
+}

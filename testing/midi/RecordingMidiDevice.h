@@ -1,6 +1,7 @@
 #pragma once
 
 #include "midi/MidiDevice.h"
+#include "platform/Override.h"
 
 #include <cstdint>
 #include <memory>
@@ -53,5 +54,8 @@ private:
     TMidiDeviceCallback callback_;
 };
 
-// Makes device number deviceId open recording devices that all write into recording.
-void RouteMidiDeviceToRecording(int deviceId, std::shared_ptr<TMidiRecording> recording);
+// Device number deviceId opens what factory makes until the guard goes.
+TOverride OverrideMidiDevice(int deviceId, TMidiDeviceFactory factory);
+// Device number deviceId opens recording devices that all write into recording until the
+// guard goes.
+TOverride OverrideMidiDeviceWithRecording(int deviceId, std::shared_ptr<TMidiRecording> recording);

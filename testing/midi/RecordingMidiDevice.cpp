@@ -86,7 +86,14 @@ void TRecordingMidiDevice::Close()
     callback_ = nullptr;
 }
 
-void RouteMidiDeviceToRecording(int deviceId, std::shared_ptr<TMidiRecording> recording)
+TOverride OverrideMidiDevice(int deviceId, TMidiDeviceFactory factory)
 {
-    SetMidiDeviceOverride(deviceId, [recording](int) { return std::make_unique<TRecordingMidiDevice>(recording); });
+    TMidiDeviceFactory previous = SetMidiDeviceOverride(deviceId, std::move(factory));
+    return TOverride([deviceId, previous] { SetMidiDeviceOverride(deviceId, previous); });
+}
+
+TOverride OverrideMidiDeviceWithRecording(int deviceId, std::shared_ptr<TMidiRecording> recording)
+{
+    return OverrideMidiDevice(deviceId,
+                              [recording](int) { return std::make_unique<TRecordingMidiDevice>(recording); });
 }
