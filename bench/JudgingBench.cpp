@@ -4,8 +4,6 @@
 // follows the song with both lanes full of balls.
 #include "../tests/sprites/SpriteStage.h"
 #include "game/GripGame.h"
-#include "game/Precise.h"
-#include "game/Rules.h"
 #include "game/SoundEffect.h"
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
