@@ -184,6 +184,11 @@ void TMetronome::LoadBeatMap(const std::string& fileName)
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     if (file.bad())
         throw EBeatMapError(Format("Cannot open file %s", path.c_str()));
+    LoadBeatMapText(text);
+}
+
+void TMetronome::LoadBeatMapText(const std::string& text)
+{
     lines_ = SplitTextLines(text);
 
     if (lines_.empty())

@@ -74,6 +74,9 @@ public:
     // Reads dataDirectory + fileName. The bit set is resized, not cleared, so marks of an
     // earlier load below the new size stay; a failure leaves the bits set so far.
     void LoadBeatMap(const std::string& fileName);
+    // Reads beat-map text that is already at hand, as LoadBeatMap reads a file's, with the same
+    // failures.
+    void LoadBeatMapText(const std::string& text);
 
     const TBits& Marks() const { return marks_; }
     const std::vector<std::string>& Lines() const { return lines_; }

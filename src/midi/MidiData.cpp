@@ -148,3 +148,19 @@ void TMidiData::Open()
     }
     ClearModified();
 }
+
+void TMidiData::OpenBytes(std::span<const std::uint8_t> bytes, const std::string& fileName)
+{
+    Clear();
+    fileName_ = fileName;
+    try {
+        TByteReader in(bytes);
+        ReadHeader(in);
+        ReadTracks(in);
+    } catch (...) {
+        Clear();
+        throw;
+    }
+    active_ = true;
+    ClearModified();
+}

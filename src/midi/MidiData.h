@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
 
     void Clear();
     void Open();
+    // Reads a whole Standard MIDI File held in memory, as Open reads one from FileName, which
+    // becomes fileName; a failure leaves the song cleared.
+    void OpenBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
     void CreateEmpty();
     void ClearModified();
 

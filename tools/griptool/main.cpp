@@ -3,6 +3,7 @@
 #include "GameCommands.h"
 #include "HidCommands.h"
 #include "MidiCommands.h"
+#include "SongCommands.h"
 
 #include "hid/HidBackend.h"
 #include "platform/Exception.h"
@@ -11,6 +12,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -29,7 +31,13 @@ const char* const Usage =
     "  griptool midi play FILE [--device N] [--tempo P]\n"
     "                                  play the song in real time, one line per bar\n"
     "  griptool midi devices           the output devices by number (0: built-in synthesizer)\n"
+    "  griptool song canon IN OUT      write the song IN as the game plays it (division 100,\n"
+    "                                  every bar 4/4) to OUT\n"
     "  griptool beatmap FILE           size N, then each set bit index ascending\n"
+    "  griptool beatmap make IN [--track N] [--spacing P]\n"
+    "                                  print a beat map for the song IN, its balls on the melody\n"
+    "                                  (or on track N of the file, counted from 0), at least P\n"
+    "                                  song positions apart (50, half a beat, unless given)\n"
     "  griptool layout FILE [--only-blue] [--small-shift]\n"
     "                                  the balls of the first Start: LANE ORDINAL KIND X Y\n"
     "  griptool hid list               one line per HID device: I VID:PID \"Vendor\" \"Product\" in=N out=M PATH\n"
@@ -80,6 +88,22 @@ bool Run(const std::vector<std::string>& a)
         TMidiCommands::Play(a[2], device, tempo, std::cout);
     } else if (group == "midi" && command == "devices" && n == 2) {
         TMidiCommands::Devices(std::cout);
+    } else if (group == "song" && command == "canon" && n == 4) {
+        TSongCommands::Canon(a[2], a[3]);
+    } else if (group == "beatmap" && command == "make" && n >= 3) {
+        std::optional<int> track;
+        int spacing = 50;
+        for (size_t i = 3; i < n; i += 2) {
+            if (i + 1 >= n)
+                return false;
+            if (a[i] == "--track")
+                track = Number(a[i], a[i + 1].c_str(), 0, 65535);
+            else if (a[i] == "--spacing")
+                spacing = Number(a[i], a[i + 1].c_str(), 25, 100000);
+            else
+                return false;
+        }
+        TSongCommands::MakeBeatMap(a[2], track, spacing, std::cout, std::cerr);
     } else if (group == "beatmap" && n == 2) {
         TGameCommands::BeatMap(a[1], std::cout);
     } else if (group == "layout" && n >= 2) {

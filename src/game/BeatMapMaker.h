@@ -1,0 +1,38 @@
+#pragma once
+
+#include "game/Melody.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TMidiData;
+
+struct TBeatMapOptions {
+    // The song's track to take the melody from; found when not given.
+    std::optional<int> Track;
+    // The least distance between two balls, in song positions: half a beat lets a player grip
+    // and let go.
+    int Spacing = 50;
+};
+
+struct TMadeBeatMap {
+    // Lines "bar:beat:tick", as the beat-map loader reads them.
+    std::string Text;
+    TMelody Melody;
+    // The song position at which each ball meets the rule mark, ascending.
+    std::vector<std::int32_t> Meets;
+};
+
+// A ball laid out for mark m meets the rule mark once the song has moved m - 500 positions;
+// marks keep quarter beats only.
+constexpr std::int32_t BallLead = 500;
+constexpr std::int32_t MarkGrid = 25;
+
+// A beat map for a song in the game's form (division 100, every bar 4/4, so that a tick is a
+// song position): one ball on each note of the melody, meeting the mark at the note's start or
+// within the quarter beat after it, none closer than the spacing to the one before, none in
+// the song's first beat (the player sees each ball coming), none later than a quarter beat
+// before the song ends. The last line marks a closing position that gets no ball.
+TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options = {});

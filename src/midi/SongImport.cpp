@@ -1,0 +1,528 @@
+#include "midi/SongImport.h"
+
+#include "midi/SongFile.h"
+#include "platform/ByteReader.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+
+namespace {
+
+using Int128 = __int128;
+
+// Far beyond any song, and still far inside the game's 32-bit positions and beat maps.
+constexpr std::int64_t kLongestSong = 100'000'000;
+// A song track holds its records in one array of this many.
+constexpr std::size_t kMostEvents = 100'000;
+constexpr std::uintmax_t kLargestFile = 64u << 20;
+constexpr std::uint32_t kDefaultTempo = 500'000;
+
+struct TEvent {
+    std::int64_t Tick = 0;
+    std::uint8_t Status = 0;
+    // Channel messages: the data bytes. Meta events: the type in First.
+    std::uint8_t First = 0, Second = 0;
+    std::span<const std::uint8_t> Data;
+    // A system-exclusive packet left open before the next event gets its closing f7.
+    bool CloseSysex = false;
+    std::int64_t NewTick = 0;
+};
+
+struct TTrack {
+    std::vector<TEvent> Events;
+    std::int64_t EndTick = 0;
+    bool HasChannelEvents = false;
+};
+
+struct TTempo {
+    std::int64_t Tick;
+    std::uint32_t Value;
+    // Where the event came from, so that it can be taken out there.
+    std::size_t Track, Index;
+};
+
+bool IsMeta(const TEvent& e, std::uint8_t type) { return e.Status == 0xFF && e.First == type; }
+
+class TReader {
+public:
+    TReader(std::span<const std::uint8_t> bytes, const std::string& name) : bytes_(bytes), name_(name) {}
+
+    [[noreturn]] void Fail(const std::string& why) const
+    {
+        throw ESongImport(name_ + ": " + why);
+    }
+
+    std::span<const std::uint8_t> MidiPart()
+    {
+        if (bytes_.size() >= 12 && std::memcmp(bytes_.data(), "RIFF", 4) == 0) {
+            if (std::memcmp(bytes_.data() + 8, "RMID", 4) != 0)
+                Fail("a RIFF file, but not a MIDI song (RMID)");
+            TByteReader in(bytes_);
+            in.Skip(4);
+            const std::uint64_t size = in.U32();
+            in.Skip(4);
+            const std::uint64_t end = std::min<std::uint64_t>(bytes_.size(), 8 + size);
+            while (in.Position() + 8 <= end) {
+                const auto id = in.Take(4);
+                const std::uint32_t length = in.U32();
+                if (std::memcmp(id.data(), "data", 4) == 0)
+                    return in.TakeUpTo(length);
+                in.TakeUpTo(std::uint64_t(length) + (length & 1));
+            }
+            Fail("an RMID file without its song (no \"data\" chunk)");
+        }
+        return bytes_;
+    }
+
+    void Read(std::vector<TTrack>& tracks, int& format, int& division)
+    {
+        const auto midi = MidiPart();
+        if (midi.size() < 14 || std::memcmp(midi.data(), "MThd", 4) != 0)
+            Fail("not a MIDI file");
+        TByteReader in(midi);
+        in.Skip(4);
+        const std::uint32_t headerLength = in.U32BigEndian();
+        if (headerLength < 6)
+            Fail("the MIDI header is damaged");
+        const auto header = in.TakeUpTo(headerLength);
+        if (header.size() < 6)
+            Fail("the MIDI header is damaged");
+        format = header[0] << 8 | header[1];
+        const int count = header[2] << 8 | header[3];
+        division = header[4] << 8 | header[5];
+        if (format == 2)
+            Fail("a MIDI file of format 2 (independent patterns) cannot be played as one song");
+        if (format > 2)
+            Fail("a MIDI file of unknown format " + std::to_string(format));
+        if (division & 0x8000)
+            Fail("timed in SMPTE frames, not in beats; the game plays songs timed in beats");
+        if (division == 0)
+            Fail("the MIDI header gives no ticks per beat");
+        // Chunks of other kinds are skipped, as the standard asks; a file cut short keeps the
+        // tracks that are there.
+        while (int(tracks.size()) < count && in.Left() >= 8) {
+            const auto id = in.Take(4);
+            const std::uint32_t length = in.U32BigEndian();
+            const auto body = in.TakeUpTo(length);
+            if (std::memcmp(id.data(), "MTrk", 4) == 0)
+                tracks.push_back(ReadTrack(body, int(tracks.size())));
+        }
+        if (tracks.empty())
+            Fail("a MIDI file without tracks");
+    }
+
+private:
+    static std::uint32_t VariableLength(TByteReader& in)
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const std::uint8_t b = in.U8();
+            value = value << 7 | (b & 0x7F);
+            if (!(b & 0x80))
+                return value;
+        }
+        throw EStreamReadError();
+    }
+
+    TTrack ReadTrack(std::span<const std::uint8_t> body, int number)
+    {
+        TTrack track;
+        TByteReader in(body);
+        std::int64_t tick = 0;
+        std::uint8_t running = 0;
+        try {
+            while (!in.AtEnd()) {
+                tick += VariableLength(in);
+                if (tick > kLongestSong * 1000)
+                    Fail("track " + std::to_string(number) + " runs far too long");
+                TEvent e;
+                e.Tick = tick;
+                const std::uint8_t b = in.U8();
+                bool haveFirst = false;
+                if (b & 0x80) {
+                    e.Status = b;
+                } else {
+                    if (running == 0)
+                        Fail("track " + std::to_string(number) + " is damaged (data without a status)");
+                    e.Status = running;
+                    e.First = b;
+                    haveFirst = true;
+                }
+                if (e.Status < 0xF0) {
+                    if (!haveFirst)
+                        e.First = in.U8() & 0x7F;
+                    running = e.Status;
+                    const std::uint8_t kind = e.Status & 0xF0;
+                    if (kind != 0xC0 && kind != 0xD0)
+                        e.Second = in.U8() & 0x7F;
+                    track.HasChannelEvents = true;
+                } else if (e.Status == 0xF0 || e.Status == 0xF7) {
+                    e.Data = in.Take(VariableLength(in));
+                } else if (e.Status == 0xFF) {
+                    e.First = in.U8();
+                    e.Data = in.Take(VariableLength(in));
+                    if (e.First == 0x2F) {
+                        track.EndTick = std::max(track.EndTick, tick);
+                        continue;
+                    }
+                    if (e.First == 0x51 && e.Data.size() < 3)
+                        Fail("track " + std::to_string(number) + " is damaged (a tempo change without its tempo)");
+                }
+                track.Events.push_back(e);
+            }
+        } catch (const EStreamReadError&) {
+            // The chunk ends inside its last event: what came before it stands.
+        }
+        if (!track.Events.empty())
+            track.EndTick = std::max(track.EndTick, track.Events.back().Tick);
+        return track;
+    }
+
+    std::span<const std::uint8_t> bytes_;
+    std::string name_;
+};
+
+// Song time against ticks, before and after: the old ticks at the file's division, the new at
+// the game's. Times are kept exact, as microseconds times the division of their side. Each
+// tempo change goes to the new tick nearest its own time under the new map so far; every other
+// event to the new tick nearest its time under the whole new map, kept between the new ticks of
+// the tempo changes around it, so that no event changes places with a tempo change.
+class TTimeMap {
+public:
+    TTimeMap(const std::vector<TTempo>& tempos, int division) : division_(division)
+    {
+        old_.push_back({0, 0, kDefaultTempo, 0});
+        for (const TTempo& t : tempos) {
+            TSegment& last = old_.back();
+            const std::uint32_t tempo = std::max<std::uint32_t>(t.Value, 1);
+            if (t.Tick == last.Tick)
+                last.Tempo = tempo;
+            else
+                old_.push_back({t.Tick, last.Time + Int128(t.Tick - last.Tick) * last.Tempo, tempo, 0});
+        }
+        new_.push_back({0, 0, old_.front().Tempo, 0});
+        for (std::size_t i = 1; i < old_.size(); ++i) {
+            const std::int64_t at = Nearest(old_[i].Time);
+            const TSegment& last = new_.back();
+            const TSegment next{at, last.Time + Int128(at - last.Tick) * last.Tempo, old_[i].Tempo, 0};
+            if (next.Tick == last.Tick)
+                new_.back() = next;
+            else
+                new_.push_back(next);
+            old_[i].NewTick = at;
+        }
+    }
+
+    std::int64_t NewTick(std::int64_t oldTick) const
+    {
+        auto it = std::upper_bound(old_.begin(), old_.end(), oldTick,
+                                   [](std::int64_t t, const TSegment& s) { return t < s.Tick; });
+        const TSegment& s = *(it - 1);
+        if (s.Tick == oldTick)
+            return s.NewTick;
+        const std::int64_t tick = Nearest(s.Time + Int128(oldTick - s.Tick) * s.Tempo);
+        return std::clamp(tick, s.NewTick, it == old_.end() ? tick : it->NewTick);
+    }
+
+private:
+    struct TSegment {
+        std::int64_t Tick;
+        Int128 Time;
+        std::uint32_t Tempo;
+        // Of an old segment: where its tempo change went.
+        std::int64_t NewTick;
+    };
+
+    // The new tick nearest an old time (microseconds times the file's division).
+    std::int64_t Nearest(Int128 oldTime) const
+    {
+        const Int128 target = oldTime * SongDivision;
+        auto it = std::upper_bound(new_.begin(), new_.end(), target,
+                                   [this](Int128 t, const TSegment& s) { return t < s.Time * division_; });
+        const TSegment& s = *(it - 1);
+        const Int128 p = target - s.Time * division_;
+        const Int128 q = Int128(division_) * s.Tempo;
+        return s.Tick + std::int64_t((2 * p + q) / (2 * q));
+    }
+
+    int division_;
+    std::vector<TSegment> old_, new_;
+};
+
+std::string Latin1OrUtf8(std::span<const std::uint8_t> data)
+{
+    const QByteArray raw(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+    QString text = QString::fromUtf8(raw);
+    if (text.contains(QChar::ReplacementCharacter))
+        text = QString::fromLatin1(raw);
+    return text.simplified().toStdString();
+}
+
+std::string TitleOf(const TTrack& first, const std::string& fileName)
+{
+    for (const TEvent& e : first.Events)
+        if (IsMeta(e, 0x03)) {
+            const std::string name = Latin1OrUtf8(e.Data.first(std::min<std::size_t>(e.Data.size(), 200)));
+            if (!IsPlaceholderName(name))
+                return name;
+            break;
+        }
+    QString base = QFileInfo(QString::fromStdString(fileName)).completeBaseName();
+    base.replace('_', ' ');
+    return base.simplified().toStdString();
+}
+
+class TWriter {
+public:
+    void Byte(std::uint8_t b) { out_.push_back(b); }
+    void Bytes(std::span<const std::uint8_t> b) { out_.insert(out_.end(), b.begin(), b.end()); }
+    void Big32(std::uint32_t v)
+    {
+        for (int s = 24; s >= 0; s -= 8)
+            Byte(std::uint8_t(v >> s));
+    }
+    void Big16(std::uint16_t v)
+    {
+        Byte(std::uint8_t(v >> 8));
+        Byte(std::uint8_t(v));
+    }
+    void VariableLength(std::uint32_t v)
+    {
+        std::uint8_t groups[5];
+        int n = 0;
+        do {
+            groups[n++] = v & 0x7F;
+            v >>= 7;
+        } while (v);
+        while (n-- > 0)
+            Byte(groups[n] | (n ? 0x80 : 0));
+    }
+    std::vector<std::uint8_t>& Out() { return out_; }
+
+private:
+    std::vector<std::uint8_t> out_;
+};
+
+// One track of the song: its events in order, ended by an end-of-track meta.
+std::vector<std::uint8_t> EncodeTrack(const std::vector<TEvent>& events, std::int64_t endTick)
+{
+    TWriter w;
+    std::int64_t tick = 0;
+    for (const TEvent& e : events) {
+        w.VariableLength(std::uint32_t(e.NewTick - tick));
+        tick = e.NewTick;
+        w.Byte(e.Status);
+        if (e.Status < 0xF0) {
+            w.Byte(e.First);
+            const std::uint8_t kind = e.Status & 0xF0;
+            if (kind != 0xC0 && kind != 0xD0)
+                w.Byte(e.Second);
+        } else if (e.Status == 0xF0 || e.Status == 0xF7) {
+            w.VariableLength(std::uint32_t(e.Data.size() + (e.CloseSysex ? 1 : 0)));
+            w.Bytes(e.Data);
+            if (e.CloseSysex)
+                w.Byte(0xF7);
+        } else if (e.Status == 0xFF) {
+            w.Byte(e.First);
+            w.VariableLength(std::uint32_t(e.Data.size()));
+            w.Bytes(e.Data);
+        }
+    }
+    w.VariableLength(std::uint32_t(std::max(endTick, tick) - tick));
+    w.Bytes(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
+    return std::move(w.Out());
+}
+
+// The game's reader wants every packet that does not end in f7 to be continued by the next
+// event; a packet left open gets its f7.
+void CloseOpenSysex(std::vector<TEvent>& events)
+{
+    TEvent* open = nullptr;
+    for (TEvent& e : events) {
+        if (open && e.Status != 0xF7)
+            open->CloseSysex = true;
+        if (e.Status == 0xF0 || e.Status == 0xF7)
+            open = e.Data.empty() || e.Data.back() != 0xF7 ? &e : nullptr;
+        else
+            open = nullptr;
+    }
+    if (open)
+        open->CloseSysex = true;
+}
+
+// Notes still sounding where their track ends are ended there, so that every note-on has its
+// note-off after it. Returns the note-offs to append.
+std::vector<TEvent> EndHangingNotes(const std::vector<TEvent>& events, std::int64_t endTick)
+{
+    std::array<std::array<int, 128>, 16> sounding{};
+    for (const TEvent& e : events) {
+        const std::uint8_t kind = e.Status & 0xF0;
+        if (kind == 0x90 && e.Second > 0)
+            ++sounding[e.Status & 15][e.First];
+        else if ((kind == 0x80 || kind == 0x90) && sounding[e.Status & 15][e.First] > 0)
+            --sounding[e.Status & 15][e.First];
+    }
+    std::vector<TEvent> offs;
+    for (int channel = 0; channel < 16; ++channel)
+        for (int key = 0; key < 128; ++key)
+            for (int n = sounding[channel][key]; n > 0; --n) {
+                TEvent off;
+                off.Status = std::uint8_t(0x80 | channel);
+                off.First = std::uint8_t(key);
+                off.NewTick = endTick;
+                offs.push_back(off);
+            }
+    return offs;
+}
+
+const std::array<std::uint8_t, 4>& CommonTime()
+{
+    static const std::array<std::uint8_t, 4> bytes{4, 2, 24, 8};
+    return bytes;
+}
+
+} // namespace
+
+bool IsPlaceholderName(const std::string& name)
+{
+    static const QRegularExpression placeholder(
+        QStringLiteral("^(track|untitled|sequence|song|staff|midi|spår|tr)?[\\s\\-_#.:]*\\d*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return placeholder.match(QString::fromStdString(name).simplified()).hasMatch();
+}
+
+TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string& fileName)
+{
+    const std::string name = QFileInfo(QString::fromStdString(fileName)).fileName().toStdString();
+    TReader reader(bytes, name.empty() ? fileName : name);
+    std::vector<TTrack> tracks;
+    int format = 0, division = 0;
+    reader.Read(tracks, format, division);
+
+    bool notes = false;
+    std::vector<TTempo> tempos;
+    for (std::size_t t = 0; t < tracks.size(); ++t)
+        for (std::size_t i = 0; i < tracks[t].Events.size(); ++i) {
+            const TEvent& e = tracks[t].Events[i];
+            notes = notes || ((e.Status & 0xF0) == 0x90 && e.Second > 0);
+            if (IsMeta(e, 0x51))
+                tempos.push_back({e.Tick, std::uint32_t(e.Data[0] << 16 | e.Data[1] << 8 | e.Data[2]), t, i});
+        }
+    if (!notes)
+        reader.Fail("a MIDI file without notes, nothing to play");
+    std::stable_sort(tempos.begin(), tempos.end(), [](const TTempo& a, const TTempo& b) { return a.Tick < b.Tick; });
+
+    const TTimeMap map(tempos, division);
+    for (TTrack& track : tracks) {
+        for (TEvent& e : track.Events)
+            e.NewTick = map.NewTick(e.Tick);
+        track.EndTick = map.NewTick(track.EndTick);
+        if (track.EndTick > kLongestSong)
+            reader.Fail("far too long a song");
+    }
+
+    // The file's first track can go on leading the song when it holds nothing the game would
+    // have to move: no channel messages, and no metre change that would cut a bar short.
+    bool keepFirst = !tracks[0].HasChannelEvents;
+    for (const TEvent& e : tracks[0].Events)
+        keepFirst = keepFirst && (!IsMeta(e, 0x58) || e.NewTick % SongTicksPerBar == 0);
+
+    TImportedSong song;
+    song.Title = TitleOf(tracks[0], fileName);
+    const QByteArray titleBytes = QString::fromStdString(song.Title).toUtf8();
+    const std::span<const std::uint8_t> titleSpan(reinterpret_cast<const std::uint8_t*>(titleBytes.constData()),
+                                                  std::size_t(titleBytes.size()));
+
+    std::vector<std::vector<TEvent>> out;
+    std::vector<std::int64_t> ends;
+    // The rewritten metre changes' data; a deque keeps each in place as more are added.
+    std::deque<std::vector<std::uint8_t>> metres;
+    if (!keepFirst) {
+        TEvent title, metre;
+        title.Status = metre.Status = 0xFF;
+        title.First = 0x03;
+        title.Data = titleSpan;
+        metre.First = 0x58;
+        metre.Data = CommonTime();
+        out.push_back({title, metre});
+        ends.push_back(0);
+    }
+    for (std::size_t t = 0; t < tracks.size(); ++t) {
+        song.SongTrackOf.push_back(int(out.size()));
+        std::vector<TEvent> events;
+        for (TEvent e : tracks[t].Events) {
+            if (IsMeta(e, 0x51) && !(keepFirst && t == 0))
+                continue;
+            if (IsMeta(e, 0x58)) {
+                // Only the metre changes; the clocks of the original stay.
+                std::vector<std::uint8_t>& metre = metres.emplace_back(CommonTime().begin(), CommonTime().end());
+                if (e.Data.size() >= 4)
+                    std::copy(e.Data.begin() + 2, e.Data.begin() + 4, metre.begin() + 2);
+                e.Data = metre;
+            }
+            events.push_back(e);
+        }
+        out.push_back(std::move(events));
+        ends.push_back(tracks[t].EndTick);
+    }
+
+    // Every tempo change now leads from the first track.
+    std::vector<TEvent>& lead = out[0];
+    for (const TTempo& tempo : tempos) {
+        if (keepFirst && tempo.Track == 0)
+            continue;
+        TEvent e = tracks[tempo.Track].Events[tempo.Index];
+        e.NewTick = map.NewTick(tempo.Tick);
+        const auto at = std::upper_bound(lead.begin(), lead.end(), e.NewTick,
+                                         [](std::int64_t t, const TEvent& x) { return t < x.NewTick; });
+        lead.insert(at, e);
+        ends[0] = std::max(ends[0], e.NewTick);
+    }
+
+    if (out.size() > 0xFFFF)
+        reader.Fail("too many tracks");
+    TWriter file;
+    file.Bytes(std::array<std::uint8_t, 4>{'M', 'T', 'h', 'd'});
+    file.Big32(6);
+    file.Big16(1);
+    file.Big16(std::uint16_t(out.size()));
+    file.Big16(SongDivision);
+    for (std::size_t t = 0; t < out.size(); ++t) {
+        std::vector<TEvent>& events = out[t];
+        // A record's data is at most 65535 bytes: a meta event's with its type, a packet's with
+        // the f7 it may be given.
+        for (const TEvent& e : events)
+            if ((e.Status == 0xFF || e.Status == 0xF0 || e.Status == 0xF7) && e.Data.size() >= 0xFFFF)
+                reader.Fail("an event too large for the game (64 KB or more)");
+        CloseOpenSysex(events);
+        const std::int64_t end = std::max(ends[t], events.empty() ? 0 : events.back().NewTick);
+        for (const TEvent& off : EndHangingNotes(events, end))
+            events.push_back(off);
+        if (events.size() + 1 > kMostEvents)
+            reader.Fail("track " + std::to_string(t) + " holds more events than the game can play (" +
+                        std::to_string(kMostEvents - 1) + ")");
+        const std::vector<std::uint8_t> body = EncodeTrack(events, end);
+        file.Bytes(std::array<std::uint8_t, 4>{'M', 'T', 'r', 'k'});
+        file.Big32(std::uint32_t(body.size()));
+        file.Bytes(body);
+    }
+    song.File = std::move(file.Out());
+    return song;
+}
+
+TImportedSong ImportSongFile(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > kLargestFile)
+        throw ESongImport(path + ": far too large for a MIDI song");
+    const std::vector<std::uint8_t> bytes = ReadSongFile(path);
+    return ImportSong(bytes, path);
+}

@@ -1,0 +1,172 @@
+// Beat maps made from a song's melody: which part is the melody, and where its balls go.
+#include "game/BeatMapMaker.h"
+#include "game/GameRandom.h"
+#include "game/PipeLine.h"
+#include "game/Synergy.h"
+#include "midi/MidiData.h"
+#include "midi/SongImport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void VarLen(Bytes& out, std::uint32_t v)
+{
+    std::uint8_t groups[5];
+    int n = 0;
+    do {
+        groups[n++] = v & 0x7F;
+        v >>= 7;
+    } while (v);
+    while (n-- > 0)
+        out.push_back(groups[n] | (n ? 0x80 : 0));
+}
+
+// One track of a song in the game's form, its events given at absolute ticks in order.
+struct TTrack {
+    std::string Name;
+    std::vector<std::pair<std::int32_t, Bytes>> Events;
+
+    TTrack& At(std::int32_t tick, Bytes bytes)
+    {
+        Events.emplace_back(tick, std::move(bytes));
+        return *this;
+    }
+    // A note of the given length; the note-off goes in its place among later events.
+    TTrack& Note(std::int32_t tick, int channel, int key, std::int32_t length)
+    {
+        At(tick, {std::uint8_t(0x90 | channel), std::uint8_t(key), 100});
+        Offs.emplace_back(tick + length, Bytes{std::uint8_t(0x80 | channel), std::uint8_t(key), 0});
+        return *this;
+    }
+    std::vector<std::pair<std::int32_t, Bytes>> Offs;
+};
+
+std::unique_ptr<TMidiData> Song(std::vector<TTrack> tracks)
+{
+    Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, std::uint8_t(tracks.size() + 1), 0, 100};
+    auto chunk = [&file](std::vector<std::pair<std::int32_t, Bytes>> events, const std::string& name) {
+        std::stable_sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.first < b.first; });
+        Bytes body;
+        if (!name.empty()) {
+            body.insert(body.end(), {0, 0xFF, 0x03, std::uint8_t(name.size())});
+            body.insert(body.end(), name.begin(), name.end());
+        }
+        std::int32_t tick = 0;
+        for (auto& [at, bytes] : events) {
+            VarLen(body, std::uint32_t(at - tick));
+            tick = at;
+            body.insert(body.end(), bytes.begin(), bytes.end());
+        }
+        body.insert(body.end(), {0, 0xFF, 0x2F, 0});
+        file.insert(file.end(), {'M', 'T', 'r', 'k', 0, 0, std::uint8_t(body.size() >> 8), std::uint8_t(body.size())});
+        file.insert(file.end(), body.begin(), body.end());
+    };
+    chunk({{0, Bytes{0xFF, 0x51, 3, 0x07, 0xA1, 0x20}}}, "Conductor");
+    for (TTrack& t : tracks) {
+        auto events = t.Events;
+        events.insert(events.end(), t.Offs.begin(), t.Offs.end());
+        chunk(events, t.Name);
+    }
+    auto song = std::make_unique<TMidiData>();
+    song->OpenBytes(file, "made.mid");
+    return song;
+}
+
+// A tune on a flute over a bass, a pad of chords and drums, all busier than the tune.
+std::vector<TTrack> Band()
+{
+    TTrack drums{"Kit", {}, {}}, bass{"Bass", {}, {}}, pad{"Strings", {}, {}}, tune{"Flute", {}, {}};
+    tune.At(0, {0xC3, 73});
+    bass.At(0, {0xC1, 33});
+    pad.At(0, {0xC2, 89});
+    for (std::int32_t bar = 0; bar < 16; ++bar) {
+        const std::int32_t at = bar * 400;
+        for (int beat = 0; beat < 8; ++beat)
+            drums.Note(at + beat * 50, 9, beat % 2 ? 42 : 36, 20);
+        for (int beat = 0; beat < 4; ++beat)
+            bass.Note(at + beat * 100, 1, 36 + (bar + beat) % 7, 90);
+        for (int key : {60, 64, 67})
+            pad.Note(at, 2, key + bar % 5, 400);
+        // Two quick notes and a long one, the tune resting in bars 6 to 9.
+        if (bar < 6 || bar > 9)
+            for (std::int32_t off : {13, 130, 160, 250})
+                tune.Note(at + off, 3, 72 + (bar + off) % 9, 20);
+    }
+    return {drums, bass, pad, tune};
+}
+
+} // namespace
+
+TEST(BeatMapMaker, TheMelodyIsTheTuneNotTheDrumsBassOrChordsUnlessATrackIsNamed)
+{
+    const auto song = Song(Band());
+    const TMelody melody = FindMelody(*song);
+    EXPECT_EQ(melody.Track, 4);
+    EXPECT_EQ(melody.Channel, 3);
+    EXPECT_EQ(melody.Name, "Flute");
+    EXPECT_EQ(melody.Program, 73);
+    EXPECT_EQ(melody.Onsets.size(), 12u * 4u);
+    // Asked for the chords, it takes the chords, each struck once.
+    const TMelody chords = FindMelody(*song, 3);
+    EXPECT_EQ(chords.Track, 3);
+    EXPECT_EQ(chords.Onsets.size(), 16u);
+    EXPECT_THROW(FindMelody(*song, 0), EMelody);
+    // Only drums left: then they are what the song has.
+    EXPECT_EQ(FindMelody(*Song({Band()[0]})).Channel, 9);
+}
+
+TEST(BeatMapMaker, BallsMeetTheMarkAsTheirNotesStartSpacedAndNoneInTheRestOrAfterTheEnd)
+{
+    const auto song = Song(Band());
+    const TMadeBeatMap map = MakeBeatMap(*song);
+    const TMelody& melody = map.Melody;
+    ASSERT_FALSE(map.Meets.empty());
+    std::int32_t last = -1000;
+    for (std::int32_t meet : map.Meets) {
+        // At a note's start or within the quarter beat after it, on the marks' grid.
+        const bool onANote = std::any_of(melody.Onsets.begin(), melody.Onsets.end(),
+                                         [meet](std::int32_t s) { return meet >= s && meet - s < 25; });
+        EXPECT_TRUE(onANote) << meet;
+        EXPECT_EQ(meet % 25, 0);
+        EXPECT_GE(meet - last, 50) << meet;
+        // Not in the first beat, not in the tune's rest from bar 6 to bar 9.
+        EXPECT_GE(meet, 100);
+        EXPECT_FALSE(meet > 6 * 400 && meet < 10 * 400) << meet;
+        last = meet;
+    }
+    // The quick pair 130/160 keeps its first note only, and the note at 13 gives no ball: 2
+    // balls in the first bar, 3 in each other bar with the tune.
+    EXPECT_EQ(map.Meets.size(), 2u + 11u * 3u);
+    EXPECT_EQ(map.Meets.front(), 150);
+    // The last note sounds until the song ends: its ball meets the mark before that.
+    EXPECT_LT(map.Meets.back(), 15 * 400 + 300);
+
+    // The loader reads it, and the lanes lay out one ball per meeting, each reaching the mark
+    // (X 275) when the song has moved on to that meeting.
+    TMetronome metronome("/nowhere/");
+    metronome.LoadBeatMapText(map.Text);
+    const std::uint32_t generator = GameRandom().State();
+    const auto plan = PlanLayout(metronome.Marks(), LaneOneRows, true, false);
+    GameRandom().SetState(generator);
+    ASSERT_EQ(plan.size(), map.Meets.size());
+    for (std::size_t i = 0; i < plan.size(); ++i)
+        EXPECT_DOUBLE_EQ(plan[i].X + map.Meets[i], 275.0) << i;
+
+    // A wider spacing thins them out.
+    TBeatMapOptions wide;
+    wide.Spacing = 200;
+    const TMadeBeatMap sparse = MakeBeatMap(*song, wide);
+    for (std::size_t i = 1; i < sparse.Meets.size(); ++i)
+        EXPECT_GE(sparse.Meets[i] - sparse.Meets[i - 1], 200);
+    EXPECT_LT(sparse.Meets.size(), map.Meets.size());
+}

@@ -1,0 +1,117 @@
+// `griptool song canon` and `griptool beatmap make` on every song of the music set, checked
+// against an independent reader, and on files built here.
+#include "GripToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <regex>
+
+namespace {
+
+const QString MusicSet = QStringLiteral("/usr/share/games/openttd/baseset/openmsx");
+const QString NoteTimes = QStringLiteral(GRIP_SOURCE_DIR "tests/griptool/mido_note_times.py");
+
+QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+}
+
+// Division 96: a flute tune on channel 1 in track 1, a bass an octave and more below in track 2.
+QByteArray TwoParts()
+{
+    QByteArray file("MThd\0\0\0\6\0\1\0\3\0\x60", 14);
+    auto track = [&file](QByteArray body) {
+        body.append("\x00\xFF\x2F\x00", 4);
+        file.append("MTrk", 4);
+        const int n = int(body.size());
+        file.append(char(n >> 24)).append(char(n >> 16)).append(char(n >> 8)).append(char(n));
+        file.append(body);
+    };
+    track(QByteArray("\x00\xFF\x03\x04Lead", 8));
+    QByteArray tune("\x00\xC0\x49", 3), bass("\x00\xC1\x21", 3);
+    for (int i = 0; i < 32; ++i) {
+        tune.append("\x00\x90", 2).append(char(72 + i % 7)).append('\x60');
+        tune.append("\x30\x80", 2).append(char(72 + i % 7)).append('\x00');
+        tune.append('\x30');
+        tune.append("\xFF\x01\x00", 3);  // a rest of 48 ticks
+        bass.append("\x00\x91", 2).append(char(36 + i % 5)).append('\x60');
+        bass.append("\x60\x81", 2).append(char(36 + i % 5)).append('\x00');
+    }
+    track(tune);
+    track(bass);
+    return file;
+}
+
+} // namespace
+
+TEST(SongCommands, EverySongOfTheMusicSetImportsWithItsNotesInTimeAndGetsABeatMap)
+{
+    const QStringList files = QDir(MusicSet).entryList({"*.mid"}, QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 30) << "the openttd-openmsx songs are missing (scripts/deps installs them)";
+    QTemporaryDir dir;
+    QStringList pairs;
+    for (const QString& name : files) {
+        const QString in = MusicSet + '/' + name, out = dir.filePath(name);
+        const auto canon = griptool::Tool({"song", "canon", in, out});
+        ASSERT_EQ(canon.ExitCode, 0) << name.toStdString() << ": " << canon.Err;
+        pairs << in << out;
+        // The beat map made for it is one the game's loader reads: its lines are ascending,
+        // so the last one sizes the map.
+        const auto made = griptool::Tool({"beatmap", "make", in});
+        ASSERT_EQ(made.ExitCode, 0) << name.toStdString() << ": " << made.Err;
+        const QString map = Write(dir, name + ".txt", QByteArray::fromStdString(made.Out));
+        const auto read = griptool::Tool({"beatmap", map});
+        ASSERT_EQ(read.ExitCode, 0) << name.toStdString() << ": " << read.Err;
+        const auto bits = griptool::Lines(read.Out);
+        EXPECT_EQ(bits.size(), griptool::Lines(made.Out).size() + 1) << name.toStdString();
+        std::printf("%s: %s", qPrintable(name), made.Err.c_str());
+    }
+    // mido reads both files; every note starts and ends within half a tick of its time.
+    const auto check = griptool::Exec("/usr/bin/python3", QStringList{NoteTimes} + pairs);
+    const auto lines = griptool::Lines(check.Out);
+    ASSERT_EQ(lines.size(), std::size_t(files.size())) << check.Out << check.Err;
+    for (int i = 0; i < files.size(); ++i) {
+        EXPECT_TRUE(lines[std::size_t(i)].rfind("notes ", 0) == 0) << files[i].toStdString() << ": " << lines[std::size_t(i)];
+        std::printf("%s: %s\n", qPrintable(files[i]), lines[std::size_t(i)].c_str());
+    }
+    EXPECT_EQ(check.ExitCode, 0);
+}
+
+TEST(SongCommands, BeatMapMakeTakesTheNamedTrackAndSpacingAndRefusesWhatItCannotRead)
+{
+    QTemporaryDir dir;
+    const QString song = Write(dir, "two_parts.mid", TwoParts());
+    const auto found = griptool::Tool({"beatmap", "make", song});
+    ASSERT_EQ(found.ExitCode, 0) << found.Err;
+    EXPECT_EQ(found.Err, "melody: track 1 \"\" channel 1 program 73, 31 balls\n");
+    // 96 ticks of the file are a beat of the game. The first note, at the very start, gets no
+    // ball; the second, a beat in, meets the mark from mark 100 + 500, bar 1 beat 2.
+    const auto lines = griptool::Lines(found.Out);
+    ASSERT_EQ(lines.size(), 32u);
+    EXPECT_EQ(lines[0], "1:2:0");
+    EXPECT_EQ(lines[1], "1:3:0");
+    EXPECT_EQ(lines[31], "9:0:25");  // closing mark
+    const auto bass = griptool::Tool({"beatmap", "make", song, "--track", "2", "--spacing", "200"});
+    ASSERT_EQ(bass.ExitCode, 0) << bass.Err;
+    EXPECT_EQ(bass.Err, "melody: track 2 \"\" channel 2 program 33, 16 balls\n");
+    EXPECT_EQ(griptool::Lines(bass.Out)[1], "2:0:0");
+
+    const auto noTrack = griptool::Tool({"beatmap", "make", song, "--track", "3"});
+    EXPECT_EQ(noTrack.ExitCode, 1);
+    EXPECT_EQ(noTrack.Err, song.toStdString() + " has 3 tracks, counted from 0; there is no track 3\n");
+    const auto empty = griptool::Tool({"beatmap", "make", song, "--track", "0"});
+    EXPECT_EQ(empty.Err, "Track 0 of " + song.toStdString() + " has no notes\n");
+    const QString text = Write(dir, "notes.mid", "la la la");
+    const auto refused = griptool::Tool({"song", "canon", text, dir.filePath("out.mid")});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_EQ(refused.Err, "notes.mid: not a MIDI file\n");
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.mid")));
+}
