@@ -1,5 +1,8 @@
 #include "game/Scenery.h"
 
+#include "game/TitlePlate.h"
+#include "sprites/DXImageList.h"
+
 TBackScenery::TBackScenery(TSprite* parent) : TActive(parent) { SetPosition(0, 0); }
 
 TBackSceneryOne::TBackSceneryOne(TSprite* parent) : TBackScenery(parent)
@@ -109,4 +112,22 @@ TSongName::TSongName(TSprite* parent) : TInactive(parent)
 {
     SetImage(SlotImgContext, "songname");
     SetPosition(45, 7);
+}
+
+void TSongName::ShowTitle(const std::string& title)
+{
+    constexpr const char* kName = "songtitle";
+    const QImage plate = TitlePlate(QString::fromStdString(title));
+    TPictureCollection& items = ImageStore(SlotImgContext).Items();
+    const TPictureCollectionItem& shipped = *items.ImageByName("songname");
+    const int index = items.IndexOfName(kName);
+    TPictureCollectionItem* item = index >= 0 ? items.Items(index) : items.Add();
+    item->SetName(kName);
+    item->Picture().SetDIB(TDIB::FromImage(plate, 24));
+    item->PatternWidth = plate.width();
+    item->PatternHeight = plate.height();
+    item->Transparent = shipped.Transparent;
+    item->SetTransparentColor(shipped.TransparentColor());
+    item->RebuildPatterns();
+    SetImage(SlotImgContext, kName);
 }

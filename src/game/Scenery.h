@@ -63,7 +63,10 @@ public:
     explicit TSunshadeRight(TSprite* parent);
 };
 
+// The title plate. It shows the picture the game ships until a song of the player's choosing
+// gives it a title; that plate is drawn then and kept in the context store beside the others.
 class TSongName : public TInactive {
 public:
     explicit TSongName(TSprite* parent);
+    void ShowTitle(const std::string& title);
 };

@@ -1,5 +1,5 @@
 #include "ArtKit.h"
-#include "StrokeFont.h"
+#include "sprites/StrokeFont.h"
 
 #include <gtest/gtest.h>
 

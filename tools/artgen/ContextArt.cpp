@@ -2,6 +2,8 @@
 // large ones, and every caption is lettered in the same rounded strokes.
 #include "ArtKit.h"
 
+#include "game/TitlePlate.h"
+
 namespace art {
 namespace {
 
@@ -51,33 +53,6 @@ QImage Ok()
     return Keyed(canvas);
 }
 
-// The song's title plate: a note and the name.
-QImage SongName()
-{
-    const int w = 186, h = 22;
-    QImage canvas = Canvas(w, h);
-    QPainter p;
-    Begin(p, canvas);
-    QPainterPath plate;
-    plate.addRoundedRect(QRectF(2, 2, w - 4, h - 4), 9, 9);
-    Outlined(p, plate, Vertical(2, h - 2, palette::Violet, palette::Indigo), palette::Ink, 1.5);
-    p.setPen(QPen(Shade(palette::Violet, 1.4), 1));
-    p.drawLine(QPointF(12, 4), QPointF(w - 12, 4));
-    // A quaver.
-    QPainterPath note;
-    note.addEllipse(QPointF(14, 15), 4, 3);
-    note.addRect(QRectF(16.4, 5, 1.8, 10));
-    note.moveTo(18.2, 5);
-    note.quadTo(24, 7, 22, 12);
-    note.quadTo(21.5, 9, 18.2, 8.5);
-    note.closeSubpath();
-    Outlined(p, note.simplified(), QBrush(palette::Gold), palette::Ink, 1.0);
-    Lettering(p, "INVINCIBLE", QRectF(28, 2, w - 38, h - 4), 12, Vertical(5, 17, palette::Cream, palette::Gold),
-              palette::Ink, 1.5);
-    p.end();
-    return Keyed(canvas);
-}
-
 } // namespace
 
 std::vector<TPicture> ContextPictures()
@@ -91,7 +66,7 @@ std::vector<TPicture> ContextPictures()
         {TStore::Context, "qualified1", DigitStrip(30, 34, 30, palette::Cream, palette::Orange, 2.0)},
         {TStore::Context, "percentsign",
          {Caption(26, 34, "%", 22, Vertical(6, 30, palette::Cream, palette::Coral), 2.0)}},
-        {TStore::Context, "songname", {SongName()}},
+        {TStore::Context, "songname", {TitlePlate("INVINCIBLE")}},
         {TStore::Context, "qualifiedrate",
          {Caption(64, 18, "HIT RATE", 10, Vertical(3, 14, palette::Sky, palette::Mint), 1.5)}},
     };

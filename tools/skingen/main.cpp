@@ -10,7 +10,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-#include "StrokeFont.h"
+#include "sprites/StrokeFont.h"
 
 #include <algorithm>
 #include <cmath>
