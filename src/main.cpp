@@ -15,6 +15,11 @@ int main(int argc, char** argv)
     auto* datas = new TDatas;
     screen->show();
     screen->activateWindow();
+    // A song named on the command line (as the file manager does) takes the place of the one
+    // the game starts with.
+    const QStringList arguments = app.arguments();
+    if (arguments.size() > 1)
+        screen->OpenSong(arguments.at(1));
     const int status = app.exec();
     delete datas;
     delete screen;

@@ -76,7 +76,10 @@ void TGripGame::Start()
 {
     PlayerOne->StartFigures();
     PlayerTwo->StartFigures();
-    Metronome->LoadBeatMap("Fine.txt");
+    if (songBeatMap_)
+        Metronome->LoadBeatMapText(*songBeatMap_);
+    else
+        Metronome->LoadBeatMap("Fine.txt");
     PlayerOne->Lane->LayOut(Metronome->Marks());
     PlayerTwo->Lane->LayOut(Metronome->Marks());
     // A song that has played to its end starts again from its beginning, and the new balls
@@ -87,6 +90,19 @@ void TGripGame::Start()
         lastSongPosition_ = 0;
     }
     Rocker->Run();
+}
+
+void TGripGame::ChangeSong(const std::string& beatMap, const std::string& title)
+{
+    Pause();
+    delete Metronome;
+    Metronome = new TMetronome();
+    const TBits none;
+    PlayerOne->Lane->LayOut(none);
+    PlayerTwo->Lane->LayOut(none);
+    lastSongPosition_ = 0;
+    songBeatMap_ = beatMap;
+    PlayerOne->SongName->ShowTitle(title);
 }
 
 void TGripGame::Pause()

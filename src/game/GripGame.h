@@ -6,6 +6,8 @@
 #include "game/Synergy.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 class TExplode;
 class TGameOutput;
@@ -51,6 +53,12 @@ public:
     // Figures, beat map, both lanes laid out anew, and the song played on; after its end it
     // plays again from its beginning.
     void Start();
+    // Another song takes the place of the one playing, which stops as on Pause: the lanes are
+    // emptied, the title plate shows title, and from now on Start lays the balls out from a
+    // beat map of its own, read from beatMap (the text of a beat-map file) into a fresh bit set,
+    // so that nothing of the last song's marks remains. The song player itself is the caller's
+    // to load and rewind.
+    void ChangeSong(const std::string& beatMap, const std::string& title);
     void Pause();
     void Resume();
     void PollGrip();
@@ -83,4 +91,7 @@ private:
     TExplode* explode_ = nullptr;
     TOk* ok_ = nullptr;
     std::int32_t lastSongPosition_ = 0;
+    // The chosen song's beat map; none while the game plays the song it started with, whose
+    // map is "Fine.txt" in the data folder.
+    std::optional<std::string> songBeatMap_;
 };

@@ -12,6 +12,7 @@
 #include "shell/FormsOutput.h"
 #include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
+#include "shell/SongSwitch.h"
 #include "shell/StartUp.h"
 #include "sprites/DXDraws.h"
 #include "sprites/DXImageList.h"
@@ -153,6 +154,7 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
 
     StartUp = std::make_unique<TStartUp>(*this);
     Guarded([this] { StartUp->FormCreate(); });
+    Songs = std::make_unique<TSongSwitch>(*this);
 }
 
 TDatas::~TDatas()

@@ -23,6 +23,7 @@ class TGripGame;
 class TJvHidDeviceController;
 class TMidiData;
 class TMidiPlayer;
+class TSongSwitch;
 class TStartUp;
 class TTrackOutputs;
 
@@ -81,6 +82,8 @@ public:
     std::unique_ptr<TGripBall> GripBall;
     std::unique_ptr<TGameTick> Tick;
     std::unique_ptr<TStartUp> StartUp;
+    // Opens a song of the player's choosing in place of the loaded one.
+    std::unique_ptr<TSongSwitch> Songs;
 
     // The main window's options: the song's tempo follows at once, and so does the game.
     void ApplySettings(const TGameSettings& settings);

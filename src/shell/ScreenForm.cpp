@@ -5,14 +5,23 @@
 #include "platform/Guard.h"
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
+#include "shell/GameMenu.h"
 #include "shell/Globals.h"
 #include "shell/Region.h"
+#include "shell/SongSwitch.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QUrl>
 #include <QToolTip>
 #include <QWindow>
 
@@ -127,6 +136,17 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
             w->startSystemMove();
     };
     DXTimer->Loaded();
+
+    GameMenu = new TGameMenu(DXDraw);
+    GameMenu->AddEntry("Open song…", [this] { OpenSongDialog(); });
+    ChooseSongFile = [this] {
+        QString folder = QFileInfo(QString::fromStdString(Datas ? Datas->Songs->Path() : std::string())).path();
+        if (folder.isEmpty() || folder == ".")
+            folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+        return QFileDialog::getOpenFileName(this, "Open song", folder,
+                                            "MIDI songs (*.mid *.midi *.kar *.rmi *.MID);;All files (*)");
+    };
+    setAcceptDrops(true);
 }
 
 TScreenForm::~TScreenForm()
@@ -277,4 +297,55 @@ void TScreenForm::ApplicationEvents1Exception(std::exception_ptr error)
     // Not modal: the message stays up while the game goes on and the window stays usable.
     box->setModal(false);
     box->show();
+}
+
+namespace {
+
+// The local file a dropped or given name stands for: a path, or a file: address.
+QString LocalSongFile(const QString& name)
+{
+    const QUrl url(name);
+    return url.isLocalFile() ? url.toLocalFile() : name;
+}
+
+QString DroppedSong(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return {};
+}
+
+} // namespace
+
+void TScreenForm::OpenSong(const QString& path)
+{
+    Guarded([&] {
+        if (Datas)
+            Datas->Songs->Open(LocalSongFile(path).toStdString());
+    });
+}
+
+void TScreenForm::OpenSongDialog()
+{
+    const QString path = ChooseSongFile ? ChooseSongFile() : QString();
+    if (!path.isEmpty())
+        OpenSong(path);
+}
+
+void TScreenForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedSong(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TScreenForm::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedSong(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenSong(path);
 }

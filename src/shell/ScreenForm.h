@@ -17,6 +17,7 @@
 
 class TDXDraw;
 class TDXTimer;
+class TGameMenu;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
 class TScreenForm : public QWidget {
@@ -69,10 +70,24 @@ public:
     // Where a caption drag goes; replaceable so that tests can see it without a window manager.
     std::function<void()> StartWindowDrag;
 
+    // The right-click menu on the game surface.
+    TGameMenu* GameMenu;
+    // Opens a song of the player's choosing (from the command line, the file manager, a drop
+    // on the window or "Open song…"); a song that cannot be played shows its message and the
+    // loaded one stays.
+    void OpenSong(const QString& path);
+    // "Open song…": asks for a file and opens it.
+    void OpenSongDialog();
+    // Asks the player for a song file, empty when none is chosen; replaceable for tests.
+    std::function<QString()> ChooseSongFile;
+
 protected:
     // Closing the main window in any way ends the program, as End does, also while the debug
     // form is open.
     void closeEvent(QCloseEvent* event) override;
+    // A MIDI file dropped anywhere on the window is opened as the song.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void SetHint(const QString& hint);
