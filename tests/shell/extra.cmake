@@ -12,3 +12,9 @@ add_test(NAME shell.e2e.play
   COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/play.sh
           $<TARGET_FILE:griprhythm>)
 set_tests_properties(shell.e2e.play PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
+
+# A song named on the command line, and a file that is no song.
+add_test(NAME shell.e2e.song
+  COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/song.sh
+          $<TARGET_FILE:griprhythm> /usr/share/games/openttd/baseset/openmsx/boogi_marabi_redfarn.mid)
+set_tests_properties(shell.e2e.song PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
