@@ -138,6 +138,9 @@ void TGripBall::Attach(TJvHidDevice* ball)
 
 void TGripBall::AttachPlayers()
 {
+    // A ball that cannot be opened is no use to anyone until it can.
+    if (Player && Contains(waiting_, Player->Device))
+        Player->Device = nullptr;
     if (Player && !Player->Device) {
         if (Contains(balls_, GripDevice))
             Player->Device = GripDevice;
