@@ -14,3 +14,11 @@ target_compile_options(test_hid_umockdev PRIVATE -Wall -Wextra)
 target_link_libraries(test_hid_umockdev PRIVATE grip_test_support grip_ballbed)
 add_test(NAME hid.umockdev COMMAND ${UMOCKDEV_WRAPPER} $<TARGET_FILE:test_hid_umockdev>)
 set_tests_properties(hid.umockdev PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+
+# The game on emulated balls, for the end-to-end tests (tests/shell/e2e).
+add_executable(grip_ballbed_run ${CMAKE_CURRENT_SOURCE_DIR}/hid/umockdev/BallBedMain.cpp)
+set_target_properties(grip_ballbed_run PROPERTIES OUTPUT_NAME grip_ballbed RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_link_libraries(grip_ballbed_run PRIVATE grip_ballbed)
+add_library(grip_nosoundcards SHARED ${CMAKE_CURRENT_SOURCE_DIR}/hid/umockdev/NoSoundCards.c)
+set_target_properties(grip_nosoundcards PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_link_libraries(grip_nosoundcards PRIVATE ${CMAKE_DL_LIBS})

@@ -23,14 +23,15 @@ std::string Record(int n, const std::string& product, const std::string& serial)
     const std::string usb = "/devices/pci0000:00/0000:00:14.0/usb1/" + port;
     const std::string hid = usb + "/" + port + ":1.0/0003:1209:0001.000" + std::to_string(n + 1);
     const std::string node = "hidraw" + std::to_string(n);
-    return "P: " + hid + "/hidraw/" + node + "\nN: " + node + "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/" + node +
-           "\nE: MAJOR=241\nE: MINOR=" + std::to_string(n) + "\nA: dev=241:" + std::to_string(n) + "\n\n" +
+    // Parents first: each device is announced as it is added, and the node must find its
+    // strings and its report descriptor there the moment it appears.
+    return "P: " + usb + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nA: idVendor=1209\nA: idProduct=0001\n" +
+           "A: bcdDevice=0100\nA: manufacturer=Grip Rhythm\nA: product=" + product + "\nA: serial=" + serial +
+           "\n\n" + "P: " + usb + "/" + port + ":1.0\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n\n" +
            "P: " + hid + "\nE: SUBSYSTEM=hid\nE: HID_ID=0003:00001209:00000001\nE: HID_NAME=Grip Rhythm " + product +
            "\nE: HID_UNIQ=" + serial + "\nH: report_descriptor=" + kReportDescriptor + "\n\n" +
-           "P: " + usb + "/" + port + ":1.0\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n\n" +
-           "P: " + usb + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nA: idVendor=1209\nA: idProduct=0001\n" +
-           "A: bcdDevice=0100\nA: manufacturer=Grip Rhythm\nA: product=" + product + "\nA: serial=" + serial +
-           "\n";
+           "P: " + hid + "/hidraw/" + node + "\nN: " + node + "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/" + node +
+           "\nE: MAJOR=241\nE: MINOR=" + std::to_string(n) + "\nA: dev=241:" + std::to_string(n) + "\n";
 }
 
 } // namespace
