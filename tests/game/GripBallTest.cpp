@@ -30,8 +30,14 @@ THidSimulatedDeviceConfig Device(const std::string& product)
 // The handlers on a controller of their own, bound as the debug form binds them.
 class TGripBallTest : public ::testing::Test {
 protected:
-    // The controller goes first, while the handlers it may still call exist.
-    ~TGripBallTest() override { Controller.reset(); }
+    // The balls go back as the debug form gives them back, then the controller goes, while the
+    // handlers it may still call exist.
+    ~TGripBallTest() override
+    {
+        if (Ball)
+            Ball->Release();
+        Controller.reset();
+    }
 
     void Start()
     {
