@@ -2,10 +2,13 @@
 // It runs under umockdev-wrapper itself, so that the balls it plugs in later are announced.
 //
 // usage: grip_ballbed BALLS PRELOAD COMMANDS -- PROGRAM [ARGS...]
-// BALLS balls are plugged in before PROGRAM starts; PRELOAD goes first in the program's
+// BALLS balls are plugged in before PROGRAM starts ("2d": two with nodes the user may not
+// open); PRELOAD goes first in the program's
 // LD_PRELOAD, before umockdev's. Commands, one a line, are read from the file (a named pipe)
 // COMMANDS:
 //   plug N          plugs ball N in (announced as the kernel would)
+//   plug N denied   the same, with a node the user may not open
+//   allow N         lets the user open ball N's node
 //   unplug N        pulls it out
 //   squeeze N on    ball N grips and releases in a steady rhythm, light enough for blue and
 //                   yellow balls and released between grips
@@ -25,6 +28,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -72,8 +76,12 @@ int main(int argc, char** argv)
     const int count = std::atoi(argv[1]);
     TBallBed bed;
     std::map<int, TBall> balls;
-    for (int n = 0; n < count; ++n)
+    const bool denied = std::string(argv[1]).find('d') != std::string::npos;
+    for (int n = 0; n < count; ++n) {
         balls[n] = TBall{bed.Add(n), true, false};
+        if (denied)
+            chmod(bed.NodeFile(balls[n].Emulated).c_str(), 0);
+    }
 
     const pid_t child = fork();
     if (child == 0) {
@@ -140,7 +148,11 @@ int main(int argc, char** argv)
                 if (!balls.count(n))
                     balls[n] = TBall{bed.Add(n), false, false};
                 balls[n].Plugged = true;
+                if (state == "denied")
+                    chmod(bed.NodeFile(balls[n].Emulated).c_str(), 0);
                 bed.Announce(balls[n].Emulated, "add");
+            } else if (command == "allow" && balls.count(n)) {
+                chmod(bed.NodeFile(balls[n].Emulated).c_str(), 0600);
             } else if (command == "unplug" && balls.count(n) && balls[n].Plugged) {
                 balls[n].Plugged = false;
                 bed.Remove(balls[n].Emulated);
