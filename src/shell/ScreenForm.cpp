@@ -3,9 +3,11 @@
 #include "game/GripGame.h"
 #include "game/Registries.h"
 #include "platform/Guard.h"
+#include "shell/BallNotices.h"
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
+#include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
@@ -127,6 +129,8 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
             w->startSystemMove();
     };
     DXTimer->Loaded();
+    // While player one has no ball, J, K and L grip for it.
+    new TKeyboardGrip(*this);
 }
 
 TScreenForm::~TScreenForm()
@@ -243,6 +247,9 @@ void TScreenForm::DXTimerTimer(int)
         return;
     DrawSkin();
     MoveAndDrawSpriteLayers();
+    if (const TGripGame* game = GripGame())
+        ShowBallNotices(*game, Notices);
+    Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
 }
 
