@@ -3,10 +3,12 @@
 #include "game/GripGame.h"
 #include "game/Registries.h"
 #include "platform/Guard.h"
+#include "shell/BallNotices.h"
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
 #include "shell/GameMenu.h"
 #include "shell/Globals.h"
+#include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
 #include "shell/SongSwitch.h"
 #include "sprites/DXClass.h"
@@ -136,6 +138,8 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
             w->startSystemMove();
     };
     DXTimer->Loaded();
+    // While player one has no ball, J, K and L grip for it.
+    new TKeyboardGrip(*this);
 
     GameMenu = new TGameMenu(DXDraw);
     GameMenu->AddEntry("Open song…", [this] { OpenSongDialog(); });
@@ -263,6 +267,9 @@ void TScreenForm::DXTimerTimer(int)
         return;
     DrawSkin();
     MoveAndDrawSpriteLayers();
+    if (const TGripGame* game = GripGame())
+        ShowBallNotices(*game, Notices);
+    Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
 }
 

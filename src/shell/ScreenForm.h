@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/GameSettings.h"
+#include "shell/SurfaceNotices.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -69,6 +70,9 @@ public:
 
     // Where a caption drag goes; replaceable so that tests can see it without a window manager.
     std::function<void()> StartWindowDrag;
+
+    // Texts drawn over the game on every frame.
+    TSurfaceNotices Notices;
 
     // The right-click menu on the game surface.
     TGameMenu* GameMenu;
