@@ -122,25 +122,17 @@ void TMidiData::Open()
     Clear();
     const std::string ext = UpperExtension(fileName_);
     const bool riff = ext == ".RMI" || ext == ".RIFF";
-    try {
-        // The song is read from memory; an RMID file's song runs from its "data" chunk on.
-        std::vector<std::uint8_t> bytes;
-        if (riff) {
-            TRiffStream r(fileName_, ERiffOpenMode::Read);
-            r.Descend("RMID", ERiffSearch::FindRiff);
-            r.Descend("data", ERiffSearch::FindChunk);
-            bytes = r.ReadToEnd();
-        } else {
-            bytes = ReadSongFile(fileName_);
-        }
-        TByteReader in(bytes);
-        ReadHeader(in);
-        ReadTracks(in);
-    } catch (...) {
-        Clear();
-        throw;
+    // The song is read from memory; an RMID file's song runs from its "data" chunk on.
+    std::vector<std::uint8_t> bytes;
+    if (riff) {
+        TRiffStream r(fileName_, ERiffOpenMode::Read);
+        r.Descend("RMID", ERiffSearch::FindRiff);
+        r.Descend("data", ERiffSearch::FindChunk);
+        bytes = r.ReadToEnd();
+    } else {
+        bytes = ReadSongFile(fileName_);
     }
-    active_ = true;
+    ReadSong(bytes);
     if (riff) {
         fromRiff_ = true;
         // Only the extension goes: a dot in a directory name must not cut the path short.
@@ -153,6 +145,12 @@ void TMidiData::OpenBytes(std::span<const std::uint8_t> bytes, const std::string
 {
     Clear();
     fileName_ = fileName;
+    ReadSong(bytes);
+    ClearModified();
+}
+
+void TMidiData::ReadSong(std::span<const std::uint8_t> bytes)
+{
     try {
         TByteReader in(bytes);
         ReadHeader(in);
@@ -162,5 +160,4 @@ void TMidiData::OpenBytes(std::span<const std::uint8_t> bytes, const std::string
         throw;
     }
     active_ = true;
-    ClearModified();
 }

@@ -58,6 +58,9 @@ private:
     std::vector<std::uint8_t> extraHeader_;
     std::vector<std::unique_ptr<TMidiTrackStream>> tracks_;
 
+    // Header and tracks from a whole file in memory; the song is active after, or cleared
+    // and the failure raised.
+    void ReadSong(std::span<const std::uint8_t> bytes);
     void ReadHeader(TByteReader& in);
     void ReadTracks(TByteReader& in);
 };

@@ -1,4 +1,5 @@
 // Beat maps made from a song's melody: which part is the melody, and where its balls go.
+#include "../midi/SmfBuilder.h"
 #include "game/BeatMapMaker.h"
 #include "game/GameRandom.h"
 #include "game/PipeLine.h"
@@ -17,19 +18,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void VarLen(Bytes& out, std::uint32_t v)
-{
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = v & 0x7F;
-        v >>= 7;
-    } while (v);
-    while (n-- > 0)
-        out.push_back(groups[n] | (n ? 0x80 : 0));
-}
+using smf::Bytes;
 
 // One track of a song in the game's form, its events given at absolute ticks in order.
 struct TTrack {
@@ -63,7 +52,7 @@ std::unique_ptr<TMidiData> Song(std::vector<TTrack> tracks)
         }
         std::int32_t tick = 0;
         for (auto& [at, bytes] : events) {
-            VarLen(body, std::uint32_t(at - tick));
+            smf::PutVarLen(body, std::uint32_t(at - tick));
             tick = at;
             body.insert(body.end(), bytes.begin(), bytes.end());
         }
