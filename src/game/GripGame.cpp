@@ -92,6 +92,8 @@ void TGripGame::Start()
         lastSongPosition_ = 0;
     }
     Rocker->Run();
+    if (OnStarted)
+        OnStarted();
 }
 
 void TGripGame::Pause()

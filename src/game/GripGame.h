@@ -7,6 +7,7 @@
 #include "game/Synergy.h"
 
 #include <cstdint>
+#include <functional>
 
 class TExplode;
 class TGameOutput;
@@ -53,6 +54,9 @@ public:
     // Figures, beat map, both lanes laid out anew, and the song played on; after its end it
     // plays again from its beginning.
     void Start();
+    // Told when a Start has laid the lanes out and set the song going: whatever was played
+    // before has ended there. A Start that fails on the way tells nothing.
+    std::function<void()> OnStarted;
     void Pause();
     void Resume();
     // Player one's grip from its ball, or from the keys while it has none; then player two's,
