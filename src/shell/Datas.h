@@ -25,6 +25,7 @@ class TMidiData;
 class TMidiPlayer;
 class TStartUp;
 class TTrackOutputs;
+class TTraining;
 
 // The debug form: its controls and the game's non-visual components as designed. Its roles
 // each have a class of their own: the start-up (FormCreate), the tick (Timer1) and the grip
@@ -77,9 +78,11 @@ public:
     TJvHidDeviceController* UsbHids;
 
     // The form's roles: the grip ball's handlers (bound to UsbHids), the tick (Timer1's
-    // handler) and the start-up (FormCreate), which holds the game it built.
+    // handler), the training (each game's results and record, the balls fitted to the hands)
+    // and the start-up (FormCreate), which holds the game it built.
     std::unique_ptr<TGripBall> GripBall;
     std::unique_ptr<TGameTick> Tick;
+    std::unique_ptr<TTraining> Training;
     std::unique_ptr<TStartUp> StartUp;
 
     // The main window's options: the song's tempo follows at once, and so does the game.

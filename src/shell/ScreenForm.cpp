@@ -9,6 +9,7 @@
 #include "shell/Globals.h"
 #include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
+#include "shell/TrainingNotices.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 
@@ -249,6 +250,8 @@ void TScreenForm::DXTimerTimer(int)
     MoveAndDrawSpriteLayers();
     if (const TGripGame* game = GripGame())
         ShowBallNotices(*game, Notices);
+    if (Datas && Datas->Training)
+        ShowTrainingNotices(*Datas->Training, Notices);
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
 }
