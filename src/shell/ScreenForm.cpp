@@ -9,6 +9,8 @@
 #include "shell/Globals.h"
 #include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
+#include "shell/SurfaceMenu.h"
+#include "shell/TrainingMenu.h"
 #include "shell/TrainingNotices.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
@@ -132,6 +134,8 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     DXTimer->Loaded();
     // While player one has no ball, J, K and L grip for it.
     new TKeyboardGrip(*this);
+    Menu = new TSurfaceMenu(*DXDraw);
+    AddTrainingEntries(*Menu);
 }
 
 TScreenForm::~TScreenForm()

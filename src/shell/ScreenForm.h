@@ -18,6 +18,7 @@
 
 class TDXDraw;
 class TDXTimer;
+class TSurfaceMenu;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
 class TScreenForm : public QWidget {
@@ -72,6 +73,8 @@ public:
 
     // Texts drawn over the game on every frame.
     TSurfaceNotices Notices;
+    // The game surface's right-click menu.
+    TSurfaceMenu* Menu;
 
 protected:
     // Closing the main window in any way ends the program, as End does, also while the debug
