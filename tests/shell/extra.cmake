@@ -24,3 +24,9 @@ add_test(NAME shell.e2e.balls
   COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/balls.sh
           $<TARGET_FILE:griprhythm> $<TARGET_FILE:grip_ballbed_run> $<TARGET_FILE:grip_nosoundcards>)
 set_tests_properties(shell.e2e.balls PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
+
+# A whole short game: the results on the surface and the line in the training record.
+add_test(NAME shell.e2e.training
+  COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/training.sh
+          $<TARGET_FILE:griprhythm>)
+set_tests_properties(shell.e2e.training PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
