@@ -84,7 +84,7 @@ std::vector<TGameRecord> THistoryCommands::Select(const std::vector<TGameRecord>
 {
     std::vector<TGameRecord> chosen;
     for (const TGameRecord& r : records) {
-        if (filter.Since && r.Started.toLocalTime().date() < *filter.Since)
+        if (filter.Since && r.Started.date() < *filter.Since)
             continue;
         if (filter.Song && r.Song != *filter.Song)
             continue;
@@ -148,10 +148,12 @@ void THistoryCommands::Plot(const std::vector<TGameRecord>& records, const QStri
 
     // Up to a month, each day is a band between two midnights with its name in the middle, so
     // that a game stands over the day it was played; a longer span gets dates along the axis.
-    const QDate firstDay = records.front().Started.toLocalTime().date();
-    const QDate lastDay = records.back().Started.toLocalTime().date();
+    // Games stand at the time of day the player saw, wherever the record is read.
+    auto wallClock = [](QDate day, QTime time) { return qreal(QDateTime(day, time, Qt::UTC).toMSecsSinceEpoch()); };
+    auto midnight = [&](QDate day) { return wallClock(day, QTime(0, 0)); };
+    const QDate firstDay = records.front().Started.date();
+    const QDate lastDay = records.back().Started.date();
     const int days = int(firstDay.daysTo(lastDay)) + 1;
-    auto midnight = [](QDate day) { return qreal(day.startOfDay().toMSecsSinceEpoch()); };
     QAbstractAxis* time;
     if (days <= 31) {
         auto* byDay = new QCategoryAxis;
@@ -164,7 +166,7 @@ void THistoryCommands::Plot(const std::vector<TGameRecord>& records, const QStri
     } else {
         auto* dates = new QDateTimeAxis;
         dates->setFormat("d MMM yy");
-        dates->setRange(firstDay.startOfDay(), lastDay.addDays(1).startOfDay());
+        dates->setRange(QDateTime(firstDay, QTime(0, 0), Qt::UTC), QDateTime(lastDay.addDays(1), QTime(0, 0), Qt::UTC));
         dates->setTickCount(12);
         time = dates;
     }
@@ -200,7 +202,7 @@ void THistoryCommands::Plot(const std::vector<TGameRecord>& records, const QStri
         for (const TGameRecord& r : records) {
             if (r.Player != player)
                 continue;
-            const auto when = qreal(r.Started.toMSecsSinceEpoch());
+            const qreal when = wallClock(r.Started.date(), r.Started.time());
             rate->append(when, r.Percent);
             count->append(when, r.Grips);
         }

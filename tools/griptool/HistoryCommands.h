@@ -13,7 +13,7 @@
 namespace THistoryCommands {
 
 struct TFilter {
-    // Games started on this day or later (local time).
+    // Games started on this day or later, by the date the record gives them.
     std::optional<QDate> Since;
     // Games of this song only (its name as the record gives it).
     std::optional<QString> Song;
