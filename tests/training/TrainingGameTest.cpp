@@ -20,15 +20,6 @@
 
 namespace {
 
-std::shared_ptr<THidSimulatedDevice> PlugBall(TGameHarness& h, const char* serial)
-{
-    THidSimulatedDeviceConfig config;
-    config.Manufacturer = "Grip Toys";
-    config.Product = "Kneadle Bal";
-    config.SerialNumber = serial;
-    return h.Bus().Plug(std::move(config));
-}
-
 void Report(THidSimulatedDevice& ball, std::uint8_t force) { ball.QueueInput({0, force, 0, 0, 0, 0, 0, 0, 0}); }
 
 QString RecordPath(const TGameHarness& h) { return h.UserFolder() + "/data/griprhythm/training.csv"; }
@@ -100,7 +91,7 @@ TEST(TrainingGame, APlayedGameGoesIntoTheRecordWithEveryColumnRight)
     TGameHarness::TOptions options;
     options.PlugBall = false;
     TGameHarness h(options);
-    auto ball = PlugBall(h, "GR-0042");
+    auto ball = h.Bus().PlugGripBall("GR-0042");
     TTraining& training = *h.Debug().Training;
     const QDateTime started(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::OffsetFromUTC, 3600);
     training.Now = [&] { return started; };
@@ -160,8 +151,8 @@ TEST(TrainingGame, TwoPlayersGiveTwoLinesAndTheResultsSayHowEachWentSinceLastTim
     TGameHarness::TOptions options;
     options.PlugBall = false;
     TGameHarness h(options);
-    auto one = PlugBall(h, "GR-0001");
-    auto two = PlugBall(h, "GR-0002");
+    auto one = h.Bus().PlugGripBall("GR-0001");
+    auto two = h.Bus().PlugGripBall("GR-0002");
     ASSERT_TRUE(h.Game()->PlayerOneStress()->Device && h.Game()->PlayerTwoStress()->Device);
     TSqueezer handOne(h), handTwo(h);
     // Player two's hand lags behind, and the second time player one's hand rests more.
@@ -220,7 +211,7 @@ TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale
     TGameHarness::TOptions options;
     options.PlugBall = false;
     TGameHarness h(options);
-    auto ball = PlugBall(h, "GR-0042");
+    auto ball = h.Bus().PlugGripBall("GR-0042");
     h.SetEasyMode(true);
     TTraining& training = *h.Debug().Training;
     auto hold = [&](THidSimulatedDevice& b, int force, int ms) {
@@ -258,10 +249,10 @@ TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale
 
     // The same ball plugged in again is fitted again; another one plays on the game's own scale.
     h.Bus().Unplug(ball);
-    auto stranger = PlugBall(h, "GR-0099");
+    auto stranger = h.Bus().PlugGripBall("GR-0099");
     EXPECT_EQ(level(*stranger, 30), 6);
     h.Bus().Unplug(stranger);
-    ball = PlugBall(h, "GR-0042");
+    ball = h.Bus().PlugGripBall("GR-0042");
     EXPECT_EQ(level(*ball, 69), 5);
     EXPECT_EQ(level(*ball, 70), 6);
 
@@ -276,7 +267,7 @@ TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale
     training.ResetCalibration(0);
     EXPECT_EQ(level(*ball, 30), 6);
     h.Bus().Unplug(ball);
-    ball = PlugBall(h, "GR-0042");
+    ball = h.Bus().PlugGripBall("GR-0042");
     EXPECT_EQ(level(*ball, 30), 6);
     EXPECT_EQ(level(*ball, 29), 5);
 }
