@@ -85,6 +85,7 @@ TEST(CalibrationStore, EachBallKeepsItsOwnPeakInTheConfigFolderAndResetForgetsOn
     for (const auto& [share, expected] : {std::pair{"share=50", 50}, std::pair{"share=5", 70}}) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QByteArray(text).replace("share=70", share));
+        file.flush();
         // As a later edit by hand would be: the settings read a file again when its time moved.
         file.setFileTime(QDateTime::currentDateTime().addSecs(++edit * 10), QFileDevice::FileModificationTime);
         file.close();
