@@ -24,16 +24,19 @@ void TGripFitting::Fit(int player)
     const size_t p = size_t(player);
     TStressValue* grip = grips_[p];
     balls_[p] = grip && grip->Device ? BallIdentity(*grip->Device) : QString();
-    scales_[p] = balls_[p].isEmpty() ? TForceScale{} : store_.Find(balls_[p]);
-    if (grip) {
-        const TForceScale scale = scales_[p];
-        grip->FitForce = scale.Fitted() ? std::function([scale](std::uint8_t f) { return scale.Apply(f); })
-                                        : nullptr;
-    }
+    Apply(player, balls_[p].isEmpty() ? TForceScale{} : store_.Find(balls_[p]));
     if (calibrating_ == player && balls_[p].isEmpty()) {
         calibrating_ = -1;
         Tell(Who(player) + " ball went: the calibration is cancelled.");
     }
+}
+
+void TGripFitting::Apply(int player, TForceScale scale)
+{
+    scales_[size_t(player)] = scale;
+    if (TStressValue* grip = grips_[size_t(player)])
+        grip->FitForce = scale.Fitted() ? std::function([scale](std::uint8_t f) { return scale.Apply(f); })
+                                        : nullptr;
 }
 
 QString TGripFitting::Who(int player) const { return QString("Player %1's").arg(player + 1); }
@@ -94,10 +97,8 @@ void TGripFitting::Feed(int player, std::uint8_t force)
     } else {
         // Not kept, but fitted for as long as the game runs.
         scale.Peak = peak;
-        scales_[size_t(player)] = scale;
-        if (TStressValue* grip = grips_[size_t(player)])
-            grip->FitForce = [scale](std::uint8_t f) { return scale.Apply(f); };
-        text = QString("%1 ball is calibrated (peak %2) until the game ends: %3 cannot be written.")
+        Apply(player, scale);
+        text = QString("%1 ball is calibrated (peak %2) for now: %3 cannot be written, so it is not kept.")
                    .arg(Who(player))
                    .arg(peak)
                    .arg(store_.Path());

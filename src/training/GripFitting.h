@@ -45,6 +45,7 @@ public:
     static constexpr std::int64_t OutcomeMs = 8000;
 
 private:
+    void Apply(int player, TForceScale scale);
     void Tell(const QString& text);
     QString Who(int player) const;
 
