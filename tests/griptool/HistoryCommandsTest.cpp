@@ -79,6 +79,13 @@ TEST_F(THistoryTest, ALineCutWhileWrittenIsLeftOutAndEveryWholeLineIsRead)
     ASSERT_EQ(lines.size(), 3u) << run.Out;
     EXPECT_NE(lines[1].find("2025-03-13 09:05  Hey, \"Jude\"  2"), std::string::npos) << lines[1];
 
+    // The song as a person names it, without the file's extension or its capitals.
+    run = griptool::Tool({"history", "--song", "Invincible"});
+    lines = griptool::Lines(run.Out);
+    ASSERT_EQ(lines.size(), 3u) << run.Out;
+    EXPECT_NE(lines[1].find("invincible.mid"), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[2], "Player 1: 1 game on 2025-03-10; hit rate 61 %, grips 120");
+
     run = griptool::Tool({"history", "--since", "last week"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_NE(run.Err.find("--since wants a day as YYYY-MM-DD, not 'last week'"), std::string::npos) << run.Err;

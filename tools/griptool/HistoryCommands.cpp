@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
@@ -78,6 +79,12 @@ double RoundUp(double value)
     return 10 * power;
 }
 
+// A therapist types the song as they know it: "invincible" finds "invincible.mid".
+bool SameSong(const QString& recorded, const QString& asked)
+{
+    return recorded == asked || QFileInfo(recorded).completeBaseName().compare(asked, Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 std::vector<TGameRecord> THistoryCommands::Select(const std::vector<TGameRecord>& records, const TFilter& filter)
@@ -86,7 +93,7 @@ std::vector<TGameRecord> THistoryCommands::Select(const std::vector<TGameRecord>
     for (const TGameRecord& r : records) {
         if (filter.Since && r.Started.date() < *filter.Since)
             continue;
-        if (filter.Song && r.Song != *filter.Song)
+        if (filter.Song && !SameSong(r.Song, *filter.Song))
             continue;
         chosen.push_back(r);
     }
@@ -116,6 +123,16 @@ void THistoryCommands::Table(const std::vector<TGameRecord>& records, std::ostre
     for (const auto& [player, games] : byPlayer) {
         const TGameRecord& first = *games.front();
         const TGameRecord& last = *games.back();
+        if (games.size() == 1) {
+            out << QString("Player %1: 1 game on %2; hit rate %3 %, grips %4")
+                       .arg(player)
+                       .arg(first.Started.toString("yyyy-MM-dd"))
+                       .arg(first.Percent)
+                       .arg(first.Grips)
+                       .toStdString()
+                << '\n';
+            continue;
+        }
         out << QString("Player %1: %2 games from %3 to %4; hit rate %5 % then %6 %, grips %7 then %8")
                    .arg(player)
                    .arg(games.size())
