@@ -76,6 +76,7 @@ void TGripBall::Release()
     Player = nullptr;
     PlayerTwo = nullptr;
     OnBallLost = nullptr;
+    OnPlayerBall = nullptr;
     for (TJvHidDevice* device : std::vector<TJvHidDevice*>(UsbHids.Devices()))
         if (device->CheckedOut())
             UsbHids.CheckIn(device);
@@ -131,9 +132,16 @@ void TGripBall::Greet(TJvHidDevice* ball)
 void TGripBall::Attach(TJvHidDevice* ball)
 {
     if (Player && !Player->Device)
-        Player->Device = ball;
+        SetBall(*Player, ball);
     else if (PlayerTwo && !PlayerTwo->Device && (!Player || Player->Device != ball))
-        PlayerTwo->Device = ball;
+        SetBall(*PlayerTwo, ball);
+}
+
+void TGripBall::SetBall(TStressValue& player, TJvHidDevice* ball)
+{
+    player.Device = ball;
+    if (OnPlayerBall)
+        OnPlayerBall(player);
 }
 
 void TGripBall::AttachPlayers()
@@ -150,6 +158,9 @@ void TGripBall::AttachPlayers()
     for (TJvHidDevice* ball : balls_)
         if (!Player || Player->Device != ball)
             Attach(ball);
+    // Player one may have been given its ball before this.
+    if (Player && OnPlayerBall)
+        OnPlayerBall(*Player);
 }
 
 void TGripBall::ReportAccess(TJvHidDevice* ball)
@@ -181,7 +192,7 @@ void TGripBall::UsbHidsDeviceUnplug(TJvHidDevice* HidDev)
     if (PlayerTwo && HidDev == PlayerTwo->Device) {
         // Player two goes back to the one-ball game; the ball itself is treated as every ball
         // but player one's is: it stays taken and listed.
-        PlayerTwo->Device = nullptr;
+        SetBall(*PlayerTwo, nullptr);
         if (OnBallLost)
             OnBallLost(1);
         return;
@@ -190,7 +201,7 @@ void TGripBall::UsbHidsDeviceUnplug(TJvHidDevice* HidDev)
     if (!playerOnes && !Remove(waiting_, HidDev))
         return;
     if (playerOnes)
-        Player->Device = nullptr;
+        SetBall(*Player, nullptr);
     if (waiting_.empty())
         retry_.stop();
     // Checking in an unplugged device destroys it: no reference to it may stay behind.

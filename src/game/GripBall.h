@@ -53,6 +53,8 @@ public:
     TStressValue* PlayerTwo = nullptr;
     // A player's ball went (0 for player one, 1 for player two).
     std::function<void(int player)> OnBallLost;
+    // A player was given a ball, or lost one (its Device tells which).
+    std::function<void(TStressValue& player)> OnPlayerBall;
     // What to tell the user about a ball that cannot be opened; said once for each node and
     // reason.
     std::function<void(const std::string& message)> OnAccessProblem;
@@ -62,6 +64,7 @@ public:
 private:
     void Greet(TJvHidDevice* ball);
     void Attach(TJvHidDevice* ball);
+    void SetBall(TStressValue& player, TJvHidDevice* ball);
     void ReportAccess(TJvHidDevice* ball);
 
     // Balls checked out and greeted, in the order they were found.

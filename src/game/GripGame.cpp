@@ -95,6 +95,8 @@ void TGripGame::Start()
         lastSongPosition_ = 0;
     }
     Rocker->Run();
+    if (OnStarted)
+        OnStarted();
 }
 
 void TGripGame::ChangeSong(const std::string& beatMap, const std::string& title)

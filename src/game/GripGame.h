@@ -7,6 +7,7 @@
 #include "game/Synergy.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -61,6 +62,9 @@ public:
     // so that nothing of the last song's marks remains. The song player itself is the caller's
     // to load and rewind.
     void ChangeSong(const std::string& beatMap, const std::string& title);
+    // Told when a Start has laid the lanes out and set the song going: whatever was played
+    // before has ended there. A Start that fails on the way tells nothing.
+    std::function<void()> OnStarted;
     void Pause();
     void Resume();
     // Player one's grip from its ball, or from the keys while it has none; then player two's,

@@ -47,7 +47,7 @@ void TRuleMark::HandleCollision(TSprite* other, bool& done)
             scoring_->Credit();
     }
     if (scoring_)
-        scoring_->Record(ball->Ordinal, hit);
+        scoring_->Record(*ball, hit);
 }
 
 void TRuleMark::MoveSelf(int moveCount)

@@ -3,6 +3,7 @@
 #include "game/Displays.h"
 #include "game/GameOutput.h"
 #include "game/Precise.h"
+#include "game/Prizes.h"
 
 #include <QString>
 
@@ -36,16 +37,23 @@ void TScoring::Credit()
         HitSound();
 }
 
-void TScoring::Record(std::int32_t ordinal, bool hit)
+std::int32_t TScoring::Percent(std::int32_t hits, std::int32_t ordinal)
 {
     const double o = ordinal;
-    const double hits = marker_.Hits;
-    const double p = o < 100 ? hits / 100 * 100 : hits / o * 100;
+    const double h = hits;
+    const double p = o < 100 ? h / 100 * 100 : h / o * 100;
     // Halves go to the even neighbour, as the default rounding mode does.
-    const auto r = static_cast<std::int32_t>(std::nearbyint(p));
+    return static_cast<std::int32_t>(std::nearbyint(p));
+}
+
+void TScoring::Record(const TPrize& ball, bool hit)
+{
+    const std::int32_t r = Percent(marker_.Hits, ball.Ordinal);
     percentage_.SetPercent(r);
     if (output_)
         output_->AppendMemoLine(QStringLiteral("Value :") + QString::number(r));
     if (!hit)
         combo_.Reset();
+    if (OnJudged)
+        OnJudged(ball, hit);
 }

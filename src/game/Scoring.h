@@ -3,6 +3,7 @@
 #include "game/SoundEffect.h"
 
 #include <cstdint>
+#include <functional>
 
 class TCombo;
 class TExplode;
@@ -10,6 +11,7 @@ class TGameOutput;
 class TMarker;
 class TOk;
 class TPercentag;
+class TPrize;
 
 // One player's results as the judging credits them: score and hits (the marker), the combo,
 // the percentage, the two hit effects, the hit sound and the memo line. A rule mark is given
@@ -29,10 +31,13 @@ public:
     // A hit: the explosion, 50 points and a hit, the OK, the combo one up and the hit sound,
     // in that order.
     void Credit();
-    // What ends every judgement, hit or not: the percentage of the hits against the ball's
-    // ordinal (but at least 100) is shown and logged, and a judgement without a hit breaks the
-    // combo.
-    void Record(std::int32_t ordinal, bool hit);
+    // What ends every judgement of the ball, hit or not: the percentage of the hits against the
+    // ball's ordinal is shown and logged, and a judgement without a hit breaks the combo.
+    void Record(const TPrize& ball, bool hit);
+
+    // The percentage hits make against a ball's ordinal (but at least 100), halves rounded to
+    // the even neighbour.
+    static std::int32_t Percent(std::int32_t hits, std::int32_t ordinal);
 
     TMarker& Marker() const { return marker_; }
     TCombo& Combo() const { return combo_; }
@@ -42,6 +47,8 @@ public:
 
     // What a hit plays; by default the game's own hit sound.
     THitSound HitSound = PlayHitSound;
+    // Told of every judgement once it is recorded: the ball and whether it was credited.
+    std::function<void(const TPrize& ball, bool hit)> OnJudged;
 
 private:
     int player_;

@@ -52,8 +52,16 @@ void TStressValue::ReadDevice()
         HidCheck(Device->ReadQueuedReport(buffer, length, bytesRead));
         if (bytesRead == 0)
             return;
-        TakeForce(buffer[1]);
+        Take(buffer[1], FitForce ? FitForce(buffer[1]) : buffer[1]);
     }
+}
+
+void TStressValue::Take(std::uint8_t force, std::uint8_t scaled)
+{
+    const std::int32_t reading = scaled / 5;
+    if (OnForce)
+        OnForce(force, reading);
+    TakeReading(reading);
 }
 
 void TStressValue::TakeReading(std::int32_t reading)

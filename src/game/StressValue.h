@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class TJvHidDevice;
 
@@ -22,7 +23,7 @@ public:
     // One reading of the force (byte 1 of a report, divided by 5) through the gate.
     void TakeReading(std::int32_t reading);
     // A force as a ball reports it in byte 1, whoever reports it.
-    void TakeForce(std::uint8_t force) { TakeReading(force / 5); }
+    void TakeForce(std::uint8_t force) { Take(force, force); }
 
     std::int32_t RepeatCount = 0;
     bool Easy = false;
@@ -32,8 +33,17 @@ public:
     bool Armed = false;
     std::int32_t Level = 0;
 
+    // A ball fitted to its player's hand: the force its reports give, as the level's scale is to
+    // take it. None is the game's own scale; the keys never go through it.
+    std::function<std::uint8_t(std::uint8_t force)> FitForce;
+    // Told of every force taken, as reported, with the reading the gate took from it.
+    std::function<void(std::uint8_t force, std::int32_t reading)> OnForce;
+
     // A device that keeps its queue full cannot hold a tick longer than this many reports.
     static constexpr int MaxReportsPerRead = 64;
+
+private:
+    void Take(std::uint8_t force, std::uint8_t scaled);
 };
 
 // Player one's: lights marks 0 .. level - 1 of its six step marks.

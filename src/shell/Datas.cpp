@@ -18,6 +18,7 @@
 #include "sprites/DXDraws.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
+#include "training/Training.h"
 
 TDatas* Datas = nullptr;
 
@@ -154,7 +155,9 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1);
+    Training = std::make_unique<TTraining>();
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
+    Tick->SetTraining(Training.get());
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
     Timer1->start();
 
@@ -166,6 +169,8 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
 TDatas::~TDatas()
 {
     Timer1->stop();
+    // The game under way ends here, as the program does, and goes into the record.
+    Training->Detach();
     // No handler of this form may run while it is being taken apart; the balls go back.
     GripBall->Release();
     StartUp->DestroyGame();

@@ -26,6 +26,7 @@ class TMidiPlayer;
 class TSongSwitch;
 class TStartUp;
 class TTrackOutputs;
+class TTraining;
 
 // The debug form: its controls and the game's non-visual components as designed. Its roles
 // each have a class of their own: the start-up (FormCreate), the tick (Timer1) and the grip
@@ -78,9 +79,11 @@ public:
     TJvHidDeviceController* UsbHids;
 
     // The form's roles: the grip ball's handlers (bound to UsbHids), the tick (Timer1's
-    // handler) and the start-up (FormCreate), which holds the game it built.
+    // handler), the training (each game's results and record, the balls fitted to the hands)
+    // and the start-up (FormCreate), which holds the game it built.
     std::unique_ptr<TGripBall> GripBall;
     std::unique_ptr<TGameTick> Tick;
+    std::unique_ptr<TTraining> Training;
     std::unique_ptr<TStartUp> StartUp;
     // Opens a song of the player's choosing in place of the loaded one.
     std::unique_ptr<TSongSwitch> Songs;

@@ -2,6 +2,7 @@
 
 #include "game/GripGame.h"
 #include "midi/MidiPlayer.h"
+#include "training/Training.h"
 
 #include <QTimer>
 
@@ -31,6 +32,8 @@ void TGameTick::Timer1Timer()
         player_.GetBarBeatTick(bar, beat, tick);
         game_->SyncPosition(bar, beat, tick);
     }
+    if (training_)
+        training_->Poll();
     if (readError)
         std::rethrow_exception(readError);
 }

@@ -6,11 +6,13 @@
 #include "shell/BallNotices.h"
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
-#include "shell/GameMenu.h"
 #include "shell/Globals.h"
 #include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
 #include "shell/SongSwitch.h"
+#include "shell/SurfaceMenu.h"
+#include "shell/TrainingMenu.h"
+#include "shell/TrainingNotices.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 
@@ -141,8 +143,9 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     // While player one has no ball, J, K and L grip for it.
     new TKeyboardGrip(*this);
 
-    GameMenu = new TGameMenu(DXDraw);
-    GameMenu->AddEntry("Open song…", [this] { OpenSongDialog(); });
+    Menu = new TSurfaceMenu(*DXDraw);
+    Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
+    AddTrainingEntries(*Menu);
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(Datas ? Datas->Songs->Path() : std::string())).path();
         if (folder.isEmpty() || folder == ".")
@@ -269,6 +272,8 @@ void TScreenForm::DXTimerTimer(int)
     MoveAndDrawSpriteLayers();
     if (const TGripGame* game = GripGame())
         ShowBallNotices(*game, Notices);
+    if (Datas && Datas->Training)
+        ShowTrainingNotices(*Datas->Training, Notices);
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
 }

@@ -18,7 +18,7 @@
 
 class TDXDraw;
 class TDXTimer;
-class TGameMenu;
+class TSurfaceMenu;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
 class TScreenForm : public QWidget {
@@ -73,9 +73,9 @@ public:
 
     // Texts drawn over the game on every frame.
     TSurfaceNotices Notices;
+    // The game surface's right-click menu.
+    TSurfaceMenu* Menu;
 
-    // The right-click menu on the game surface.
-    TGameMenu* GameMenu;
     // Opens a song of the player's choosing (from the command line, the file manager, a drop
     // on the window or "Open song…"); a song that cannot be played shows its message and the
     // loaded one stays.

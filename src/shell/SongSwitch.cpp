@@ -8,6 +8,7 @@
 #include "midi/SongImport.h"
 #include "midi/TrackOutputs.h"
 #include "shell/Datas.h"
+#include "training/Training.h"
 
 #include <QFileInfo>
 
@@ -60,7 +61,9 @@ void TSongSwitch::Open(const std::string& path)
     outputs->SetMidiData(song.get());
     outputs->SetActive(true);
 
-    // Nothing below fails: the old song stops, and the new one is laid ready for Start.
+    // Nothing below fails: the game under way goes into the training record, the old song
+    // stops, and the new one is laid ready for Start.
+    form_.Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName());
     game->ChangeSong(beatMap, imported.Title);
     form_.MidiPlayer->SetTrackOutputs(outputs.get());
     form_.PianoRoll->SetMidiData(song.get());

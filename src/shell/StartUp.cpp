@@ -12,6 +12,9 @@
 #include "shell/Datas.h"
 #include "shell/GameTick.h"
 #include "sprites/DXImageList.h"
+#include "training/Training.h"
+
+#include <QFileInfo>
 
 TStartUp::TStartUp(TDatas& form) : form_(form) {}
 
@@ -28,6 +31,11 @@ void TStartUp::FormCreate()
     // The game takes Easy Mode for player one's grip from the settings.
     game_ = std::make_unique<TGripGame>(form_.MidiPlayer.get(), form_.Settings(), form_.Output());
     form_.Tick->SetGame(game_.get());
+    // The training follows the game, and fits each ball to its hand as the players get them.
+    form_.Training->Attach(*game_, form_.MidiPlayer.get());
+    form_.GripBall->OnPlayerBall = [training = form_.Training.get()](TStressValue& grip) {
+        training->BallChanged(grip);
+    };
     TStressValue* player = game_->PlayerOneStress();
     player->Device = form_.GripBall->GripDevice;
     form_.GripBall->Player = player;
@@ -46,6 +54,8 @@ void TStartUp::DestroyGame()
     if (!game_)
         return;
     form_.Tick->SetGame(nullptr);
+    form_.Training->Detach();
+    form_.GripBall->OnPlayerBall = nullptr;
     if (form_.GripBall->Player == game_->PlayerOneStress())
         form_.GripBall->Player = nullptr;
     if (form_.GripBall->PlayerTwo == game_->PlayerTwoStress())
@@ -57,7 +67,9 @@ void TStartUp::DestroyGame()
 void TStartUp::OpenSong()
 {
     // The song's name is fixed; edtMidiName only shows it.
-    form_.MidiData->SetFileName(DataFile("invincible.mid"));
+    const std::string song = DataFile("invincible.mid");
+    form_.Training->SetSong(QFileInfo(QString::fromStdString(song)).fileName());
+    form_.MidiData->SetFileName(song);
     form_.MidiData->SetActive(true);
     form_.TrackOutputs->SetActive(true);
     form_.MidiPlayer->Refresh();

@@ -7,8 +7,8 @@
 #include "midi/MidiData.h"
 #include "midi/PianoRoll.h"
 #include "shell/Datas.h"
-#include "shell/GameMenu.h"
 #include "shell/ScreenForm.h"
+#include "shell/SurfaceMenu.h"
 #include "sprites/DXDraws.h"
 #include "sprites/PictureCollection.h"
 
@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -47,6 +48,17 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// The song column of each game in the training record.
+std::string RecordedSongs(const TGameHarness& h)
+{
+    QFile file(h.UserFolder() + "/data/griprhythm/training.csv");
+    QStringList songs;
+    if (file.open(QIODevice::ReadOnly))
+        for (const QString& line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts).mid(1))
+            songs << line.section(',', 1, 1);
+    return songs.join(' ').toStdString();
+}
 
 std::vector<double> LaneOneX(TGameHarness& h)
 {
@@ -84,6 +96,8 @@ TEST(SongSwitch, AChosenSongStopsThePlayingOneAndIsLaidReadyWithItsTitleAndItsOw
     EXPECT_TRUE(h.Game()->PlayerTwo->Lane->Balls.empty());
     EXPECT_TRUE(h.MemoLines().isEmpty());
     EXPECT_EQ(h.Debug().edtMidiName->text(), "train.mid");
+    // The game it ended is in the training record under the song it played.
+    EXPECT_EQ(RecordedSongs(h), "invincible.mid");
     // The plate names the song; the piano roll shows its melody.
     EXPECT_EQ(h.Game()->PlayerOne->SongName->Image->Name(), "songtitle");
     EXPECT_NE(TitleArea(h), shippedTitle);
@@ -100,6 +114,8 @@ TEST(SongSwitch, AChosenSongStopsThePlayingOneAndIsLaidReadyWithItsTitleAndItsOw
     h.RunMs(3000);
     EXPECT_GT(h.Midi().Messages().size(), heard + 20);
     EXPECT_GT(h.LastSongPosition(), 300);
+    h.PressStart();
+    EXPECT_EQ(RecordedSongs(h), "invincible.mid train.mid");
     // Nothing was written beside the player's song.
     EXPECT_EQ(folder.Files(), QStringList{"train.mid"});
 }
@@ -162,8 +178,8 @@ TEST(SongSwitch, TheSurfaceMenuADropAndAFileAddressOpenTheSong)
 {
     TMusicFolder folder;
     TGameHarness h;
-    QList<QAction*> entries = h.Screen().GameMenu->Menu().actions();
-    ASSERT_EQ(entries.size(), 1);
+    QList<QAction*> entries = h.Screen().Menu->Build(QPoint(100, 60)).actions();
+    ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries[0]->text(), "Open song…");
     EXPECT_EQ(h.Screen().DXDraw->contextMenuPolicy(), Qt::CustomContextMenu);
 

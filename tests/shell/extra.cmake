@@ -30,3 +30,9 @@ add_test(NAME shell.e2e.song
   COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/song.sh
           $<TARGET_FILE:griprhythm> /usr/share/games/openttd/baseset/openmsx/boogi_marabi_redfarn.mid)
 set_tests_properties(shell.e2e.song PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
+
+# A whole short game: the results on the surface and the line in the training record.
+add_test(NAME shell.e2e.training
+  COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/training.sh
+          $<TARGET_FILE:griprhythm>)
+set_tests_properties(shell.e2e.training PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)

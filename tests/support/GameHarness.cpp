@@ -8,6 +8,7 @@
 #include "midi/MidiPlayer.h"
 #include "platform/DataDirectoryOverride.h"
 #include "platform/Guard.h"
+#include "platform/UserFoldersOverride.h"
 #include "shell/Datas.h"
 #include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
@@ -31,6 +32,9 @@ bool Exists(const std::string& path) { return QFile::exists(QString::fromStdStri
 TGameHarness::TGameHarness(const TOptions& options)
 {
     PrepareData(options);
+    if (!userDir_.isValid())
+        throw std::runtime_error("no temporary folder for the user's files");
+    userFoldersOverride_ = OverrideUserFolders(userDir_.path());
     dataDirectoryOverride_ = OverrideDataDirectory(dataDirectory_);
     clockOverride_ = OverrideGameClock(clock_);
     clock_.SetMicroseconds(1'000'000);

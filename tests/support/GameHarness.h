@@ -56,6 +56,9 @@ public:
     TMidiRecording& Midi() { return *recording_; }
     // The folder the program reads its data files from.
     std::string DataDirectory() const { return dataDirectory_; }
+    // What the program keeps for the user (the training record, calibrations) goes under this
+    // folder of the harness's own: data/ and config/.
+    QString UserFolder() const { return userDir_.path(); }
     // True when the game's picture files came from the build rather than being made up here.
     bool RealArt() const { return realArt_; }
 
@@ -111,6 +114,7 @@ private:
     static void Corrupt(const std::string& path, TOptions::TCorruption corruption);
 
     QTemporaryDir dir_;
+    QTemporaryDir userDir_;
     std::string dataDirectory_;
     bool realArt_ = false;
     TManualClock clock_;
@@ -119,7 +123,8 @@ private:
     std::shared_ptr<THidSimulatedBus> bus_;
     // Declared before the forms, so that the forms are gone before the program's own data
     // folder, clock, timers, MIDI device and HID back end come back.
-    TOverride dataDirectoryOverride_, clockOverride_, timersOverride_, midiOverride_, hidOverride_;
+    TOverride dataDirectoryOverride_, clockOverride_, timersOverride_, midiOverride_, hidOverride_,
+        userFoldersOverride_;
     std::shared_ptr<THidSimulatedDevice> ball_;
     std::unique_ptr<TScreenForm> screen_;
     std::unique_ptr<TDatas> datas_;

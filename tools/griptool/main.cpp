@@ -2,18 +2,22 @@
 #include "DxgManifest.h"
 #include "GameCommands.h"
 #include "HidCommands.h"
+#include "HistoryCommands.h"
 #include "MidiCommands.h"
 #include "SongCommands.h"
 
 #include "hid/HidBackend.h"
 #include "platform/Exception.h"
+#include "training/TrainingLog.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <charconv>
 #include <cstring>
 #include <optional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +45,9 @@ const char* const Usage =
     "  griptool layout FILE [--only-blue] [--small-shift]\n"
     "                                  the balls of the first Start: LANE ORDINAL KIND X Y\n"
     "  griptool hid list               one line per HID device: I VID:PID \"Vendor\" \"Product\" in=N out=M PATH\n"
+    "  griptool history [--since YYYY-MM-DD] [--song NAME] [--plot OUT.png]\n"
+    "                                  the training record as a table, and a chart of the hit rate\n"
+    "                                  and the grips per game\n"
     "  griptool --help\n";
 
 class EUsage : public Exception {
@@ -119,6 +126,26 @@ bool Run(const std::vector<std::string>& a)
         TGameCommands::Layout(a[1], onlyBlue, smallShift, std::cout);
     } else if (group == "hid" && command == "list" && n == 2) {
         THidCommands::List(*HidBackend(), std::cout);
+    } else if (group == "history") {
+        THistoryCommands::TFilter filter;
+        QString plot;
+        for (size_t i = 1; i < n; i += 2) {
+            if (i + 1 >= n)
+                return false;
+            const QString value = QString::fromStdString(a[i + 1]);
+            if (a[i] == "--since") {
+                filter.Since = QDate::fromString(value, Qt::ISODate);
+                if (!filter.Since->isValid())
+                    throw EUsage("--since wants a day as YYYY-MM-DD, not '" + a[i + 1] + "'");
+            } else if (a[i] == "--song") {
+                filter.Song = value;
+            } else if (a[i] == "--plot") {
+                plot = value;
+            } else {
+                return false;
+            }
+        }
+        THistoryCommands::History(TTrainingLog::DefaultPath(), filter, plot, std::cout, std::cerr);
     } else {
         return false;
     }
@@ -133,9 +160,17 @@ int main(int argc, char** argv)
         std::cout << Usage << '\n' << TDxgManifest::Help;
         return 0;
     }
-    // Decoding icons goes through Qt's image plugins, which want an application object.
-    QCoreApplication app(argc, argv);
+    // Decoding icons goes through Qt's image plugins, which want an application object; the
+    // history's chart is drawn with widgets, off any screen.
     const std::vector<std::string> args(argv + 1, argv + argc);
+    std::unique_ptr<QCoreApplication> app;
+    if (!args.empty() && args[0] == "history") {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     try {
         if (!Run(args)) {
             std::cerr << Usage;

@@ -207,11 +207,12 @@ std::shared_ptr<THidSimulatedDevice> THidSimulatedBus::Plug(THidSimulatedDeviceC
     return device;
 }
 
-std::shared_ptr<THidSimulatedDevice> THidSimulatedBus::PlugGripBall()
+std::shared_ptr<THidSimulatedDevice> THidSimulatedBus::PlugGripBall(std::optional<std::string> serial)
 {
     THidSimulatedDeviceConfig config;
     config.Manufacturer = "Grip Toys";
     config.Product = "Kneadle Bal";
+    config.SerialNumber = std::move(serial);
     config.InputReportByteLength = 9;
     config.OutputReportByteLength = 2;
     return Plug(std::move(config));

@@ -92,8 +92,9 @@ public:
     ~THidSimulatedBus() override;
 
     std::shared_ptr<THidSimulatedDevice> Plug(THidSimulatedDeviceConfig config);
-    // A grip ball: product "Kneadle Bal", 9-byte input and 2-byte output reports, at rest.
-    std::shared_ptr<THidSimulatedDevice> PlugGripBall();
+    // A grip ball: product "Kneadle Bal", 9-byte input and 2-byte output reports, at rest;
+    // with a serial number when one is given.
+    std::shared_ptr<THidSimulatedDevice> PlugGripBall(std::optional<std::string> serial = std::nullopt);
     void Unplug(const std::shared_ptr<THidSimulatedDevice>& device);
     void SetAnnounce(bool announce) { FAnnounce = announce; }
     // Tells every watcher that devices came or went.

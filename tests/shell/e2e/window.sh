@@ -13,8 +13,10 @@ fail() {
 }
 
 # Starts GAME [ARGS...] on the X server (not offscreen), its output kept for fail(); sets pid.
+# What the game keeps for the user (its training record, calibrations) goes to $work/user.
 launch_game() {
   unset QT_QPA_PLATFORM
+  export XDG_DATA_HOME="$work/user/data" XDG_CONFIG_HOME="$work/user/config"
   "$@" >"$work/out.log" 2>&1 &
   pid=$!
 }

@@ -1,0 +1,29 @@
+#include "shell/SurfaceMenu.h"
+
+#include "platform/Guard.h"
+
+#include <QWidget>
+
+TSurfaceMenu::TSurfaceMenu(QWidget& surface) : QObject(&surface), surface_(surface)
+{
+    // A right click still reaches the surface's own mouse handler first, which leaves it be.
+    surface.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&surface, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { Build(at).popup(surface_.mapToGlobal(at)); });
+}
+
+void TSurfaceMenu::Add(const QString& text, TRun run, TEnabled enabled)
+{
+    entries_.push_back({text, std::move(run), std::move(enabled)});
+}
+
+QMenu& TSurfaceMenu::Build(QPoint at)
+{
+    menu_.clear();
+    for (const TEntry& entry : entries_) {
+        QAction* action = menu_.addAction(entry.Text);
+        action->setEnabled(!entry.Enabled || entry.Enabled(at));
+        connect(action, &QAction::triggered, this, [run = entry.Run, at] { Guarded([&] { run(at); }); });
+    }
+    return menu_;
+}

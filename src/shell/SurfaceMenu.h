@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+// The game surface's right-click menu: what there is to do beyond the buttons. Each entry is
+// one call to Add; it is run with the point of the surface that was clicked, and may say when
+// it can be chosen.
+class TSurfaceMenu : public QObject {
+public:
+    using TRun = std::function<void(QPoint at)>;
+    using TEnabled = std::function<bool(QPoint at)>;
+
+    explicit TSurfaceMenu(QWidget& surface);
+
+    void Add(const QString& text, TRun run, TEnabled enabled = {});
+    // The menu for a click at that point, its entries enabled as they stand now.
+    QMenu& Build(QPoint at);
+
+private:
+    struct TEntry {
+        QString Text;
+        TRun Run;
+        TEnabled Enabled;
+    };
+
+    QWidget& surface_;
+    QMenu menu_;
+    std::vector<TEntry> entries_;
+};

@@ -1,0 +1,32 @@
+#include "shell/TrainingMenu.h"
+
+#include "game/GripGame.h"
+#include "shell/Datas.h"
+#include "shell/SurfaceMenu.h"
+#include "training/Training.h"
+
+namespace {
+
+// The lower half of the surface is player two's.
+int PlayerAt(QPoint at)
+{
+    const TGripGame* game = Datas ? Datas->Game() : nullptr;
+    return game && at.y() >= 193 && game->PlayerTwoStress()->Device ? 1 : 0;
+}
+
+TTraining* Training() { return Datas && Datas->Game() ? Datas->Training.get() : nullptr; }
+
+} // namespace
+
+void AddTrainingEntries(TSurfaceMenu& menu)
+{
+    menu.Add(
+        "Calibrate grip…", [](QPoint at) { Training()->Calibrate(PlayerAt(at)); },
+        [](QPoint) { return Training() != nullptr; });
+    menu.Add(
+        "Reset calibration", [](QPoint at) { Training()->ResetCalibration(PlayerAt(at)); },
+        [](QPoint at) { return Training() && Training()->Fitting().Scale(PlayerAt(at)).Fitted(); });
+    menu.Add(
+        "Cancel calibration", [](QPoint) { Training()->CancelCalibration(); },
+        [](QPoint) { return Training() && Training()->Fitting().Calibrating(); });
+}

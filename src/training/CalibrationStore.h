@@ -1,0 +1,31 @@
+#pragma once
+
+#include "training/ForceScale.h"
+
+#include <QString>
+
+#include <cstdint>
+
+// Each ball's calibrated peak, kept by its identity in the user's configuration folder
+// ($XDG_CONFIG_HOME/griprhythm/calibration.conf, ~/.config when unset), and the share of the
+// peak that gives level 6 ("share", 70 unless the user changes it there). Reading writes
+// nothing; only a calibration saved or reset does.
+class TCalibrationStore {
+public:
+    // The file as the environment places it now.
+    TCalibrationStore();
+    explicit TCalibrationStore(QString path);
+
+    static QString DefaultPath();
+    const QString& Path() const { return path_; }
+
+    // The ball's scale: fitted when a calibration is kept for it, else the game's own.
+    TForceScale Find(const QString& ball) const;
+    // False when the file cannot be written.
+    bool Save(const QString& ball, std::uint8_t peak);
+    // Back to the game's own scale; false when the file cannot be written.
+    bool Reset(const QString& ball);
+
+private:
+    QString path_;
+};

@@ -1,0 +1,183 @@
+#include "training/GameRecord.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+const char* const kColumns[] = {"started", "song",  "player", "input", "seconds", "melody_speed", "easy_mode",
+                                "only_blue", "small_shift", "balls", "balls_hit", "hits", "percent",
+                                "longest_combo", "score", "grips", "peak_force", "mean_grip_force",
+                                "calibrated_peak"};
+constexpr int kColumnCount = int(std::size(kColumns));
+
+// A text field as CSV wants it: quoted when it holds a comma, a quote or a blank at its ends;
+// a line end would split the record, so none is kept.
+QString Text(QString text)
+{
+    text.replace('\r', ' ').replace('\n', ' ');
+    if (!text.contains(',') && !text.contains('"') && text.trimmed() == text)
+        return text;
+    return '"' + text.replace("\"", "\"\"") + '"';
+}
+
+QString Number(double value) { return QString::number(value, 'f', 1); }
+
+// The fields of one CSV line; none when a quote is left open.
+std::optional<QStringList> Fields(const QString& line)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c != '"')
+                field += c;
+            else if (i + 1 < line.size() && line[i + 1] == '"')
+                field += '"', ++i;
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.append(field);
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    fields.append(field);
+    return fields;
+}
+
+bool Int(const QString& text, int& value, int low, int high)
+{
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok && value >= low && value <= high;
+}
+
+bool Flag(const QString& text, bool& value)
+{
+    value = text == "1";
+    return text == "0" || text == "1";
+}
+
+bool Real(const QString& text, double& value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok && std::isfinite(value) && value >= 0;
+}
+
+} // namespace
+
+QString RecordHeader()
+{
+    QStringList names;
+    for (const char* name : kColumns)
+        names.append(name);
+    return names.join(',');
+}
+
+QString IsoLocalTime(const QDateTime& time)
+{
+    const int offset = time.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return time.toString("yyyy-MM-ddTHH:mm:ss") + (offset < 0 ? '-' : '+') +
+           QString::asprintf("%02d:%02d", minutes / 60, minutes % 60);
+}
+
+QString RecordLine(const TGameRecord& r)
+{
+    const QStringList fields = {
+        IsoLocalTime(r.Started),
+        Text(r.Song),
+        QString::number(r.Player),
+        Text(r.Input),
+        Number(r.Seconds),
+        QString::number(r.MelodySpeed),
+        QString::number(int(r.EasyMode)),
+        QString::number(int(r.OnlyBlue)),
+        QString::number(int(r.SmallShift)),
+        QString::number(r.Balls),
+        QString::number(r.BallsHit),
+        QString::number(r.Hits),
+        QString::number(r.Percent),
+        QString::number(r.LongestCombo),
+        QString::number(r.Score),
+        QString::number(r.Grips),
+        QString::number(r.PeakForce),
+        r.MeanGripForce ? Number(*r.MeanGripForce) : QString(),
+        r.CalibratedPeak ? QString::number(*r.CalibratedPeak) : QString(),
+    };
+    return fields.join(',');
+}
+
+std::optional<TGameRecord> ParseRecordLine(const QString& line)
+{
+    const std::optional<QStringList> fields = Fields(line);
+    if (!fields || fields->size() != kColumnCount)
+        return std::nullopt;
+    const QStringList& f = *fields;
+    TGameRecord r;
+    r.Started = QDateTime::fromString(f[0], Qt::ISODate);
+    r.Song = f[1];
+    r.Input = f[3];
+    constexpr int big = 1 << 30;
+    bool ok = r.Started.isValid() && Int(f[2], r.Player, 1, 2) && Real(f[4], r.Seconds) &&
+              Int(f[5], r.MelodySpeed, 1, 1000) && Flag(f[6], r.EasyMode) && Flag(f[7], r.OnlyBlue) &&
+              Flag(f[8], r.SmallShift) && Int(f[9], r.Balls, 0, big) && Int(f[10], r.BallsHit, 0, big) &&
+              Int(f[11], r.Hits, 0, big) && Int(f[12], r.Percent, 0, big) && Int(f[13], r.LongestCombo, 0, big) &&
+              Int(f[14], r.Score, 0, big) && Int(f[15], r.Grips, 0, big) && Int(f[16], r.PeakForce, 0, 255);
+    if (ok && !f[17].isEmpty()) {
+        double mean = 0;
+        ok = Real(f[17], mean) && mean <= 255;
+        r.MeanGripForce = mean;
+    }
+    if (ok && !f[18].isEmpty()) {
+        int peak = 0;
+        ok = Int(f[18], peak, 1, 255);
+        r.CalibratedPeak = peak;
+    }
+    if (!ok)
+        return std::nullopt;
+    return r;
+}
+
+TRecordFile ReadRecordFile(const QString& path)
+{
+    TRecordFile result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.Missing = true;
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    const QString header = RecordHeader();
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', start);
+        // Every whole line ends in a line end: one without it was cut while it was written.
+        if (end < 0) {
+            ++result.Damaged;
+            break;
+        }
+        QString line = QString::fromUtf8(bytes.constData() + start, end - start);
+        start = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty() || line == header)
+            continue;
+        if (std::optional<TGameRecord> record = ParseRecordLine(line))
+            result.Records.push_back(std::move(*record));
+        else
+            ++result.Damaged;
+    }
+    return result;
+}

@@ -1,0 +1,25 @@
+#include "training/Results.h"
+
+namespace {
+
+QString Change(int now, int before) { return (now >= before ? "+" : "") + QString::number(now - before); }
+
+} // namespace
+
+QString ResultsText(const TGameRecord& game, const std::optional<TGameRecord>& previous)
+{
+    QStringList lines;
+    lines << QString("Player %1: %2 of %3 balls hit, %4 %").arg(game.Player).arg(game.BallsHit).arg(game.Balls).arg(game.Percent);
+    lines << QString("Longest combo %1, %2 grips").arg(game.LongestCombo).arg(game.Grips);
+    QString force = QString("Grip force: peak %1").arg(game.PeakForce);
+    if (game.MeanGripForce)
+        force += QString(", mean %1").arg(*game.MeanGripForce, 0, 'f', 0);
+    lines << force;
+    if (previous)
+        lines << QString("Since last time: %1 %, %2 grips, peak %3")
+                     .arg(Change(game.Percent, previous->Percent), Change(game.Grips, previous->Grips),
+                          Change(game.PeakForce, previous->PeakForce));
+    else
+        lines << "First game of this song.";
+    return lines.join('\n');
+}

@@ -1,0 +1,197 @@
+#include "training/Training.h"
+
+#include "game/GripGame.h"
+#include "game/Prizes.h"
+#include "game/Scoring.h"
+#include "game/StressValue.h"
+#include "midi/MidiPlayer.h"
+#include "platform/Clock.h"
+#include "training/Results.h"
+
+#include <QStringList>
+
+TTraining::TTraining(TTrainingLog log, TCalibrationStore store) : log_(std::move(log)), fitting_(std::move(store)) {}
+
+TTraining::~TTraining() { Detach(); }
+
+void TTraining::Attach(TGripGame& game, TMidiPlayer* song)
+{
+    Detach();
+    game_ = &game;
+    player_ = song;
+    game.OnStarted = [this] { Started(); };
+    TScoring* scorings[2] = {game.PlayerOne->Scoring, game.PlayerTwo->Scoring};
+    TStressValue* grips[2] = {game.PlayerOneStress(), game.PlayerTwoStress()};
+    for (int p = 0; p < 2; ++p) {
+        scorings[p]->OnJudged = [this, p](const TPrize& ball, bool hit) {
+            if (running_)
+                players_[size_t(p)].Stats.Judged(&ball, ball.Ordinal, hit);
+        };
+        grips[p]->OnForce = [this, p](std::uint8_t force, std::int32_t reading) { Force(p, force, reading); };
+    }
+    fitting_.SetGrips(grips[0], grips[1]);
+    lastPoll_ = GameClock().NowMilliseconds();
+    wasPlaying_ = SongPlays();
+}
+
+void TTraining::Detach()
+{
+    if (!game_)
+        return;
+    End(false);
+    game_->OnStarted = nullptr;
+    for (TPlayerScreen* screen : {(TPlayerScreen*)game_->PlayerOne, (TPlayerScreen*)game_->PlayerTwo}) {
+        screen->Scoring->OnJudged = nullptr;
+        screen->LevelHolder->StressValue->OnForce = nullptr;
+    }
+    fitting_.SetGrips(nullptr, nullptr);
+    game_ = nullptr;
+    player_ = nullptr;
+}
+
+void TTraining::SetSong(const QString& name)
+{
+    if (name == song_)
+        return;
+    End(false);
+    song_ = name;
+}
+
+bool TTraining::SongPlays() const { return player_ && player_->Play(); }
+
+int TTraining::PlayerOf(const TStressValue& grip) const
+{
+    if (!game_)
+        return -1;
+    if (&grip == game_->PlayerOneStress())
+        return 0;
+    return &grip == game_->PlayerTwoStress() ? 1 : -1;
+}
+
+void TTraining::BallChanged(const TStressValue& grip)
+{
+    const int player = PlayerOf(grip);
+    if (player >= 0)
+        fitting_.Fit(player);
+}
+
+void TTraining::Poll()
+{
+    if (!game_)
+        return;
+    const std::int64_t now = GameClock().NowMilliseconds();
+    const bool playing = SongPlays();
+    if (running_ && wasPlaying_)
+        playedMs_ += now - lastPoll_;
+    if (running_ && playing) {
+        // Whoever plays while the song plays is in the game, with the input they play with.
+        for (int p = 0; p < 2; ++p) {
+            TPlayerGame& player = players_[size_t(p)];
+            const QString& ball = fitting_.Ball(p);
+            if (p == 1 && !(game_->PlayerTwoPlays() && !ball.isEmpty()))
+                continue;
+            player.Live = true;
+            player.Input = ball.isEmpty() ? "keyboard" : ball;
+            const TForceScale scale = fitting_.Scale(p);
+            player.CalibratedPeak = scale.Fitted() ? std::optional<int>(scale.Peak) : std::nullopt;
+        }
+    }
+    lastPoll_ = now;
+    wasPlaying_ = playing;
+    if (running_ && !playing && player_ && player_->AtEnd())
+        End(true);
+}
+
+void TTraining::Started()
+{
+    End(false);
+    fitting_.Cancel();
+    running_ = true;
+    started_ = Now();
+    settings_ = game_->Settings();
+    players_ = {};
+    playedMs_ = 0;
+    lastPoll_ = GameClock().NowMilliseconds();
+    wasPlaying_ = SongPlays();
+    results_.clear();
+}
+
+void TTraining::Force(int player, std::uint8_t force, std::int32_t reading)
+{
+    fitting_.Feed(player, force);
+    if (running_ && SongPlays())
+        players_[size_t(player)].Stats.Force(force, reading);
+}
+
+void TTraining::Calibrate(int player)
+{
+    if (game_ && SongPlays())
+        game_->Pause();
+    results_.clear();
+    fitting_.Calibrate(player);
+}
+
+void TTraining::ResetCalibration(int player) { fitting_.Reset(player); }
+
+std::optional<TGameRecord> TTraining::Previous(const TRecordFile& file, const TGameRecord& game) const
+{
+    const auto it = lastGames_.find({game.Song, game.Player});
+    if (it != lastGames_.end())
+        return it->second;
+    for (auto r = file.Records.rbegin(); r != file.Records.rend(); ++r)
+        if (r->Song == game.Song && r->Player == game.Player)
+            return *r;
+    return std::nullopt;
+}
+
+void TTraining::End(bool bySongEnd)
+{
+    if (!running_)
+        return;
+    // The time since the last tick counts too.
+    const std::int64_t now = GameClock().NowMilliseconds();
+    if (wasPlaying_)
+        playedMs_ += now - lastPoll_;
+    lastPoll_ = now;
+    running_ = false;
+    if (playedMs_ < 1000)
+        return;
+    std::vector<TGameRecord> records;
+    for (int p = 0; p < 2; ++p) {
+        const TPlayerGame& player = players_[size_t(p)];
+        if (!player.Live)
+            continue;
+        const TGameStats& s = player.Stats;
+        TGameRecord r;
+        r.Started = started_;
+        r.Song = song_;
+        r.Player = p + 1;
+        r.Input = player.Input;
+        r.Seconds = playedMs_ / 1000.0;
+        r.MelodySpeed = settings_.MelodySpeed;
+        r.EasyMode = settings_.EasyMode;
+        r.OnlyBlue = settings_.OnlyBlue;
+        r.SmallShift = settings_.SmallShift;
+        r.Balls = s.Balls();
+        r.BallsHit = s.BallsHit();
+        r.Hits = s.Hits();
+        r.Percent = s.Percent();
+        r.LongestCombo = s.LongestCombo();
+        r.Score = s.Score();
+        r.Grips = s.Grips();
+        r.PeakForce = s.PeakForce();
+        r.MeanGripForce = s.MeanGripForce();
+        r.CalibratedPeak = player.CalibratedPeak;
+        records.push_back(r);
+    }
+    if (bySongEnd) {
+        const TRecordFile file = ReadRecordFile(log_.Path());
+        QStringList texts{"Results of " + song_};
+        for (const TGameRecord& r : records)
+            texts << ResultsText(r, Previous(file, r));
+        results_ = texts.join('\n');
+    }
+    for (const TGameRecord& r : records)
+        lastGames_[{r.Song, r.Player}] = r;
+    log_.Append(records);
+}

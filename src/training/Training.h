@@ -1,0 +1,93 @@
+#pragma once
+
+#include "game/GameSettings.h"
+#include "training/GameStats.h"
+#include "training/GripFitting.h"
+#include "training/TrainingLog.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <utility>
+
+class TGripGame;
+class TMidiPlayer;
+class TStressValue;
+
+// Training on top of the game: each game (from a Start until the song's end, the next Start,
+// another song or the end of the program) is counted for every player who played in it; one
+// that played at least a second goes into the training record, one line per player, and when
+// the song ended it the results are shown until the next Start. Each player's ball is fitted
+// to the hand it was calibrated for.
+class TTraining {
+public:
+    TTraining(TTrainingLog log = TTrainingLog(), TCalibrationStore store = TCalibrationStore());
+    ~TTraining();
+    TTraining(const TTraining&) = delete;
+    TTraining& operator=(const TTraining&) = delete;
+
+    // Follows the game and its song player from now on; Detach ends the game under way, as
+    // the program's end does, and lets go.
+    void Attach(TGripGame& game, TMidiPlayer* song);
+    void Detach();
+
+    // The name the record gives the song; a new one ends the game under way.
+    void SetSong(const QString& name);
+    const QString& Song() const { return song_; }
+
+    // Every tick: the time played, who plays with which input, and the song's end.
+    void Poll();
+    // A player's grip got or lost a ball.
+    void BallChanged(const TStressValue& grip);
+
+    // The results of the game the song ended, until the next Start; empty otherwise.
+    const QString& Results() const { return results_; }
+    bool Playing() const { return running_; }
+
+    // Measuring a player's hand (0 or 1): the song pauses while it runs.
+    void Calibrate(int player);
+    void ResetCalibration(int player);
+    void CancelCalibration() { fitting_.Cancel(); }
+    const TGripFitting& Fitting() const { return fitting_; }
+
+    TTrainingLog& Log() { return log_; }
+    // When a game starts, as the record writes it.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+
+private:
+    struct TPlayerGame {
+        TGameStats Stats;
+        bool Live = false;
+        QString Input;
+        std::optional<int> CalibratedPeak;
+    };
+
+    void Started();
+    void End(bool bySongEnd);
+    void Force(int player, std::uint8_t force, std::int32_t reading);
+    int PlayerOf(const TStressValue& grip) const;
+    bool SongPlays() const;
+    std::optional<TGameRecord> Previous(const TRecordFile& file, const TGameRecord& game) const;
+
+    TTrainingLog log_;
+    TGripFitting fitting_;
+    TGripGame* game_ = nullptr;
+    TMidiPlayer* player_ = nullptr;
+    QString song_;
+
+    bool running_ = false;
+    QDateTime started_;
+    TGameSettings settings_;
+    std::array<TPlayerGame, 2> players_;
+    std::int64_t playedMs_ = 0;
+    std::int64_t lastPoll_ = 0;
+    bool wasPlaying_ = false;
+    QString results_;
+    // The last game of each song and player this run, in case the record could not keep it.
+    std::map<std::pair<QString, int>, TGameRecord> lastGames_;
+};

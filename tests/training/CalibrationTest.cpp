@@ -1,0 +1,94 @@
+// Measuring a hand, and keeping what was measured for each ball.
+#include "platform/UserFoldersOverride.h"
+#include "training/Calibration.h"
+#include "training/CalibrationStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+namespace {
+
+void Squeeze(TCalibration& c, std::initializer_list<int> forces)
+{
+    for (int f : forces)
+        c.Feed(std::uint8_t(f));
+}
+
+} // namespace
+
+TEST(Calibration, TheMiddleOfThreeSqueezesIsThePeakAndALightOneDoesNotCount)
+{
+    TCalibration c;
+    Squeeze(c, {0, 3, 4, 9, 3});  // resting noise, never past the grip force
+    EXPECT_EQ(c.Counted(), 0);
+    Squeeze(c, {20, 80, 120, 110, 40, 6, 2});
+    EXPECT_EQ(c.Counted(), 1);
+    EXPECT_EQ(c.SqueezePeak(), 0);
+    Squeeze(c, {11, 13, 12});  // too light: held ...
+    EXPECT_EQ(c.SqueezePeak(), 13);
+    Squeeze(c, {1});           // ... and let go
+    EXPECT_TRUE(c.LastTooLight());
+    EXPECT_EQ(c.Counted(), 1);
+    Squeeze(c, {50, 90, 0});
+    EXPECT_FALSE(c.Done());
+    EXPECT_EQ(c.Peak(), 0);
+    Squeeze(c, {140, 4});
+    ASSERT_TRUE(c.Done());
+    EXPECT_EQ(c.Peaks(), (std::vector<std::uint8_t>{120, 90, 140}));
+    EXPECT_EQ(c.Peak(), 120);
+    Squeeze(c, {250, 0});
+    EXPECT_EQ(c.Peak(), 120);
+}
+
+TEST(CalibrationStore, EachBallKeepsItsOwnPeakInTheConfigFolderAndResetForgetsOnlyIt)
+{
+    const QTemporaryDir user;
+    const TOverride folders = OverrideUserFolders(user.path());
+    const QString path = user.path() + "/config/griprhythm/calibration.conf";
+    // A serial may hold the characters a settings key may not.
+    const QString serial = "GR/01 %2F", other = "1209:0001";
+    {
+        TCalibrationStore store;
+        EXPECT_EQ(store.Path(), path);
+        EXPECT_FALSE(store.Find(serial).Fitted());
+        EXPECT_TRUE(store.Reset(serial));
+    }
+    // Looking and forgetting what is not there write nothing.
+    EXPECT_TRUE(QDir(user.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+
+    TCalibrationStore store;
+    ASSERT_TRUE(store.Save(serial, 100));
+    ASSERT_TRUE(store.Save(other, 60));
+    const TCalibrationStore later;
+    EXPECT_EQ(later.Find(serial).Peak, 100);
+    EXPECT_EQ(later.Find(serial).Share, 70);
+    EXPECT_EQ(later.Find(other).Peak, 60);
+    EXPECT_FALSE(later.Find("GR/01 %2").Fitted());
+
+    ASSERT_TRUE(store.Reset(serial));
+    EXPECT_FALSE(TCalibrationStore().Find(serial).Fitted());
+    EXPECT_EQ(TCalibrationStore().Find(other).Peak, 60);
+
+    // The share is the user's to change in the file; one out of range is not taken.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    ASSERT_TRUE(text.contains("share=70"));
+    int edit = 0;
+    for (const auto& [share, expected] : {std::pair{"share=50", 50}, std::pair{"share=5", 70}}) {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(text).replace("share=70", share));
+        file.flush();
+        // As a later edit by hand would be: the settings read a file again when its time moved.
+        file.setFileTime(QDateTime::currentDateTime().addSecs(++edit * 10), QFileDevice::FileModificationTime);
+        file.close();
+        EXPECT_EQ(TCalibrationStore().Find(other).Share, expected) << share;
+    }
+}

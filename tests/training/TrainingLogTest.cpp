@@ -1,0 +1,124 @@
+// The training record's file: whole lines appended, or nothing at all.
+#include "platform/Override.h"
+#include "platform/UserFoldersOverride.h"
+#include "training/TrainingLog.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+
+namespace {
+
+TGameRecord Game(int player, int percent)
+{
+    TGameRecord r;
+    r.Started = QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::OffsetFromUTC, -4 * 3600 - 30 * 60);
+    r.Song = "Hey, \"Jude\"";
+    r.Player = player;
+    r.Input = player == 1 ? "GR-0042" : "keyboard";
+    r.Seconds = 171.74;
+    r.Balls = 146;
+    r.BallsHit = 120;
+    r.Hits = 133;
+    r.Percent = percent;
+    r.Grips = 150;
+    r.PeakForce = 201;
+    r.MeanGripForce = 121.24;
+    r.CalibratedPeak = player == 1 ? std::optional(140) : std::nullopt;
+    return r;
+}
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Files grow no larger than bytes until the guard goes, as on a disk that is full there.
+TOverride LimitFileSize(rlim_t bytes)
+{
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    return TOverride([previous] { setrlimit(RLIMIT_FSIZE, &previous); });
+}
+
+} // namespace
+
+TEST(TrainingLog, LinesGoUnderTheDataFolderAndReadBackAsWritten)
+{
+    const QTemporaryDir user;
+    const TOverride folders = OverrideUserFolders(user.path());
+    TTrainingLog log;
+    EXPECT_EQ(log.Path(), user.path() + "/data/griprhythm/training.csv");
+    ASSERT_TRUE(log.Append({Game(1, 82), Game(2, 64)}));
+    const QList<QByteArray> lines = Contents(log.Path()).split('\n');
+    ASSERT_EQ(lines.size(), 4);  // the header, two games, and the end of the last line
+    EXPECT_EQ(lines[0], "started,song,player,input,seconds,melody_speed,easy_mode,only_blue,small_shift,balls,"
+                        "balls_hit,hits,percent,longest_combo,score,grips,peak_force,mean_grip_force,calibrated_peak");
+    EXPECT_EQ(lines[1], "2025-03-14T09:26:53-04:30,\"Hey, \"\"Jude\"\"\",1,GR-0042,171.7,100,0,0,0,146,120,133,82,0,0,"
+                        "150,201,121.2,140");
+    EXPECT_TRUE(lines[2].endsWith(",keyboard,171.7,100,0,0,0,146,120,133,64,0,0,150,201,121.2,"));
+    const TRecordFile file = ReadRecordFile(log.Path());
+    EXPECT_EQ(file.Damaged, 0);
+    ASSERT_EQ(file.Records.size(), 2u);
+    EXPECT_EQ(file.Records[0].Song, "Hey, \"Jude\"");
+    EXPECT_EQ(file.Records[0].Started, Game(1, 82).Started);
+    EXPECT_EQ(file.Records[0].Started.offsetFromUtc(), -4 * 3600 - 30 * 60);
+    EXPECT_EQ(file.Records[1].CalibratedPeak, std::nullopt);
+}
+
+TEST(TrainingLog, AWriteThatFailsHalfWayWarnsOnceAndLeavesTheFileAsItWas)
+{
+    const QTemporaryDir dir;
+    TTrainingLog log(dir.filePath("training.csv"));
+    QStringList warnings;
+    log.Warn = [&](const QString& message) { warnings.append(message); };
+    ASSERT_TRUE(log.Append({Game(1, 50)}));
+    const QByteArray before = Contents(log.Path());
+    {
+        // Room for part of one more line only.
+        const TOverride full = LimitFileSize(rlim_t(before.size() + 40));
+        EXPECT_FALSE(log.Append({Game(1, 60), Game(2, 61)}));
+        EXPECT_FALSE(log.Append({Game(1, 70)}));
+    }
+    EXPECT_EQ(Contents(log.Path()), before);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains(log.Path())) << warnings[0].toStdString();
+
+    // With room again, the next game goes in after the ones before it, whole.
+    EXPECT_TRUE(log.Append({Game(1, 80)}));
+    const TRecordFile file = ReadRecordFile(log.Path());
+    EXPECT_EQ(file.Damaged, 0);
+    ASSERT_EQ(file.Records.size(), 2u);
+    EXPECT_EQ(file.Records[0].Percent, 50);
+    EXPECT_EQ(file.Records[1].Percent, 80);
+    EXPECT_EQ(warnings.size(), 1);
+    // The size limit's signal would have ended the program; it is as it was.
+    struct sigaction now {};
+    sigaction(SIGXFSZ, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+TEST(TrainingLog, AFolderThatCannotBeMadeLosesTheGameButNothingElse)
+{
+    const QTemporaryDir dir;
+    // A file where the folder should be.
+    QFile blocker(dir.filePath("griprhythm"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TTrainingLog log(dir.filePath("griprhythm/training.csv"));
+    int warnings = 0;
+    log.Warn = [&](const QString&) { ++warnings; };
+    EXPECT_FALSE(log.Append({Game(1, 50)}));
+    EXPECT_FALSE(log.Append({Game(1, 50)}));
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(Contents(dir.filePath("griprhythm")), QByteArray());
+}
