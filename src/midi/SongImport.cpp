@@ -220,13 +220,14 @@ public:
             else
                 old_.push_back({t.Tick, last.Time + Int128(t.Tick - last.Tick) * last.Tempo, tempo, 0});
         }
-        std::uint32_t fastest = old_.front().Tempo, slowest = 0;
-        for (const TSegment& s : old_) {
+        std::uint32_t fastest = old_.front().Tempo, slowest = old_.front().Tempo;
+        for (const TSegment& s : old_)
             if (s.Tick < songEnd)
                 fastest = std::min(fastest, s.Tempo);
-            slowest = std::max(slowest, s.Tempo);
-        }
-        // Every tempo, scaled, must still fit its three bytes.
+        // Every tempo change, scaled, must still fit its three bytes, even one that another at
+        // the same tick overrides.
+        for (const TTempo& t : tempos)
+            slowest = std::max(slowest, t.Value);
         while (quarters_ < kMostQuartersPerBeat && std::uint64_t(fastest) * quarters_ < kShortestGameBeat &&
                std::uint64_t(slowest) * quarters_ * 2 <= kLongestTempo)
             quarters_ *= 2;
