@@ -21,7 +21,7 @@ TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
     if (song.PPQN() != 100)
         throw EMelody(Format("A beat map is made for a song of 100 ticks to the beat, not %d", song.PPQN()));
     TMadeBeatMap map;
-    map.Melody = FindMelody(song, options.Track);
+    map.Melody = FindMelody(song, options.Track, options.QuartersPerBeat);
 
     std::int32_t end = 0;
     for (int t = 0; t < song.TrackCount(); ++t) {

@@ -139,7 +139,7 @@ double Score(const TPart& part, std::int32_t songStart, std::int32_t songEnd, in
 
 } // namespace
 
-TMelody FindMelody(const TMidiData& song, std::optional<int> onlyTrack)
+TMelody FindMelody(const TMidiData& song, std::optional<int> onlyTrack, int quartersPerBeat)
 {
     const TPrograms programs(song);
     std::map<std::pair<int, int>, TPart> parts;
@@ -166,7 +166,8 @@ TMelody FindMelody(const TMidiData& song, std::optional<int> onlyTrack)
         throw EMelody("The song has no notes");
     }
 
-    const int ppqn = std::max(1, song.PPQN());
+    // Ticks to the quarter note.
+    const int ppqn = std::max(1, song.PPQN() / std::max(1, quartersPerBeat));
     TMelody best;
     double bestScore = -1;
     // Drums only when nothing else plays: a tune never loses to them.
