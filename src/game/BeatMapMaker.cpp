@@ -27,7 +27,7 @@ TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
     for (int t = 0; t < song.TrackCount(); ++t) {
         const TMidiTrackStream* track = song.Tracks(t);
         if (track->EventCount() > 0)
-            end = std::max(end, track->Events(track->EventCount() - 1)->Tick);
+            end = std::max(end, std::int32_t{track->Events(track->EventCount() - 1)->Tick});
     }
     const std::int32_t spacing = std::max(options.Spacing, MarkGrid);
     std::int32_t last = INT32_MIN / 2;

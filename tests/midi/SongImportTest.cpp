@@ -35,7 +35,7 @@ public:
                 const TMidiEvent& e = *song.Tracks(t)->Events(i);
                 const std::uint8_t* d = song.Tracks(t)->EventData(e);
                 if (e.Status == 0xFF && d[0] == 0x51)
-                    tempos[e.Tick] = std::uint32_t(d[1] << 16 | d[2] << 8 | d[3]);
+                    tempos[std::int32_t{e.Tick}] = std::uint32_t(d[1] << 16 | d[2] << 8 | d[3]);
             }
         double at = 0;
         std::int32_t tick = 0;
@@ -206,7 +206,7 @@ TEST(SongImport, NotesLeftSoundingEndWithTheirTrackAndOpenPacketsAreClosed)
         const TMidiEvent& e = *track.Events(i);
         if (e.IsNoteOn()) {
             ++ons;
-            ASSERT_GE(e.Partner, 0);
+            ASSERT_GE(std::int32_t{e.Partner}, 0);
         }
         if (e.Status == 0xF0) {
             EXPECT_EQ(track.EventData(e)[e.DataLength - 1], 0xF7);
