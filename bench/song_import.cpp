@@ -39,7 +39,9 @@ void BM_ImportAndMakeBeatMap(benchmark::State& state)
         const TImportedSong imported = ImportSong(bytes, path.toStdString());
         TMidiData song;
         song.OpenBytes(imported.File, path.toStdString());
-        balls = MakeBeatMap(song).Meets.size();
+        TBeatMapOptions options;
+        options.QuartersPerBeat = imported.QuartersPerBeat;
+        balls = MakeBeatMap(song, options).Meets.size();
         benchmark::DoNotOptimize(balls);
     }
     state.SetLabel(QFileInfo(path).fileName().toStdString() + ", " + std::to_string(bytes.size()) + " bytes, " +

@@ -22,7 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     song.OpenBytes(imported.File, "fuzzed.mid");
     if (song.PPQN() != SongDivision || int(imported.SongTrackOf.size()) > song.TrackCount())
         __builtin_trap();
-    const TMadeBeatMap map = MakeBeatMap(song);
+    TBeatMapOptions options;
+    options.QuartersPerBeat = imported.QuartersPerBeat;
+    const TMadeBeatMap map = MakeBeatMap(song, options);
     std::int32_t last = -50;
     for (std::int32_t meet : map.Meets) {
         if (meet - last < 50 || meet < 100 || meet % MarkGrid != 0)

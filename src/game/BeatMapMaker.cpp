@@ -21,13 +21,13 @@ TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
     if (song.PPQN() != 100)
         throw EMelody(Format("A beat map is made for a song of 100 ticks to the beat, not %d", song.PPQN()));
     TMadeBeatMap map;
-    map.Melody = FindMelody(song, options.Track);
+    map.Melody = FindMelody(song, options.Track, options.QuartersPerBeat);
 
     std::int32_t end = 0;
     for (int t = 0; t < song.TrackCount(); ++t) {
         const TMidiTrackStream* track = song.Tracks(t);
         if (track->EventCount() > 0)
-            end = std::max(end, track->Events(track->EventCount() - 1)->Tick);
+            end = std::max(end, std::int32_t{track->Events(track->EventCount() - 1)->Tick});
     }
     const std::int32_t spacing = std::max(options.Spacing, MarkGrid);
     std::int32_t last = INT32_MIN / 2;

@@ -15,6 +15,8 @@ struct TBeatMapOptions {
     // The least distance between two balls, in song positions: half a beat lets a player grip
     // and let go.
     int Spacing = 50;
+    // The song's beat in the music's quarter notes (TImportedSong::QuartersPerBeat).
+    int QuartersPerBeat = 1;
 };
 
 struct TMadeBeatMap {

@@ -37,7 +37,7 @@ public:
             for (std::int32_t i = 0; i < track->EventCount(); ++i) {
                 const TMidiEvent& e = *track->Events(i);
                 if ((e.Status & 0xF0) == 0xC0)
-                    changes_[e.Status & 15].emplace(e.Tick, e.Data[0]);
+                    changes_[e.Status & 15].emplace(std::int32_t{e.Tick}, e.Data[0]);
             }
         }
     }
@@ -139,7 +139,7 @@ double Score(const TPart& part, std::int32_t songStart, std::int32_t songEnd, in
 
 } // namespace
 
-TMelody FindMelody(const TMidiData& song, std::optional<int> onlyTrack)
+TMelody FindMelody(const TMidiData& song, std::optional<int> onlyTrack, int quartersPerBeat)
 {
     const TPrograms programs(song);
     std::map<std::pair<int, int>, TPart> parts;
@@ -152,8 +152,10 @@ TMelody FindMelody(const TMidiData& song, std::optional<int> onlyTrack)
                 continue;
             const int channel = e.Status & 15;
             const TMidiEvent* off = track->Events(e.Partner);
-            songStart = std::min(songStart, e.Tick);
-            songEnd = std::max(songEnd, off ? off->Tick : e.Tick);
+            // A record's fields are packed: its ticks are copied, never bound to a reference.
+            const std::int32_t start = e.Tick, end = off ? off->Tick : e.Tick;
+            songStart = std::min(songStart, start);
+            songEnd = std::max(songEnd, end);
             if (onlyTrack && t != *onlyTrack)
                 continue;
             TPart& part = parts.try_emplace({t, channel}, TPart{t, channel, {}}).first->second;
@@ -166,7 +168,8 @@ TMelody FindMelody(const TMidiData& song, std::optional<int> onlyTrack)
         throw EMelody("The song has no notes");
     }
 
-    const int ppqn = std::max(1, song.PPQN());
+    // Ticks to the quarter note.
+    const int ppqn = std::max(1, song.PPQN() / std::max(1, quartersPerBeat));
     TMelody best;
     double bestScore = -1;
     // Drums only when nothing else plays: a tune never loses to them.

@@ -28,5 +28,6 @@ struct TMelody {
 // Weighs every part that is not drums: how much of the song it plays, how seldom it plays
 // chords, how high it lies, how busy it is, and what its track's name and its instrument say.
 // Drums are taken only when nothing else plays. With track given only that track's parts are
-// weighed ("Track %d has no notes" when it has none).
-TMelody FindMelody(const TMidiData& song, std::optional<int> track = std::nullopt);
+// weighed ("Track %d has no notes" when it has none). The parts are weighed in the music's own
+// bars of four quarter notes, of which a beat of the song holds quartersPerBeat.
+TMelody FindMelody(const TMidiData& song, std::optional<int> track = std::nullopt, int quartersPerBeat = 1);

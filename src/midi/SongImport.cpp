@@ -189,6 +189,17 @@ private:
     std::string name_;
 };
 
+// A ball moves one pixel per song position and is judged on the frames that find it strictly
+// within 10 pixels of the rule mark: on 19 whole positions. Frames come every 100 ms, so a song
+// that moves more than 19 positions from one frame to the next (190 a second) lets balls pass
+// the mark unjudged. Keeping to 15 a frame, 150 a second, leaves 4 for a frame that comes up to
+// 26 ms late and for a position read a timer step stale. At 100 positions to the beat that is a
+// beat of at least 666 2/3 ms; a file at 90 beats a minute states 666666 or 666667.
+constexpr std::uint32_t kShortestGameBeat = 666'666;
+// A faster song has each beat of the game stand for 2, 4 or 8 of its quarter notes.
+constexpr int kMostQuartersPerBeat = 8;
+constexpr std::uint32_t kLongestTempo = 0xFFFFFF;
+
 // Song time against ticks, before and after: the old ticks at the file's division, the new at
 // the game's. Times are kept exact, as microseconds times the division of their side. Each
 // tempo change goes to the new tick nearest its own time under the new map so far; every other
@@ -196,7 +207,9 @@ private:
 // the tempo changes around it, so that no event changes places with a tempo change.
 class TTimeMap {
 public:
-    TTimeMap(const std::vector<TTempo>& tempos, int division) : division_(division)
+    // songEnd: the old tick where the last track ends; a tempo in force only after it does not
+    // count towards the song's speed.
+    TTimeMap(const std::vector<TTempo>& tempos, int division, std::int64_t songEnd) : division_(division)
     {
         old_.push_back({0, 0, kDefaultTempo, 0});
         for (const TTempo& t : tempos) {
@@ -207,11 +220,23 @@ public:
             else
                 old_.push_back({t.Tick, last.Time + Int128(t.Tick - last.Tick) * last.Tempo, tempo, 0});
         }
-        new_.push_back({0, 0, old_.front().Tempo, 0});
+        std::uint32_t fastest = old_.front().Tempo, slowest = old_.front().Tempo;
+        for (const TSegment& s : old_)
+            if (s.Tick < songEnd)
+                fastest = std::min(fastest, s.Tempo);
+        // Every tempo change, scaled, must still fit its three bytes, even one that another at
+        // the same tick overrides.
+        for (const TTempo& t : tempos)
+            slowest = std::max(slowest, t.Value);
+        while (quarters_ < kMostQuartersPerBeat && std::uint64_t(fastest) * quarters_ < kShortestGameBeat &&
+               std::uint64_t(slowest) * quarters_ * 2 <= kLongestTempo)
+            quarters_ *= 2;
+
+        new_.push_back({0, 0, Tempo(old_.front().Tempo), 0});
         for (std::size_t i = 1; i < old_.size(); ++i) {
             const std::int64_t at = Nearest(old_[i].Time);
             const TSegment& last = new_.back();
-            const TSegment next{at, last.Time + Int128(at - last.Tick) * last.Tempo, old_[i].Tempo, 0};
+            const TSegment next{at, last.Time + Int128(at - last.Tick) * last.Tempo, Tempo(old_[i].Tempo), 0};
             if (next.Tick == last.Tick)
                 new_.back() = next;
             else
@@ -230,6 +255,11 @@ public:
         const std::int64_t tick = Nearest(s.Time + Int128(oldTick - s.Tick) * s.Tempo);
         return std::clamp(tick, s.NewTick, it == old_.end() ? tick : it->NewTick);
     }
+
+    // How many of the file's quarter notes make a beat of the game.
+    int QuartersPerBeat() const { return quarters_; }
+    // A tempo of the file (microseconds per quarter note) as the song states it, per beat.
+    std::uint32_t Tempo(std::uint32_t fileTempo) const { return fileTempo * std::uint32_t(quarters_); }
 
 private:
     struct TSegment {
@@ -253,6 +283,7 @@ private:
     }
 
     int division_;
+    int quarters_ = 1;
     std::vector<TSegment> old_, new_;
 };
 
@@ -419,7 +450,10 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         reader.Fail("a MIDI file without notes, nothing to play");
     std::stable_sort(tempos.begin(), tempos.end(), [](const TTempo& a, const TTempo& b) { return a.Tick < b.Tick; });
 
-    const TTimeMap map(tempos, division);
+    std::int64_t songEnd = 0;
+    for (const TTrack& track : tracks)
+        songEnd = std::max(songEnd, track.EndTick);
+    const TTimeMap map(tempos, division, songEnd);
     for (TTrack& track : tracks) {
         for (TEvent& e : track.Events)
             e.NewTick = map.NewTick(e.Tick);
@@ -435,6 +469,7 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         keepFirst = keepFirst && (!IsMeta(e, 0x58) || e.NewTick % SongTicksPerBar == 0);
 
     TImportedSong song;
+    song.QuartersPerBeat = map.QuartersPerBeat();
     song.Title = TitleOf(tracks[0], fileName);
     const QByteArray titleBytes = QString::fromStdString(song.Title).toUtf8();
     const std::span<const std::uint8_t> titleSpan(reinterpret_cast<const std::uint8_t*>(titleBytes.constData()),
@@ -442,8 +477,19 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
 
     std::vector<std::vector<TEvent>> out;
     std::vector<std::int64_t> ends;
-    // The rewritten metre changes' data; a deque keeps each in place as more are added.
-    std::deque<std::vector<std::uint8_t>> metres;
+    // The rewritten metre and tempo changes' data; a deque keeps each in place as more are added.
+    std::deque<std::vector<std::uint8_t>> rewritten;
+    const auto perBeat = [&](TEvent e) {
+        if (map.QuartersPerBeat() > 1) {
+            std::vector<std::uint8_t>& data = rewritten.emplace_back(e.Data.begin(), e.Data.end());
+            const std::uint32_t tempo = map.Tempo(std::uint32_t(data[0] << 16 | data[1] << 8 | data[2]));
+            data[0] = std::uint8_t(tempo >> 16);
+            data[1] = std::uint8_t(tempo >> 8);
+            data[2] = std::uint8_t(tempo);
+            e.Data = data;
+        }
+        return e;
+    };
     if (!keepFirst) {
         TEvent title, metre;
         title.Status = metre.Status = 0xFF;
@@ -460,9 +506,11 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         for (TEvent e : tracks[t].Events) {
             if (IsMeta(e, 0x51) && !(keepFirst && t == 0))
                 continue;
+            if (IsMeta(e, 0x51))
+                e = perBeat(e);
             if (IsMeta(e, 0x58)) {
                 // Only the metre changes; the clocks of the original stay.
-                std::vector<std::uint8_t>& metre = metres.emplace_back(CommonTime().begin(), CommonTime().end());
+                std::vector<std::uint8_t>& metre = rewritten.emplace_back(CommonTime().begin(), CommonTime().end());
                 if (e.Data.size() >= 4)
                     std::copy(e.Data.begin() + 2, e.Data.begin() + 4, metre.begin() + 2);
                 e.Data = metre;
@@ -478,12 +526,23 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
     for (const TTempo& tempo : tempos) {
         if (keepFirst && tempo.Track == 0)
             continue;
-        TEvent e = tracks[tempo.Track].Events[tempo.Index];
+        TEvent e = perBeat(tracks[tempo.Track].Events[tempo.Index]);
         e.NewTick = map.NewTick(tempo.Tick);
         const auto at = std::upper_bound(lead.begin(), lead.end(), e.NewTick,
                                          [](std::int64_t t, const TEvent& x) { return t < x.NewTick; });
         lead.insert(at, e);
         ends[0] = std::max(ends[0], e.NewTick);
+    }
+    // A file that states no tempo at its start plays at 500000 us a quarter note until its first
+    // change; the song's longer beat has to state its own.
+    if (map.QuartersPerBeat() > 1 && (tempos.empty() || tempos.front().Tick > 0)) {
+        static const std::array<std::uint8_t, 3> standard{kDefaultTempo >> 16, (kDefaultTempo >> 8) & 0xFF,
+                                                          kDefaultTempo & 0xFF};
+        TEvent e;
+        e.Status = 0xFF;
+        e.First = 0x51;
+        e.Data = standard;
+        lead.insert(lead.begin(), perBeat(e));
     }
 
     if (out.size() > 0xFFFF)

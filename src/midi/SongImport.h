@@ -22,6 +22,8 @@ constexpr int SongTicksPerBar = 4 * SongDivision;
 // so that the song position is simply the tick. Every event keeps its time in seconds to within
 // half a tick: the tempo changes all move to the first track (where the player reads them),
 // every metre change is rewritten to 4/4, and a note left sounding is ended where its track ends.
+// A song so fast that balls would pass the rule mark between two frames has each of its beats
+// stand for 2, 4 or 8 of the file's quarter notes, its tempi stated per beat alike.
 struct TImportedSong {
     std::vector<std::uint8_t> File;
     // The first track's name when it names the song, else the file's base name.
@@ -30,6 +32,8 @@ struct TImportedSong {
     // track of the song is the file's own first track when that one held only tempo, metre and
     // other meta events; otherwise it is a track put before the others.
     std::vector<int> SongTrackOf;
+    // How many of the file's quarter notes a beat of the song stands for.
+    int QuartersPerBeat = 1;
 };
 
 // Reads a Standard MIDI File (format 0 or 1, any division in ticks per quarter note) or a RIFF

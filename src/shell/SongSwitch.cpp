@@ -48,11 +48,13 @@ void TSongSwitch::Open(const std::string& path)
 
     const std::string beside = BeatMapBeside(path);
     const bool haveBeside = QFileInfo(QString::fromStdString(beside)).isFile();
-    const std::string beatMap = haveBeside ? LoadBeatMapBeside(beside) : MakeBeatMap(*song).Text;
+    TBeatMapOptions made;
+    made.QuartersPerBeat = imported.QuartersPerBeat;
+    const std::string beatMap = haveBeside ? LoadBeatMapBeside(beside) : MakeBeatMap(*song, made).Text;
     // The piano roll shows the melody, whoever wrote the beat map.
     int shownTrack = 0;
     try {
-        shownTrack = FindMelody(*song).Track;
+        shownTrack = FindMelody(*song, std::nullopt, imported.QuartersPerBeat).Track;
     } catch (const EMelody&) {
     }
 

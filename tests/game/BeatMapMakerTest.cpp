@@ -159,3 +159,28 @@ TEST(BeatMapMaker, BallsMeetTheMarkAsTheirNotesStartSpacedAndNoneInTheRestOrAfte
         EXPECT_GE(sparse.Meets[i] - sparse.Meets[i - 1], 200);
     EXPECT_LT(sparse.Meets.size(), map.Meets.size());
 }
+
+TEST(BeatMapMaker, AFastSongsMelodyIsWeighedInItsOwnBarsNotInTheGamesLongerBeats)
+{
+    // 150 beats a minute, too fast for a beat of the game to be a quarter note. A flute plays
+    // eighths high above, a second flute quarters in the middle: in bars of four quarters the
+    // eighths are a tune's pace, in bars of four half notes they would be twice as busy.
+    smf::Track lead, tune, alto;
+    lead.Name(0, "Conductor").Tempo(0, 400000).End();
+    tune.Raw(0, {0xC0, 73});
+    alto.Raw(0, {0xC1, 73});
+    for (int i = 0; i < 16 * 8; ++i)
+        tune.Raw(0, {0x90, std::uint8_t(74 + i % 5), 90}).Raw(40, {0x80, std::uint8_t(74 + i % 5), 0}).Meta(8, 0x01);
+    for (int i = 0; i < 16 * 4; ++i)
+        alto.Raw(0, {0x91, std::uint8_t(58 + i % 4), 90}).Raw(90, {0x81, std::uint8_t(58 + i % 4), 0}).Meta(6, 0x01);
+    const TImportedSong imported = ImportSong(smf::File(96, {lead, tune.End(), alto.End()}), "fast.mid");
+    ASSERT_EQ(imported.QuartersPerBeat, 2);
+    TMidiData song;
+    song.OpenBytes(imported.File, "fast.mid");
+    TBeatMapOptions options;
+    options.QuartersPerBeat = imported.QuartersPerBeat;
+    const TMadeBeatMap map = MakeBeatMap(song, options);
+    EXPECT_EQ(map.Melody.Track, imported.SongTrackOf[1]);
+    // A ball for every other eighth, a quarter note apart: half a beat of the game.
+    EXPECT_EQ(map.Meets.size(), 16u * 4u - 2u);
+}

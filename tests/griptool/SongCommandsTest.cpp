@@ -24,7 +24,8 @@ QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& b
     return f.fileName();
 }
 
-// Division 96: a flute tune on channel 1 in track 1, a bass an octave and more below in track 2.
+// Division 96 at 80 beats a minute, slow enough for a beat of the game to be a quarter note: a
+// flute tune on channel 1 in track 1, a bass an octave and more below in track 2.
 QByteArray TwoParts()
 {
     QByteArray file("MThd\0\0\0\6\0\1\0\3\0\x60", 14);
@@ -35,7 +36,7 @@ QByteArray TwoParts()
         file.append(char(n >> 24)).append(char(n >> 16)).append(char(n >> 8)).append(char(n));
         file.append(body);
     };
-    track(QByteArray("\x00\xFF\x03\x04Lead", 8));
+    track(QByteArray("\x00\xFF\x03\x04Lead\x00\xFF\x51\x03\x0B\x71\xB0", 15));
     QByteArray tune("\x00\xC0\x49", 3), bass("\x00\xC1\x21", 3);
     for (int i = 0; i < 32; ++i) {
         tune.append("\x00\x90", 2).append(char(72 + i % 7)).append('\x60');

@@ -35,7 +35,7 @@ public:
                 const TMidiEvent& e = *song.Tracks(t)->Events(i);
                 const std::uint8_t* d = song.Tracks(t)->EventData(e);
                 if (e.Status == 0xFF && d[0] == 0x51)
-                    tempos[e.Tick] = std::uint32_t(d[1] << 16 | d[2] << 8 | d[3]);
+                    tempos[std::int32_t{e.Tick}] = std::uint32_t(d[1] << 16 | d[2] << 8 | d[3]);
             }
         double at = 0;
         std::int32_t tick = 0;
@@ -79,8 +79,9 @@ std::vector<TNote> Notes(const TMidiData& song, const std::vector<int>& tracks)
 }
 
 // Division 96 in 3/4 at 120 bpm, with tempo changes that fall between the new ticks (one in
-// the second track), a metre change inside a bar of the new grid, running status and
-// note-ons of velocity 0 as note-offs.
+// the second track) and one so fast that the game's beat has to span two quarter notes, a
+// metre change inside a bar of the new grid, running status and note-ons of velocity 0 as
+// note-offs.
 Bytes AwkwardSong()
 {
     Track lead, tune, bass;
@@ -138,6 +139,9 @@ TEST(SongImport, EveryNoteKeepsItsTimeWithinHalfATickAndEveryBarIsFourFour)
             const std::uint8_t* d = after.Tracks(t)->EventData(e);
             if (e.Status == 0xFF && d[0] == 0x51) {
                 EXPECT_EQ(t, 0);
+                // No faster than 150 positions a second, or balls pass the mark between the
+                // game's frames unjudged.
+                EXPECT_GE(std::uint32_t(d[1] << 16 | d[2] << 8 | d[3]), 666666u) << e.Tick;
                 ++tempos;
             }
             if (e.Status == 0xFF && d[0] == 0x58) {
@@ -181,8 +185,8 @@ TEST(SongImport, FormatZeroAndRmidGetALeadingTrackAndTheSameSong)
     EXPECT_EQ(read.Tracks(0)->TrackName(), "two step");
     for (int i = 0; i < read.Tracks(0)->EventCount(); ++i)
         EXPECT_GE(read.Tracks(0)->Events(i)->Status, 0xF0);
-    // 120 ticks of 120 are 100 of 100.
-    EXPECT_EQ(read.Tracks(1)->Events(read.Tracks(1)->EventCount() - 1)->Tick, 100);
+    // 120 ticks of 120 at 0.4 s a quarter note.
+    EXPECT_NEAR(TSeconds(read).At(read.Tracks(1)->Events(read.Tracks(1)->EventCount() - 1)->Tick), 0.4, 1e-9);
     EXPECT_EQ(ImportSong(smf::Riff(plain), "/music/two_step.rmi").File, song.File);
 }
 
@@ -202,16 +206,18 @@ TEST(SongImport, NotesLeftSoundingEndWithTheirTrackAndOpenPacketsAreClosed)
         const TMidiEvent& e = *track.Events(i);
         if (e.IsNoteOn()) {
             ++ons;
-            ASSERT_GE(e.Partner, 0);
+            ASSERT_GE(std::int32_t{e.Partner}, 0);
         }
         if (e.Status == 0xF0) {
             EXPECT_EQ(track.EventData(e)[e.DataLength - 1], 0xF7);
         }
     }
     EXPECT_EQ(ons, 3);
-    // Both hanging notes end where the track does: 150 ticks at division 50 are 300.
+    // Both hanging notes end where the track does: 150 ticks at division 50, at the tempo of a
+    // file that states none, 0.5 s a quarter note.
+    const TSeconds seconds(read);
     for (int back = 1; back <= 3; ++back)
-        EXPECT_EQ(track.Events(track.EventCount() - back)->Tick, 300) << back;
+        EXPECT_NEAR(seconds.At(track.Events(track.EventCount() - back)->Tick), 1.5, 1e-9) << back;
 }
 
 TEST(SongImport, TitleIsTheFirstTracksNameUnlessItSaysNothing)

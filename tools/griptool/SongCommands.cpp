@@ -29,6 +29,7 @@ void MakeBeatMap(const std::string& in, std::optional<int> track, int spacing, s
     song.OpenBytes(imported.File, in);
     TBeatMapOptions options;
     options.Spacing = spacing;
+    options.QuartersPerBeat = imported.QuartersPerBeat;
     if (track) {
         if (*track >= int(imported.SongTrackOf.size()))
             throw Exception(Format("%s has %d tracks, counted from 0; there is no track %d", in.c_str(),
