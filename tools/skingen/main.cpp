@@ -1,8 +1,10 @@
 // Writes skin.bmp (462 x 363, 24 bits) and viewport.bmp (461 x 362, 8 bits) into the folder
-// given as the only argument. The skin is pure black outside a rounded outline and has exactly
-// one run of skin pixels in each of its first 360 rows; its last 3 rows are black. The game
+// given as the only argument, and the menu icon as hicolor/NxN/apps/griprhythm.png there.
+// The skin is pure black outside a rounded outline and has exactly one run of skin pixels in
+// each of its first 360 rows; its last 3 rows are black. The game
 // draws it at (-2, 11) on its surface, so the window's minimise area (390..400, 5..16 there)
 // falls on skin pixels 393..401 x 0..4 and the close area (398..409, 20..33) on 401..410 x 10..21.
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -23,6 +25,8 @@ constexpr int kSkinWidth = 462;
 constexpr int kSkinHeight = 363;
 constexpr int kOutlineRows = 360;
 constexpr double kCorner = 28.0;
+// The sizes desktops and software centres look for in the hicolor theme.
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 // How far the rounded outline stands in from both sides on row y.
 int Inset(int y)
@@ -201,13 +205,16 @@ QImage Viewport()
     return ToPalette(art);
 }
 
-// The menu icon: the grip ball itself, glossy red, on a transparent ground.
-QImage Icon()
+// The menu icon: the grip ball itself, glossy red, on a transparent ground. Drawn on a
+// 128-pixel design grid and painted at each size rather than scaled from one picture, so the
+// small sizes stay sharp.
+QImage Icon(int size)
 {
-    QImage icon(128, 128, QImage::Format_ARGB32_Premultiplied);
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 128.0, size / 128.0);
     QRadialGradient body(QPointF(52, 46), 70);
     body.setColorAt(0.0, QColor(255, 150, 140));
     body.setColorAt(0.45, QColor(225, 40, 45));
@@ -243,8 +250,13 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString out = QString::fromLocal8Bit(argv[1]);
-    if (!Skin().save(out + "/skin.bmp", "BMP") || !Viewport().save(out + "/viewport.bmp", "BMP") ||
-        !Icon().save(out + "/icon.png", "PNG")) {
+    bool written = Skin().save(out + "/skin.bmp", "BMP") && Viewport().save(out + "/viewport.bmp", "BMP");
+    // The icon theme's layout, so the folder installs as it is.
+    for (int size : kIconSizes) {
+        const QString folder = QString("%1/hicolor/%2x%2/apps").arg(out).arg(size);
+        written = written && QDir().mkpath(folder) && Icon(size).save(folder + "/griprhythm.png", "PNG");
+    }
+    if (!written) {
         std::fprintf(stderr, "skingen: cannot write into %s\n", argv[1]);
         return 1;
     }
