@@ -4,6 +4,7 @@
 #include "midi/MidiPlayer.h"
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
+#include "platform/ByteWriter.h"
 #include "platform/ManualClock.h"
 
 #include <benchmark/benchmark.h>
@@ -26,18 +27,6 @@ public:
     static inline std::atomic<std::uint64_t> sink{0};
 };
 
-void PutVarLen(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = v & 0x7F;
-        v >>= 7;
-    } while (v);
-    while (n-- > 0)
-        out.push_back(groups[n] | (n ? 0x80 : 0));
-}
-
 // A song of `tracks` tracks at division 480 and 120 beats per minute, with a note pair every
 // `gap` ticks per track: 1 tick is 1.04 ms of song time.
 std::string WriteSong(int tracks, int notes, int gap)
@@ -54,9 +43,9 @@ std::string WriteSong(int tracks, int notes, int gap)
         std::vector<std::uint8_t> d;
         for (int i = 0; i < notes; ++i) {
             const std::uint8_t note = std::uint8_t(40 + (i + t) % 40);
-            PutVarLen(d, i == 0 ? std::uint32_t(t) : std::uint32_t(gap / 2));
+            AppendVariableLength(d, i == 0 ? std::uint32_t(t) : std::uint32_t(gap / 2));
             d.insert(d.end(), {std::uint8_t(0x90 | (t & 15)), note, 90});
-            PutVarLen(d, std::uint32_t(gap - gap / 2));
+            AppendVariableLength(d, std::uint32_t(gap - gap / 2));
             d.insert(d.end(), {std::uint8_t(0x80 | (t & 15)), note, 0});
         }
         d.insert(d.end(), {0, 0xFF, 0x2F, 0});

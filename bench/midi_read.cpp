@@ -1,5 +1,6 @@
 // Reading throughput of the song reader on a large generated song.
 #include "midi/MidiData.h"
+#include "platform/ByteWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,23 +11,6 @@
 #include <vector>
 
 namespace {
-void PutVarLen(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = v & 0x7F;
-        v >>= 7;
-    } while (v);
-    while (n-- > 0)
-        out.push_back(groups[n] | (n ? 0x80 : 0));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(std::uint8_t(v >> s));
-}
 
 // tracks × notes note pairs with running status, controllers, a name and a tempo.
 std::string WriteSong(int tracks, int notesPerTrack)
@@ -45,18 +29,18 @@ std::string WriteSong(int tracks, int notesPerTrack)
         const std::uint8_t channel = std::uint8_t(t & 15);
         for (int i = 0; i < notesPerTrack; ++i) {
             const std::uint8_t note = std::uint8_t(36 + i % 48);
-            PutVarLen(d, i % 7 == 0 ? 200 : 12);
+            AppendVariableLength(d, i % 7 == 0 ? 200 : 12);
             d.insert(d.end(), {std::uint8_t(0x90 | channel), note, 100});
-            PutVarLen(d, 48);
+            AppendVariableLength(d, 48);
             d.insert(d.end(), {note, 0});  // running status note-off
             if (i % 16 == 0) {
-                PutVarLen(d, 0);
+                AppendVariableLength(d, 0);
                 d.insert(d.end(), {std::uint8_t(0xB0 | channel), 7, std::uint8_t(i & 0x7F)});
             }
         }
         d.insert(d.end(), {0, 0xFF, 0x2F, 0});
         file.insert(file.end(), {'M', 'T', 'r', 'k'});
-        Put32(file, std::uint32_t(d.size()));
+        AppendU32BigEndian(file, std::uint32_t(d.size()));
         file.insert(file.end(), d.begin(), d.end());
     }
     char path[] = "/tmp/grip_bench_song_XXXXXX.mid";

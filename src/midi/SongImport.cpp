@@ -2,6 +2,7 @@
 
 #include "midi/SongFile.h"
 #include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -310,65 +311,35 @@ std::string TitleOf(const TTrack& first, const std::string& fileName)
     return base.simplified().toStdString();
 }
 
-class TWriter {
-public:
-    void Byte(std::uint8_t b) { out_.push_back(b); }
-    void Bytes(std::span<const std::uint8_t> b) { out_.insert(out_.end(), b.begin(), b.end()); }
-    void Big32(std::uint32_t v)
-    {
-        for (int s = 24; s >= 0; s -= 8)
-            Byte(std::uint8_t(v >> s));
-    }
-    void Big16(std::uint16_t v)
-    {
-        Byte(std::uint8_t(v >> 8));
-        Byte(std::uint8_t(v));
-    }
-    void VariableLength(std::uint32_t v)
-    {
-        std::uint8_t groups[5];
-        int n = 0;
-        do {
-            groups[n++] = v & 0x7F;
-            v >>= 7;
-        } while (v);
-        while (n-- > 0)
-            Byte(groups[n] | (n ? 0x80 : 0));
-    }
-    std::vector<std::uint8_t>& Out() { return out_; }
-
-private:
-    std::vector<std::uint8_t> out_;
-};
 
 // One track of the song: its events in order, ended by an end-of-track meta.
 std::vector<std::uint8_t> EncodeTrack(const std::vector<TEvent>& events, std::int64_t endTick)
 {
-    TWriter w;
+    TByteWriter w;
     std::int64_t tick = 0;
     for (const TEvent& e : events) {
         w.VariableLength(std::uint32_t(e.NewTick - tick));
         tick = e.NewTick;
-        w.Byte(e.Status);
+        w.U8(e.Status);
         if (e.Status < 0xF0) {
-            w.Byte(e.First);
+            w.U8(e.First);
             const std::uint8_t kind = e.Status & 0xF0;
             if (kind != 0xC0 && kind != 0xD0)
-                w.Byte(e.Second);
+                w.U8(e.Second);
         } else if (e.Status == 0xF0 || e.Status == 0xF7) {
             w.VariableLength(std::uint32_t(e.Data.size() + (e.CloseSysex ? 1 : 0)));
-            w.Bytes(e.Data);
+            w.Append(e.Data);
             if (e.CloseSysex)
-                w.Byte(0xF7);
+                w.U8(0xF7);
         } else if (e.Status == 0xFF) {
-            w.Byte(e.First);
+            w.U8(e.First);
             w.VariableLength(std::uint32_t(e.Data.size()));
-            w.Bytes(e.Data);
+            w.Append(e.Data);
         }
     }
     w.VariableLength(std::uint32_t(std::max(endTick, tick) - tick));
-    w.Bytes(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
-    return std::move(w.Out());
+    w.Append(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
+    return std::move(w.Bytes());
 }
 
 // The game's reader wants every packet that does not end in f7 to be continued by the next
@@ -547,12 +518,12 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
 
     if (out.size() > 0xFFFF)
         reader.Fail("too many tracks");
-    TWriter file;
-    file.Bytes(std::array<std::uint8_t, 4>{'M', 'T', 'h', 'd'});
-    file.Big32(6);
-    file.Big16(1);
-    file.Big16(std::uint16_t(out.size()));
-    file.Big16(SongDivision);
+    TByteWriter file;
+    file.Append(std::array<std::uint8_t, 4>{'M', 'T', 'h', 'd'});
+    file.U32BigEndian(6);
+    file.U16BigEndian(1);
+    file.U16BigEndian(std::uint16_t(out.size()));
+    file.U16BigEndian(SongDivision);
     for (std::size_t t = 0; t < out.size(); ++t) {
         std::vector<TEvent>& events = out[t];
         // A record's data is at most 65535 bytes: a meta event's with its type, a packet's with
@@ -568,11 +539,11 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
             reader.Fail("track " + std::to_string(t) + " holds more events than the game can play (" +
                         std::to_string(kMostEvents - 1) + ")");
         const std::vector<std::uint8_t> body = EncodeTrack(events, end);
-        file.Bytes(std::array<std::uint8_t, 4>{'M', 'T', 'r', 'k'});
-        file.Big32(std::uint32_t(body.size()));
-        file.Bytes(body);
+        file.Append(std::array<std::uint8_t, 4>{'M', 'T', 'r', 'k'});
+        file.U32BigEndian(std::uint32_t(body.size()));
+        file.Append(body);
     }
-    song.File = std::move(file.Out());
+    song.File = std::move(file.Bytes());
     return song;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ByteWriter.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,23 +14,8 @@ namespace smf {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void PutVarLen(Bytes& out, std::uint32_t v)
-{
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = v & 0x7F;
-        v >>= 7;
-    } while (v);
-    while (n-- > 0)
-        out.push_back(groups[n] | (n ? 0x80 : 0));
-}
-
-inline void Put32(Bytes& out, std::uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(std::uint8_t(v >> s));
-}
+inline void PutVarLen(Bytes& out, std::uint32_t v) { AppendVariableLength(out, v); }
+inline void Put32(Bytes& out, std::uint32_t v) { AppendU32BigEndian(out, v); }
 
 // Events of one track, written with delta times.
 class Track {
