@@ -1,4 +1,3 @@
-#include "game/SoundEffect.h"
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
@@ -18,7 +17,5 @@ int main(int argc, char** argv)
     const int status = app.exec();
     delete datas;
     delete screen;
-    // Ending while Qt still loads the hit sound on its own thread would crash on the way out.
-    SettleHitSound();
     return status;
 }

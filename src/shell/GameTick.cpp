@@ -27,8 +27,9 @@ void TGameTick::Timer1Timer()
         readError = std::current_exception();
     }
     if (player_.Play()) {
+        // The lanes follow the song as it is heard, so a ball meets the mark with its note.
         std::int32_t bar = 0, beat = 0, tick = 0;
-        player_.GetBarBeatTick(bar, beat, tick);
+        player_.GetHeardBarBeatTick(bar, beat, tick);
         game_->SyncPosition(bar, beat, tick);
     }
     if (readError)
