@@ -14,6 +14,7 @@ pulse_keeper=""
 pulse_start() {
   pulse_dir=$1
   mkdir -p "$pulse_dir/pulse"
+  chmod 700 "$pulse_dir" "$pulse_dir/pulse"
   export XDG_RUNTIME_DIR=$pulse_dir PULSE_RUNTIME_PATH=$pulse_dir/pulse
   export PULSE_SERVER=unix:$pulse_dir/pulse/native PULSE_STATE_PATH=$pulse_dir/state
   export PULSE_COOKIE=$pulse_dir/cookie
