@@ -20,7 +20,7 @@ struct pa_time_event;
 class TPulseSoundOutput final : public TSoundOutput {
 public:
     static constexpr int TargetLatencyUs = 20000;
-    static constexpr int RequestUs = 5000;
+    static constexpr int RequestUs = 10000;
     static constexpr int RetryMs = 250;
     // A stream that has carried nothing audible for this long is corked.
     static constexpr int IdleMs = 300;

@@ -5,14 +5,16 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 
 void TGameTick::Timer1Timer()
 {
-    // The tick only matters while the song plays; otherwise it just keeps the grip displays
-    // fresh, which ten times slower does as well, and an idle game then costs next to no CPU.
-    const int interval = player_.Play() ? 1 : 10;
+    // The tick only matters while the song plays, and then only as often as the song's
+    // position moves (every step of its timer); otherwise it just keeps the grip displays
+    // fresh, which a slower pace does as well, and an idle game then costs next to no CPU.
+    const int interval = player_.Play() ? std::max(1, player_.TimerResolution()) : IdleIntervalMs;
     if (timer_.interval() != interval)
         timer_.setInterval(interval);
     // A start-up that ended early leaves no game to drive.

@@ -9,6 +9,8 @@ class TMidiPlayer;
 // its own pace.
 class TGameTick {
 public:
+    static constexpr int IdleIntervalMs = 50;
+
     TGameTick(QTimer& timer, TMidiPlayer& player) : timer_(timer), player_(player) {}
 
     void SetGame(TGripGame* game) { game_ = game; }

@@ -17,6 +17,7 @@
 
 class TDXDraw;
 class TDXTimer;
+class TDisplayPacer;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
 class TScreenForm : public QWidget {
@@ -56,6 +57,8 @@ public:
     void ApplicationEvents1Exception(std::exception_ptr error);
 
     void DrawSkin();
+    // Skin, judging (when asked for), the six layers and the flip.
+    void ComposeFrame(bool judging);
     void ApplyRegion();
     // The options as the controls stand.
     TGameSettings Settings() const;
@@ -76,6 +79,7 @@ protected:
 
 private:
     void SetHint(const QString& hint);
+    void PaceDisplayFrames();
     // Hands the options to the debug form, which gives them to the song and the game.
     void OptionsChanged();
 
@@ -83,6 +87,7 @@ private:
     QStringList shownMessages_;
     QSet<QString> openMessages_;
     bool regionApplied_ = false;
+    TDisplayPacer* displayPacer_ = nullptr;
 };
 
 extern TScreenForm* ScreenForm;

@@ -105,6 +105,8 @@ public:
     void Initialize();
     void Finalize();
     void Flip();
+    // The same, but a picture equal to the one on the screen is not sent to it again.
+    void FlipIfChanged();
     void Restore();
     bool CanDraw();
 
