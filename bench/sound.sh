@@ -70,7 +70,7 @@ say "game idle before Start, % core" "$(cpus "$gpid")"
 press 517 36  # Start
 sleep 2
 say "game playing, % core" "$(cpus "$gpid")"
-pactl list short sink-inputs | grep -c . | xargs -I{} say "streams on the sink while playing" "{}"
+say "streams on the sink while playing" "$(pactl list short sink-inputs | grep -c .) (one is the silent keeper)"
 
 # The picture's frames while the song plays: the balls move on every one that is new.
 frames=$(ffmpeg -hide_banner -nostats -loglevel info -f x11grab -framerate 120 -video_size 457x385 \

@@ -5,6 +5,9 @@
 
 namespace {
 
+// Player two's half lies this far below player one's (the rule marks stand at y 117 and 290).
+constexpr int kPlayerTwoDown = 290 - 117;
+
 template <typename T>
 T* Hidden(T* sprite)
 {
@@ -94,6 +97,14 @@ void TMarker::PlaceFor(int player)
     }
 }
 
+void TMarker::ShowForPlayerTwo(bool on)
+{
+    for (int i = 0; i < 6; ++i) {
+        Digits[static_cast<size_t>(i)]->SetPosition(290 - 10 * i, kPlayerTwoDown + 7);
+        Digits[static_cast<size_t>(i)]->Visible = on;
+    }
+}
+
 // The sixth digit is never written: it shows 0 whatever the score.
 void TMarker::AddScore(std::int32_t points)
 {
@@ -158,6 +169,16 @@ void TCombo::PlaceFor(int player)
     Value->PlaceAt(390, 130);
 }
 
+void TCombo::ShowForPlayerTwo(bool on)
+{
+    Title->SetPosition(380, kPlayerTwoDown + 120);
+    Value->PlaceAt(390, kPlayerTwoDown + 130);
+    if (!on) {
+        Title->Visible = false;
+        Value->SetVisible(false);
+    }
+}
+
 std::int32_t TCombo::Count() const
 {
     return static_cast<std::int32_t>(std::nearbyint(Value->Tens->FramePos * 10 + Value->Ones->FramePos));
@@ -207,6 +228,16 @@ void TPercentag::PlaceFor(int player)
     Tens->Visible = true;
     Ones->Visible = true;
     Sign->Visible = true;
+}
+
+void TPercentag::ShowForPlayerTwo(bool on)
+{
+    Tens->SetPosition(305, kPlayerTwoDown + 30);
+    Ones->SetPosition(340, kPlayerTwoDown + 30);
+    Sign->SetPosition(370, kPlayerTwoDown + 30);
+    Tens->Visible = on;
+    Ones->Visible = on;
+    Sign->Visible = on;
 }
 
 void TPercentag::SetPercent(std::int32_t p)

@@ -70,6 +70,9 @@ public:
     ~TMarker() override;
 
     void PlaceFor(int player);
+    // A second ball makes player two's results its own: the digits go to player two's half and
+    // show (on), or hide again (off).
+    void ShowForPlayerTwo(bool on);
     void AddScore(std::int32_t points);
     void AddHit() { ++Hits; }
 
@@ -99,6 +102,8 @@ public:
     ~TCombo() override;
 
     void PlaceFor(int player);
+    // To player two's half; hidden until the first hit, as player one's is (on), or hidden (off).
+    void ShowForPlayerTwo(bool on);
     void Reset();
     std::int32_t Count() const;
     void Increment();
@@ -114,6 +119,7 @@ public:
     ~TPercentag() override;
 
     void PlaceFor(int player);
+    void ShowForPlayerTwo(bool on);
     // Shows the units and the tens, the tens limited to 9.
     void SetPercent(std::int32_t p);
 

@@ -36,6 +36,8 @@ TGripGame::TGripGame(TMidiPlayer* player, const TGameSettings& settings, TGameOu
 
 TGripGame::~TGripGame()
 {
+    delete okTwo_;
+    delete explodeTwo_;
     delete ok_;
     delete explode_;
     delete Metronome;
@@ -47,8 +49,10 @@ TGripGame::~TGripGame()
 void TGripGame::SetSettings(const TGameSettings& settings)
 {
     settings_ = settings;
-    // Player two's flag is not the window's to set.
+    // Player two's flag is not the window's to set, unless player two plays.
     PlayerOneStress()->Easy = settings_.EasyMode;
+    if (playerTwoPlays_)
+        PlayerTwoStress()->Easy = settings_.EasyMode;
 }
 
 void TGripGame::CreateEffects()
@@ -74,6 +78,7 @@ TStressValueTwo* TGripGame::PlayerTwoStress() const
 
 void TGripGame::Start()
 {
+    pausedForBall_ = -1;
     PlayerOne->StartFigures();
     PlayerTwo->StartFigures();
     Metronome->LoadBeatMap("Fine.txt");
@@ -96,17 +101,72 @@ void TGripGame::Pause()
     Rocker->Halt();
 }
 
-void TGripGame::Resume() { Rocker->Run(); }
+void TGripGame::Resume()
+{
+    pausedForBall_ = -1;
+    Rocker->Run();
+}
+
+void TGripGame::BallLost(int player)
+{
+    TMidiPlayer* song = Rocker->Player();
+    if (!song || !song->Play())
+        return;
+    Pause();
+    pausedForBall_ = player;
+}
 
 void TGripGame::PollGrip()
 {
     TStressValueOne* stress = PlayerOneStress();
-    stress->ReadDevice();
+    // The keys report nothing until one is pressed, and nothing while the ball is there.
+    if (stress->Device)
+        stress->ReadDevice();
+    else
+        keys_.Feed(*stress);
     const int level = stress->Level;
     PlayerOne->LevelHolder->ShowLevel(level);
     PlayerOne->Lane->BackPipe->Visible = level >= 1;
     if (output_)
         output_->ShowGripLevel(level);
+    PollPlayerTwo();
+}
+
+void TGripGame::PollPlayerTwo()
+{
+    TStressValueTwo* stress = PlayerTwoStress();
+    if ((stress->Device != nullptr) != playerTwoPlays_)
+        SetPlayerTwoPlays(stress->Device != nullptr);
+    if (!playerTwoPlays_)
+        return;
+    stress->ReadDevice();
+    PlayerTwo->LevelHolder->ShowLevel(stress->Level);
+    PlayerTwo->Lane->BackPipe->Visible = stress->Level >= 1;
+}
+
+void TGripGame::SetPlayerTwoPlays(bool plays)
+{
+    playerTwoPlays_ = plays;
+    TStressValueTwo* stress = PlayerTwoStress();
+    if (plays) {
+        if (!explodeTwo_) {
+            // A pair of its own, so that both players' hits in one frame both show.
+            explodeTwo_ = new TExplode(LayerEngine(SlotLayerSeven));
+            explodeTwo_->SetPosition(270, 283);
+            okTwo_ = new TOk(LayerEngine(SlotLayerSeven));
+            okTwo_->SetPosition(277, 303);
+            PlayerTwo->Scoring->SetEffects(explodeTwo_, okTwo_);
+        }
+        stress->Easy = settings_.EasyMode;
+        PlayerTwo->Lane->RuleMark->SetJudging(PlayerTwo->Scoring, stress);
+    } else {
+        stress->Easy = false;
+        stress->ShowAsCreated();
+        PlayerTwo->LevelHolder->ShowAsCreated();
+        PlayerTwo->Lane->BackPipe->Visible = false;
+        PlayerTwo->Lane->RuleMark->SetJudging(PlayerOne->Scoring, PlayerOneStress());
+    }
+    PlayerTwo->ShowOwnResults(plays);
 }
 
 void TGripGame::SyncPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)

@@ -2,6 +2,7 @@
 
 #include "game/Extrinsic.h"
 #include "game/GameSettings.h"
+#include "game/KeyGrip.h"
 #include "game/PlayerScreen.h"
 #include "game/Synergy.h"
 
@@ -27,8 +28,9 @@ private:
 
 // The grip game: both player screens, the beat map and the play driver. It turns Start, Pause
 // and Resume into actions on screens, lanes and song, reads player one's grip on every tick
-// and moves both lanes with the song. Only player one plays: both lanes are judged against
-// player one's grip and credit player one's scoring.
+// and moves both lanes with the song. With one ball only player one plays: both lanes are
+// judged against player one's grip and credit player one's scoring. Player one without a ball
+// grips with the keys; player two with a ball of its own plays its own lane.
 class TGripGame : public TBaseObject {
 public:
     // Without a song player Start lays the lanes out and plays nothing; without an output the
@@ -53,8 +55,22 @@ public:
     void Start();
     void Pause();
     void Resume();
+    // Player one's grip from its ball, or from the keys while it has none; then player two's,
+    // when it has a ball: its lane is then judged against its own grip and credits its own
+    // results, and goes back to player one's when the ball goes.
     void PollGrip();
+    // A player's ball was unplugged: mid-song the game pauses, as Pause does, until Start or
+    // Resume.
+    void BallLost(int player);
+    // The player (0 or 1) whose lost ball paused the game; -1 when it is not paused for one.
+    int PausedForBall() const { return pausedForBall_; }
+    bool PlayerTwoPlays() const { return playerTwoPlays_; }
+    TKeyGrip& Keys() { return keys_; }
     void SyncPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick);
+
+    // Player two's hit effects, at its own lane; none until player two first plays.
+    TExplode* PlayerTwoExplode() const { return explodeTwo_; }
+    TOk* PlayerTwoOk() const { return okTwo_; }
 
     TCombo* PlayerOneCombo() const { return PlayerOne->Combo; }
     TMarker* PlayerOneMarker() const { return PlayerOne->Marker; }
@@ -77,10 +93,18 @@ public:
     TRocker* Rocker = nullptr;
 
 private:
+    void SetPlayerTwoPlays(bool plays);
+    void PollPlayerTwo();
+
     // The lanes hold a reference to the settings, which live as long as the game.
     TGameSettings settings_;
     TGameOutput* output_;
     TExplode* explode_ = nullptr;
     TOk* ok_ = nullptr;
+    TExplode* explodeTwo_ = nullptr;
+    TOk* okTwo_ = nullptr;
     std::int32_t lastSongPosition_ = 0;
+    TKeyGrip keys_;
+    bool playerTwoPlays_ = false;
+    int pausedForBall_ = -1;
 };

@@ -41,6 +41,15 @@ void TToyArise::ShowLevel(int level)
     LiningGesture->ShowLevel(level);
 }
 
+void TToyArise::ShowAsCreated()
+{
+    Gesture->SetImage(SlotImgGesture, "idle");
+    Gesture->FramePos = 0;
+    LiningGesture->SetImage(SlotImgFixed, "gesture");
+    LiningGesture->FrameCount = 3;
+    LiningGesture->SetColumn(0);
+}
+
 TPlayerScreen::TPlayerScreen()
 {
     LevelHolder = new TToyArise();
@@ -93,4 +102,21 @@ TPlayerTwoScreen::TPlayerTwoScreen(const TGameSettings& settings)
     Lane = new TPipeLineTwo(settings);
     Figures = new TAcrobaticsTwo();
     Finish(1);
+}
+
+TPlayerTwoScreen::~TPlayerTwoScreen() { delete QualifiedGoal; }
+
+void TPlayerTwoScreen::ShowOwnResults(bool on)
+{
+    if (on && !QualifiedGoal) {
+        QualifiedGoal = new TQualifiedGoal(LayerEngine(SlotLayerFive));
+        QualifiedGoal->SetPosition(320, 180);
+    }
+    if (QualifiedGoal)
+        QualifiedGoal->Visible = on;
+    Marker->ShowForPlayerTwo(on);
+    Percentage->ShowForPlayerTwo(on);
+    Combo->ShowForPlayerTwo(on);
+    // Made at player one's lamps; beside its own meter they show its own grip.
+    LevelHolder->LiningGesture->SetPosition(364, on ? 267 : 94);
 }

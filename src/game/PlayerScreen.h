@@ -17,6 +17,8 @@ public:
     // Player 0 or 1: the meter, the gesture places and the stress value; else nothing.
     void SetupForPlayer(int player);
     void ShowLevel(int level);
+    // The gestures as they were made, before any level was shown.
+    void ShowAsCreated();
 
     TGesture* Gesture = nullptr;
     TLiningGesture* LiningGesture = nullptr;
@@ -63,4 +65,13 @@ public:
 class TPlayerTwoScreen : public TPlayerScreen {
 public:
     explicit TPlayerTwoScreen(const TGameSettings& settings);
+    ~TPlayerTwoScreen() override;
+
+    // With a ball of player two's own, its score, hit rate and combo show in its half, under
+    // a caption of their own, and its lamps stand beside its own meter (on); without one they
+    // go back to how the screen was made (off).
+    void ShowOwnResults(bool on);
+
+    // Made the first time player two plays; none before.
+    TQualifiedGoal* QualifiedGoal = nullptr;
 };

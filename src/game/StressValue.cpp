@@ -21,6 +21,17 @@ void MakeMarks(std::array<TStepMark*, 6>& marks, TLayerSlot layer, const Places&
     }
 }
 
+// Marks 0 .. level - 1 are lit, none for level 0 and all six for 6 or more.
+std::int32_t LightMarks(std::array<TStepMark*, 6>& marks, std::int32_t value)
+{
+    const std::int32_t level = value <= 6 ? value : 6;
+    for (TStepMark* mark : marks)
+        mark->Visible = false;
+    for (std::int32_t i = 0; i < level && i < 6; ++i)
+        marks[size_t(i)]->Visible = true;
+    return level;
+}
+
 void FreeMarks(std::array<TStepMark*, 6>& marks)
 {
     for (auto it = marks.rbegin(); it != marks.rend(); ++it)
@@ -41,7 +52,7 @@ void TStressValue::ReadDevice()
         HidCheck(Device->ReadQueuedReport(buffer, length, bytesRead));
         if (bytesRead == 0)
             return;
-        TakeReading(buffer[1] / 5);
+        TakeForce(buffer[1]);
     }
 }
 
@@ -70,15 +81,17 @@ TStressValueOne::TStressValueOne() { MakeMarks(Marks, SlotLayerFive, kMarkPlaces
 
 TStressValueOne::~TStressValueOne() { FreeMarks(Marks); }
 
-void TStressValueOne::SetLevel(std::int32_t value)
-{
-    Level = value <= 6 ? value : 6;
-    for (TStepMark* mark : Marks)
-        mark->Visible = false;
-    for (std::int32_t i = 0; i < Level && i < 6; ++i)
-        Marks[size_t(i)]->Visible = true;
-}
+void TStressValueOne::SetLevel(std::int32_t value) { Level = LightMarks(Marks, value); }
 
 TStressValueTwo::TStressValueTwo() { MakeMarks(Marks, SlotLayerFour, kMarkPlacesTwo); }
 
 TStressValueTwo::~TStressValueTwo() { FreeMarks(Marks); }
+
+void TStressValueTwo::SetLevel(std::int32_t value) { Level = LightMarks(Marks, value); }
+
+void TStressValueTwo::ShowAsCreated()
+{
+    Level = 0;
+    for (TStepMark* mark : Marks)
+        mark->Visible = true;
+}

@@ -21,6 +21,8 @@ public:
     void ReadDevice();
     // One reading of the force (byte 1 of a report, divided by 5) through the gate.
     void TakeReading(std::int32_t reading);
+    // A force as a ball reports it in byte 1, whoever reports it.
+    void TakeForce(std::uint8_t force) { TakeReading(force / 5); }
 
     std::int32_t RepeatCount = 0;
     bool Easy = false;
@@ -44,12 +46,15 @@ public:
     std::array<TStepMark*, 6> Marks{};
 };
 
-// Player two's: never connected, so its level stays 0 and its marks stay as created.
+// Player two's. Without a ball of its own it is never read, so its level stays 0 and its
+// marks stay as created (all shown); with one it lights its marks as player one's do.
 class TStressValueTwo : public TStressValue {
 public:
     TStressValueTwo();
     ~TStressValueTwo() override;
-    void SetLevel(std::int32_t) override {}
+    void SetLevel(std::int32_t value) override;
+    // Back to how it was made: level 0 with every mark shown.
+    void ShowAsCreated();
 
     std::array<TStepMark*, 6> Marks{};
 };

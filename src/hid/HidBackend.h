@@ -116,6 +116,9 @@ public:
     virtual std::vector<THidInterfaceInfo> ListInterfaces() = 0;
     // nullptr when the path cannot be opened with that access.
     virtual std::unique_ptr<THidHandle> Open(const std::string& path, THidAccess access) = 0;
+    // Why the last Open that gave nullptr failed, as an errno value (EACCES, EBUSY, ...); 0
+    // when the back end cannot tell.
+    virtual int LastOpenError() const { return 0; }
     // onChange runs on the calling thread's event loop whenever HID devices come or go.
     virtual std::unique_ptr<THidWatch> Watch(std::function<void()> onChange) = 0;
 };

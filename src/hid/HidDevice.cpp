@@ -146,6 +146,7 @@ bool TJvHidDevice::OpenFile()
     if (Accessible() && !FHandle) {
         FNumInputBuffers = 0;
         FHandle = FBackend->Open(FDevicePath, THidAccess::ReadWrite);
+        FOpenError = FHandle ? 0 : FBackend->LastOpenError();
         if (FHandle && !FHandle->GetNumInputBuffers(FNumInputBuffers))
             FNumInputBuffers = 0;
     }

@@ -62,6 +62,9 @@ public:
     bool CheckedOut() const { return FCheckedOut; }
     bool Enumerating() const { return FEnumerating; }
     bool IsOpen() const { return FHandle != nullptr; }
+    // Why the last OpenFile failed, as an errno value (0 when it did not fail, or the back end
+    // could not tell): EACCES for a node the user may not open, EBUSY for one held elsewhere.
+    int OpenError() const { return FOpenError; }
     uint64_t DeviceInstance() const { return FDeviceInstance; }
     const std::string& DevicePath() const { return FDevicePath; }
     const std::string& DeviceDescription() const { return FDeviceDescription; }
@@ -107,6 +110,7 @@ private:
     THidCaps FCaps;
     THidConfiguration FConfiguration;
     uint32_t FNumInputBuffers = 0;
+    int FOpenError = 0;
     std::vector<THidLinkCollectionNode> FLinkCollectionNodes;
     TJvHidUnplugEvent FOnUnplug;
     int FReadTimeout = 250;

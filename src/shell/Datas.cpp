@@ -7,6 +7,7 @@
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
 #include "midi/TrackOutputs.h"
+#include "platform/Exception.h"
 #include "platform/Guard.h"
 #include "shell/FormFont.h"
 #include "shell/FormsOutput.h"
@@ -141,6 +142,11 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     UsbHids = new TJvHidDeviceController(this);
     UsbHids->setObjectName("UsbHids");
     GripBall = std::make_unique<TGripBall>(*UsbHids);
+    // A ball that cannot be opened is said once, in a box and on the terminal, as every
+    // message is; the game goes on.
+    GripBall->OnAccessProblem = [](const std::string& message) {
+        ReportException(std::make_exception_ptr(Exception(message)));
+    };
     // The first device-change handler is called at once: the ball is found before FormCreate.
     Guarded([this] { GripBall->Bind(); });
 

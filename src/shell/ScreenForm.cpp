@@ -4,9 +4,11 @@
 #include "game/Registries.h"
 #include "midi/MidiPlayer.h"
 #include "platform/Guard.h"
+#include "shell/BallNotices.h"
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
+#include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
@@ -136,6 +138,8 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
             w->startSystemMove();
     };
     DXTimer->Loaded();
+    // While player one has no ball, J, K and L grip for it.
+    new TKeyboardGrip(*this);
 }
 
 TScreenForm::~TScreenForm()
@@ -262,6 +266,9 @@ void TScreenForm::ComposeFrame(bool judging)
     if (judging)
         MoveSpriteLayerThree();
     DrawSpriteLayers();
+    if (const TGripGame* game = GripGame())
+        ShowBallNotices(*game, Notices);
+    Notices.Draw(DXDraw->Surface().Image());
     // Between moving frames the picture changes on every one; an idle game's frames mostly
     // repeat the last, and cost the drawing alone.
     if (displayPacer_->Running())

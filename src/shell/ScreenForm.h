@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/GameSettings.h"
+#include "shell/SurfaceNotices.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -71,6 +72,9 @@ public:
 
     // Where a caption drag goes; replaceable so that tests can see it without a window manager.
     std::function<void()> StartWindowDrag;
+
+    // Texts drawn over the game on every frame.
+    TSurfaceNotices Notices;
 
 protected:
     // Closing the main window in any way ends the program, as End does, also while the debug

@@ -31,6 +31,10 @@ void TStartUp::FormCreate()
     TStressValue* player = game_->PlayerOneStress();
     player->Device = form_.GripBall->GripDevice;
     form_.GripBall->Player = player;
+    // A second ball is player two's; a ball pulled out mid-song pauses the game.
+    form_.GripBall->PlayerTwo = game_->PlayerTwoStress();
+    form_.GripBall->AttachPlayers();
+    form_.GripBall->OnBallLost = [game = game_.get()](int who) { game->BallLost(who); };
     game_->CreateEffects();
     // The hit sound is loaded now rather than on the first hit.
     PrepareHitSound();
@@ -44,6 +48,9 @@ void TStartUp::DestroyGame()
     form_.Tick->SetGame(nullptr);
     if (form_.GripBall->Player == game_->PlayerOneStress())
         form_.GripBall->Player = nullptr;
+    if (form_.GripBall->PlayerTwo == game_->PlayerTwoStress())
+        form_.GripBall->PlayerTwo = nullptr;
+    form_.GripBall->OnBallLost = nullptr;
     game_.reset();
 }
 

@@ -30,8 +30,14 @@ THidSimulatedDeviceConfig Device(const std::string& product)
 // The handlers on a controller of their own, bound as the debug form binds them.
 class TGripBallTest : public ::testing::Test {
 protected:
-    // The controller goes first, while the handlers it may still call exist.
-    ~TGripBallTest() override { Controller.reset(); }
+    // The balls go back as the debug form gives them back, then the controller goes, while the
+    // handlers it may still call exist.
+    ~TGripBallTest() override
+    {
+        if (Ball)
+            Ball->Release();
+        Controller.reset();
+    }
 
     void Start()
     {
@@ -148,4 +154,48 @@ TEST_F(TGripBallTest, ReleaseStopsTheHandlersAndGivesEveryBallBack)
     EXPECT_TRUE(third->WrittenReports().empty());
     EXPECT_EQ(Controller->NumCheckedOutDevices(), 0);
     EXPECT_EQ(PlayerOne.Device, nullptr);
+}
+
+TEST_F(TGripBallTest, ABallThatCannotBeOpenedIsNamedOnceWaitsAndIsTakenWhenItOpens)
+{
+    THidSimulatedDeviceConfig config = Device("Kneadle Bal");
+    config.FailOpen = true;
+    config.OpenErrno = EBUSY;
+    auto ball = Bus->Plug(config);
+    std::vector<std::string> messages;
+    Controller = std::make_unique<TJvHidDeviceController>(nullptr, Bus);
+    Ball = std::make_unique<TGripBall>(*Controller);
+    Ball->OnAccessProblem = [&](const std::string& message) { messages.push_back(message); };
+    // Found, but no read or write is tried on it, so nothing is raised.
+    EXPECT_NO_THROW(Ball->Bind());
+    PlayerOne.Device = Ball->GripDevice;
+    Ball->Player = &PlayerOne;
+    Ball->AttachPlayers();
+    EXPECT_EQ(PlayerOne.Device, nullptr);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("The grip ball at " + ball->Path() + " cannot be opened: it is busy", 0), 0u)
+        << messages[0];
+    // Another device comes and the ball is found again: still closed, and not said again.
+    Bus->Plug(Device("Pad"));
+    Ball->RetryWaiting();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(ball->WrittenReports().empty());
+
+    // The other program lets go: the next try takes it, greets it and gives it to player one.
+    ball->Config().FailOpen = false;
+    Ball->RetryWaiting();
+    ASSERT_NE(PlayerOne.Device, nullptr);
+    EXPECT_EQ(PlayerOne.Device->DevicePath(), ball->Path());
+    EXPECT_EQ(ball->WrittenReports(), (std::vector<std::vector<uint8_t>>{{0, 0}}));
+    EXPECT_TRUE(Ball->Waiting().empty());
+}
+
+TEST(BallAccessMessage, NamesTheNodeTheReasonAndTheFix)
+{
+    const std::string denied = BallAccessMessage("/dev/hidraw7", EACCES);
+    EXPECT_NE(denied.find("/dev/hidraw7 cannot be opened: permission denied."), std::string::npos);
+    EXPECT_NE(denied.find(UdevRuleInstallCommand()), std::string::npos);
+    EXPECT_NE(UdevRuleInstallCommand().find("70-grip-ball.rules"), std::string::npos);
+    const std::string other = BallAccessMessage("/dev/hidraw7", EIO);
+    EXPECT_NE(other.find("cannot be opened: Input/output error."), std::string::npos);
 }

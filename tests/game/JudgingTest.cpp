@@ -6,6 +6,8 @@
 #include "game/Precise.h"
 #include "game/Scoring.h"
 #include "game/StressValue.h"
+#include "hid/HidDeviceController.h"
+#include "hid/simulated/HidSimulatedBus.h"
 
 #include <functional>
 
@@ -182,6 +184,53 @@ TEST_F(TJudgingTest, PlayerTwosLaneCreditsPlayerOne)
     EXPECT_EQ(game.Explode()->Y, 110);
     EXPECT_EQ(game.Ok()->Y, 130);
     EXPECT_EQ(MemoLines(), QStringList{"Value :1"});
+}
+
+TEST_F(TJudgingTest, WithABallOfItsOwnPlayerTwosLaneCreditsPlayerTwoUntilTheBallGoes)
+{
+    auto bus = std::make_shared<THidSimulatedBus>();
+    auto ball = bus->PlugGripBall();
+    TJvHidDeviceController controller(nullptr, bus);
+    TJvHidDevice* device = nullptr;
+    ASSERT_TRUE(controller.CheckOutByIndex(device, 0));
+    Settings.EasyMode = true;
+    TGripGame game(nullptr, Settings, &Output);
+    game.CreateEffects();
+    game.PlayerTwoStress()->Device = device;
+    ball->QueueInput({0, 20});
+    game.PollGrip();
+    ASSERT_TRUE(game.PlayerTwoPlays());
+    EXPECT_EQ(game.PlayerTwoStress()->Level, 4);
+    EXPECT_EQ(game.PlayerOneStress()->Level, 0);
+    EXPECT_EQ(game.PlayerTwoStress()->Marks[3]->Visible, true);
+    EXPECT_EQ(game.PlayerTwoStress()->Marks[4]->Visible, false);
+    EXPECT_TRUE(game.PlayerTwo->Marker->Digits[0]->Visible);
+    EXPECT_EQ(game.PlayerTwo->Marker->Digits[0]->Y, 180);
+
+    // Judged against player two's level, though player one's is 0, and credited to player two.
+    BallAt<TBlueBall>(276, 292);
+    Frame();
+    EXPECT_EQ(game.PlayerTwo->Marker->Hits, 1);
+    EXPECT_EQ(game.PlayerTwo->Combo->Count(), 1);
+    EXPECT_EQ(game.PlayerOneMarker()->Hits, 0);
+    ASSERT_NE(game.PlayerTwoExplode(), nullptr);
+    EXPECT_TRUE(game.PlayerTwoExplode()->Visible);
+    EXPECT_EQ(game.PlayerTwoExplode()->Y, 283);
+    EXPECT_FALSE(game.Explode()->Visible);
+
+    // The ball goes: player two's lane is player one's again, its results hidden, its marks as
+    // they were made.
+    game.PlayerTwoStress()->Device = nullptr;
+    game.PlayerOneStress()->SetLevel(3);
+    game.PollGrip();
+    EXPECT_FALSE(game.PlayerTwoPlays());
+    EXPECT_FALSE(game.PlayerTwo->Marker->Digits[0]->Visible);
+    EXPECT_TRUE(game.PlayerTwoStress()->Marks[5]->Visible);
+    EXPECT_FALSE(game.PlayerTwoStress()->Easy);
+    Frame();
+    EXPECT_EQ(game.PlayerOneMarker()->Hits, 1);
+    EXPECT_EQ(game.PlayerTwo->Marker->Hits, 1);
+    controller.CheckIn(device);
 }
 
 TEST_F(TJudgingTest, HitSoundPlaysWithoutAnAudioDevice)

@@ -20,3 +20,15 @@ add_test(NAME shell.e2e.sound
   COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/sound.sh
           $<TARGET_FILE:griprhythm> ${CMAKE_CURRENT_SOURCE_DIR}/support/pulse.sh)
 set_tests_properties(shell.e2e.sound PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
+
+# Without a ball, J in a rhythm scores.
+add_test(NAME shell.e2e.keys
+  COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/keys.sh
+          $<TARGET_FILE:griprhythm>)
+set_tests_properties(shell.e2e.keys PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
+
+# On emulated balls (umockdev): each player's score follows its own ball.
+add_test(NAME shell.e2e.balls
+  COMMAND xvfb-run -a -s "-screen 0 800x600x24" ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/balls.sh
+          $<TARGET_FILE:griprhythm> $<TARGET_FILE:grip_ballbed_run> $<TARGET_FILE:grip_nosoundcards>)
+set_tests_properties(shell.e2e.balls PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)

@@ -405,8 +405,15 @@ std::vector<THidInterfaceInfo> THidrawBackend::ListInterfaces()
 
 std::unique_ptr<THidHandle> THidrawBackend::Open(const std::string& path, THidAccess access)
 {
+    FLastOpenError = ENODEV;
     struct stat status {};
-    if (!FUdev || ::stat(path.c_str(), &status) != 0 || !S_ISCHR(status.st_mode))
+    if (!FUdev)
+        return nullptr;
+    if (::stat(path.c_str(), &status) != 0) {
+        FLastOpenError = errno;
+        return nullptr;
+    }
+    if (!S_ISCHR(status.st_mode))
         return nullptr;
     udev_device* node = udev_device_new_from_devnum(FUdev, 'c', status.st_rdev);
     if (!node)
@@ -415,12 +422,18 @@ std::unique_ptr<THidHandle> THidrawBackend::Open(const std::string& path, THidAc
     std::unique_ptr<THidHandle> handle;
     if (subsystem && std::strcmp(subsystem, "hidraw") == 0) {
         int fd = -1;
-        if (access == THidAccess::ReadWrite)
+        if (access == THidAccess::ReadWrite) {
             fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+            // The reason is what the user must hear about: no permission, or someone else has it.
+            if (fd < 0)
+                FLastOpenError = errno;
+        }
         if (access == THidAccess::QueryOnly || fd >= 0)
             handle = std::make_unique<THidrawHandle>(fd, ReadInfo(node, fd));
     }
     udev_device_unref(node);
+    if (handle)
+        FLastOpenError = 0;
     return handle;
 }
 

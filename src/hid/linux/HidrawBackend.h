@@ -61,7 +61,9 @@ public:
     std::vector<THidInterfaceInfo> ListInterfaces() override;
     std::unique_ptr<THidHandle> Open(const std::string& path, THidAccess access) override;
     std::unique_ptr<THidWatch> Watch(std::function<void()> onChange) override;
+    int LastOpenError() const override { return FLastOpenError; }
 
 private:
     struct udev* FUdev;
+    int FLastOpenError = 0;
 };

@@ -250,11 +250,15 @@ std::vector<THidInterfaceInfo> THidSimulatedBus::ListInterfaces()
 
 std::unique_ptr<THidHandle> THidSimulatedBus::Open(const std::string& path, THidAccess access)
 {
+    FLastOpenError = ENOENT;
     for (const auto& device : FDevices) {
         if (device->FPath != path)
             continue;
-        if (device->FConfig.FailQuery || (access == THidAccess::ReadWrite && device->FConfig.FailOpen))
+        if (device->FConfig.FailQuery || (access == THidAccess::ReadWrite && device->FConfig.FailOpen)) {
+            FLastOpenError = device->FConfig.OpenErrno;
             return nullptr;
+        }
+        FLastOpenError = 0;
         return std::make_unique<THidSimulatedHandle>(device, access);
     }
     return nullptr;

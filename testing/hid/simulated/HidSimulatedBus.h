@@ -3,6 +3,7 @@
 #include "hid/HidBackend.h"
 #include "platform/Override.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -30,6 +31,7 @@ struct THidSimulatedDeviceConfig {
     std::string DeviceDescription = "USB Input Device";
     std::string ClassDescription = "hidraw";
     bool FailOpen = false;   // refuses read-write opens, as a node without permission does
+    int OpenErrno = EACCES;  // the reason a refused open gives (EBUSY: someone else has it)
     bool FailQuery = false;  // refuses every open, so the device is listed without identity
 };
 
@@ -102,6 +104,7 @@ public:
     std::vector<THidInterfaceInfo> ListInterfaces() override;
     std::unique_ptr<THidHandle> Open(const std::string& path, THidAccess access) override;
     std::unique_ptr<THidWatch> Watch(std::function<void()> onChange) override;
+    int LastOpenError() const override { return FLastOpenError; }
 
 private:
     struct TWatchers;
@@ -111,6 +114,7 @@ private:
     uint64_t FNextIdentity = 1;
     bool FAnnounce = true;
     int FListings = 0;
+    int FLastOpenError = 0;
 };
 
 // Controllers made without a back end of their own use backend until the guard goes.

@@ -6,14 +6,16 @@ trap 'rm -rf "$work"; [ -n "$pid" ] && kill "$pid" 2>/dev/null' EXIT
 
 fail() {
   echo "FAIL: $*"
+  # GRIP_E2E_SHOTS names a folder to keep the screenshots of a failed run in.
+  [ -n "${GRIP_E2E_SHOTS:-}" ] && cp "$work"/*.png "$GRIP_E2E_SHOTS/" 2>/dev/null
   [ -f "$work/out.log" ] && sed 's/^/  game: /' "$work/out.log"
   exit 1
 }
 
-# Starts GAME on the X server (not offscreen), its output kept for fail(); sets pid.
+# Starts GAME [ARGS...] on the X server (not offscreen), its output kept for fail(); sets pid.
 launch_game() {
   unset QT_QPA_PLATFORM
-  "$1" >"$work/out.log" 2>&1 &
+  "$@" >"$work/out.log" 2>&1 &
   pid=$!
 }
 

@@ -1,0 +1,80 @@
+#include "shell/KeyboardGrip.h"
+
+#include "game/GripGame.h"
+#include "shell/Globals.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+#include <optional>
+
+namespace {
+
+std::optional<TGripKey> GripKey(int key)
+{
+    switch (key) {
+    case Qt::Key_J:
+        return TGripKey::Light;
+    case Qt::Key_K:
+        return TGripKey::Medium;
+    case Qt::Key_L:
+        return TGripKey::Hard;
+    default:
+        return std::nullopt;
+    }
+}
+
+void ReleaseAll()
+{
+    if (TGripGame* game = GripGame())
+        game->Keys().ReleaseAll();
+}
+
+} // namespace
+
+TKeyboardGrip::TKeyboardGrip(QWidget& window) : QObject(&window), window_(window)
+{
+    qApp->installEventFilter(this);
+}
+
+bool TKeyboardGrip::InWindow(QObject* watched) const
+{
+    if (watched->isWidgetType())
+        return static_cast<QWidget*>(watched)->window() == &window_;
+    return watched->isWindowType() && watched == window_.windowHandle();
+}
+
+bool TKeyboardGrip::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const std::optional<TGripKey> key = GripKey(keyEvent->key());
+        if (!key || keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) ||
+            !InWindow(watched))
+            return false;
+        // A held key repeats; the grip is held all the same.
+        if (!keyEvent->isAutoRepeat()) {
+            if (TGripGame* game = GripGame()) {
+                if (event->type() == QEvent::KeyPress)
+                    game->Keys().Press(*key);
+                else
+                    game->Keys().Release(*key);
+            }
+        }
+        return true;
+    }
+    case QEvent::ApplicationDeactivate:
+        ReleaseAll();
+        return false;
+    case QEvent::WindowDeactivate:
+        if (watched == &window_)
+            ReleaseAll();
+        return false;
+    default:
+        return false;
+    }
+}

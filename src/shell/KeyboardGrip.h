@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+// Hands J, K and L, pressed anywhere in the main window, to player one's keyboard grip, and
+// lets go of every key when the window loses the keyboard. Those keys type nothing there.
+class TKeyboardGrip : public QObject {
+public:
+    // Watches the whole application for the window's keys.
+    explicit TKeyboardGrip(QWidget& window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool InWindow(QObject* watched) const;
+
+    QWidget& window_;
+};
