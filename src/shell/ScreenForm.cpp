@@ -269,12 +269,7 @@ void TScreenForm::ComposeFrame(bool judging)
     if (const TGripGame* game = GripGame())
         ShowBallNotices(*game, Notices);
     Notices.Draw(DXDraw->Surface().Image());
-    // Between moving frames the picture changes on every one; an idle game's frames mostly
-    // repeat the last, and cost the drawing alone.
-    if (displayPacer_->Running())
-        DXDraw->Flip();
-    else
-        DXDraw->FlipIfChanged();
+    DXDraw->Flip();
     displayPacer_->Drawn();
 }
 

@@ -8,6 +8,7 @@
 #include <QShowEvent>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -55,6 +56,36 @@ TDXDrawOptions ReduceToWindowed(TDXDrawOptions set)
     if (HasOpt(set, doDirectX7Mode))
         set &= ~Opt(doRetainedMode);
     return set & ~Opt(doHardware);
+}
+
+// Where two pictures of one size and format differ, as bands of rows each with the columns
+// that changed in it: the balls of a lane move in one band, the figures in another.
+QRegion ChangedRegion(const QImage& a, const QImage& b)
+{
+    constexpr int BandRows = 8;
+    const int width = a.width();
+    const std::size_t rowBytes = std::size_t(width) * 4;
+    QRegion changed;
+    for (int top = 0; top < a.height(); top += BandRows) {
+        int left = width, right = -1;
+        const int bottom = std::min(top + BandRows, a.height());
+        for (int y = top; y < bottom; ++y) {
+            const auto* p = reinterpret_cast<const std::uint32_t*>(a.constScanLine(y));
+            const auto* q = reinterpret_cast<const std::uint32_t*>(b.constScanLine(y));
+            if (p == q || std::memcmp(p, q, rowBytes) == 0)
+                continue;
+            int l = 0, r = width - 1;
+            while (p[l] == q[l])
+                ++l;
+            while (p[r] == q[r])
+                --r;
+            left = std::min(left, l);
+            right = std::max(right, r);
+        }
+        if (right >= left)
+            changed += QRect(left, top, right - left + 1, bottom - top);
+    }
+    return changed;
 }
 
 } // namespace
@@ -287,23 +318,15 @@ void TDXDraw::Flip()
 {
     if (!initialized_ || busy_ || !CanDraw())
         return;
-    Present();
-    update();
+    const QRegion changed = Present();
+    if (!changed.isEmpty())
+        update(changed);
 }
 
-void TDXDraw::FlipIfChanged()
+QRegion TDXDraw::Present()
 {
-    if (!initialized_ || busy_ || !CanDraw())
-        return;
-    const QPoint origin = presentedOrigin_;
-    const bool same = !front_.isNull() && front_ == surface_.Image();
-    Present();
-    if (!same || presentedOrigin_ != origin)
-        update();
-}
-
-void TDXDraw::Present()
-{
+    const QImage previous = front_;
+    const QPoint previousOrigin = presentedOrigin_;
     front_ = surface_.Image();
     if (HasOpt(nowOptions_, doStretch)) {
         presentedOrigin_ = QPoint(0, 0);
@@ -313,6 +336,10 @@ void TDXDraw::Present()
     } else {
         presentedOrigin_ = QPoint(0, 0);
     }
+    if (HasOpt(nowOptions_, doStretch) || previous.isNull() || previous.size() != front_.size() ||
+        previous.format() != front_.format() || previousOrigin != presentedOrigin_)
+        return QRegion(rect());
+    return ChangedRegion(previous, front_).translated(presentedOrigin_);
 }
 
 void TDXDraw::Register(const void* component, TDXDrawNotifyEvent handler)
