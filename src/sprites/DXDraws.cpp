@@ -386,7 +386,7 @@ void TDXDraw::showEvent(QShowEvent* event)
     }
 }
 
-void TDXDraw::paintEvent(QPaintEvent*)
+void TDXDraw::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     if (front_.isNull()) {
@@ -397,12 +397,16 @@ void TDXDraw::paintEvent(QPaintEvent*)
         painter.drawImage(rect(), front_);
         return;
     }
-    // Black where the picture does not reach; the picture itself covers the rest.
-    QRegion uncovered(rect());
-    uncovered -= QRegion(QRect(presentedOrigin_, front_.size()));
+    // Black where the picture does not reach; the picture itself covers the rest. Only what
+    // is to be repainted is copied, piece by piece: a whole picture handed over at once is
+    // split among helper threads, whose waking costs more than the copy of a few strips.
+    const QRect picture(presentedOrigin_, front_.size());
+    QRegion uncovered = event->region();
+    uncovered -= QRegion(picture);
     for (const QRect& r : uncovered)
         painter.fillRect(r, Qt::black);
-    painter.drawImage(presentedOrigin_, front_);
+    for (const QRect& r : event->region() & picture)
+        painter.drawImage(r.topLeft(), front_, r.translated(-presentedOrigin_));
 }
 
 void TDXDraw::mousePressEvent(QMouseEvent* event)
