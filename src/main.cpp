@@ -1,4 +1,3 @@
-#include "game/SoundEffect.h"
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
@@ -9,6 +8,11 @@ int main(int argc, char** argv)
 {
     // Data files sit beside the program, whatever the working directory is.
     SetDataDirectory(ProgramDirectory());
+    // The window's shape and its designed places need X11: on a Wayland desktop the game runs
+    // on XWayland when there is one, unless the user chose a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     app.setApplicationName("Grip Rhythm");
     auto* screen = new TScreenForm;
@@ -23,7 +27,5 @@ int main(int argc, char** argv)
     const int status = app.exec();
     delete datas;
     delete screen;
-    // Ending while Qt still loads the hit sound on its own thread would crash on the way out.
-    SettleHitSound();
     return status;
 }

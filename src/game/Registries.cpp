@@ -34,11 +34,21 @@ TDXImageList& ImageStore(TImageStoreSlot slot)
     return *ImageStores[static_cast<size_t>(index)];
 }
 
-void MoveAndDrawSpriteLayers()
+void MoveSpriteLayerThree()
 {
     if (TDXSpriteEngine* three = SpriteLayers[SlotLayerThree])
         three->Move(0);
+}
+
+void DrawSpriteLayers()
+{
     for (TDXSpriteEngine* layer : SpriteLayers)
         if (layer != nullptr)
             layer->Draw();
+}
+
+void MoveAndDrawSpriteLayers()
+{
+    MoveSpriteLayerThree();
+    DrawSpriteLayers();
 }

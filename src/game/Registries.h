@@ -48,3 +48,6 @@ TDXImageList& ImageStore(TImageStoreSlot slot);
 // runs the rule marks' judging), then all six are drawn back to front. Empty slots are skipped,
 // so a start-up that ended early still gets its frames.
 void MoveAndDrawSpriteLayers();
+// Its two halves, for frames that draw without judging.
+void MoveSpriteLayerThree();
+void DrawSpriteLayers();

@@ -2,46 +2,99 @@
 
 #include "platform/DataPath.h"
 
-#include <QEventLoop>
-#include <QSoundEffect>
-#include <QTimer>
-#include <QUrl>
+#include <QAudioFormat>
+#include <QFile>
+#include <QWaveDecoder>
 
-TSoundEffect::TSoundEffect(std::string fileName) : fileName_(std::move(fileName)) {}
+#include <algorithm>
 
-TSoundEffect::~TSoundEffect() = default;
+std::vector<float> ReadWaveFile(const std::string& fileName, int rate)
+{
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QWaveDecoder decoder(&file);
+    if (!decoder.open(QIODevice::ReadOnly))
+        return {};
+    const QAudioFormat format = decoder.audioFormat();
+    const int channels = format.channelCount();
+    const int bytes = format.bytesPerSample();
+    if (!format.isValid() || channels < 1 || bytes < 1 || format.sampleRate() < 1)
+        return {};
+    const QByteArray data = decoder.readAll();
+    const qsizetype count = data.size() / (qsizetype(bytes) * channels);
+    // Each frame to stereo: the first channel left, the second (or the first again) right.
+    std::vector<float> source(std::size_t(count) * 2);
+    for (qsizetype i = 0; i < count; ++i)
+        for (int c = 0; c < 2; ++c) {
+            const char* sample = data.constData() + (i * channels + std::min(c, channels - 1)) * bytes;
+            source[std::size_t(i) * 2 + std::size_t(c)] = format.normalizedSampleValue(sample);
+        }
+    if (format.sampleRate() == rate)
+        return source;
+    // Another rate: linear interpolation is plenty for a click of a tenth of a second.
+    const double step = double(format.sampleRate()) / rate;
+    const auto frames = std::size_t(double(count) / step);
+    std::vector<float> resampled(frames * 2);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double at = double(i) * step;
+        const auto j = std::size_t(at);
+        const double f = at - double(j);
+        const std::size_t k = std::min<std::size_t>(j + 1, std::size_t(count) - 1);
+        for (int c = 0; c < 2; ++c)
+            resampled[i * 2 + std::size_t(c)] = float((1 - f) * source[j * 2 + std::size_t(c)] + f * source[k * 2 + std::size_t(c)]);
+    }
+    return resampled;
+}
+
+TSoundEffect::TSoundEffect(std::string fileName, TSoundOutput* output)
+    : fileName_(std::move(fileName)), output_(output ? output : &SharedSoundOutput())
+{
+}
+
+TSoundEffect::~TSoundEffect()
+{
+    if (Loaded())
+        output_->Detach(this);
+}
 
 void TSoundEffect::Load()
 {
-    if (effect_)
+    if (loadTried_)
         return;
-    effect_ = std::make_unique<QSoundEffect>();
-    effect_->setSource(QUrl::fromLocalFile(QString::fromStdString(fileName_)));
+    loadTried_ = true;
+    frames_ = ReadWaveFile(fileName_, TSoundOutput::SampleRate);
+    if (Loaded())
+        output_->Attach(this);
 }
 
 void TSoundEffect::Play()
 {
     Load();
-    // Loading goes on in the background; a play asked for before it ends starts when it does.
-    effect_->stop();
-    effect_->play();
-}
-
-bool TSoundEffect::Loading() const { return effect_ && effect_->status() == QSoundEffect::Loading; }
-
-void TSoundEffect::Settle(int timeoutMs)
-{
-    if (!Loading())
+    plays_.fetch_add(1);
+    if (!Loaded())
         return;
-    // The loader reports to this thread through its event queue, so the queue must run.
-    QEventLoop loop;
-    QObject::connect(effect_.get(), &QSoundEffect::statusChanged, &loop, [&] {
-        if (!Loading())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
+    restart_ = true;
+    output_->Wake();
 }
+
+bool TSoundEffect::Mix(float* mix, int frames, std::int64_t)
+{
+    if (restart_.exchange(false)) {
+        position_ = 0;
+        sounding_ = true;
+    }
+    if (!sounding_)
+        return false;
+    const std::size_t n = std::min(std::size_t(frames), frames_.size() / 2 - position_);
+    for (std::size_t i = 0; i < n * 2; ++i)
+        mix[i] += frames_[position_ * 2 + i];
+    position_ += n;
+    sounding_ = position_ * 2 < frames_.size();
+    return n > 0;
+}
+
+void TSoundEffect::Lost() { sounding_ = false; }
 
 namespace {
 
@@ -51,7 +104,7 @@ THitSound& HitSound()
     return sound;
 }
 
-// Kept until the process ends: the audio back end must not be torn down after Qt is.
+// Kept until the process ends, as the output it plays through is.
 TSoundEffect*& GoodSlot()
 {
     static TSoundEffect* good = nullptr;
@@ -88,9 +141,3 @@ void PrepareHitSound()
 }
 
 void SetHitSound(THitSound sound) { HitSound() = std::move(sound); }
-
-void SettleHitSound()
-{
-    if (TSoundEffect* good = GoodSlot())
-        good->Settle(3000);
-}

@@ -1,41 +1,54 @@
 #pragma once
 
+#include "platform/SoundOutput.h"
+
+#include <atomic>
 #include <functional>
-#include <memory>
 #include <string>
+#include <vector>
 
-class QSoundEffect;
-
-// A short sound played without waiting for it: a new play cuts the one still sounding. The
-// file is loaded once, on the first play, and kept. Without an audio device nothing is heard
-// and nothing fails.
-class TSoundEffect {
+// A short sound played without waiting for it: a new play cuts the one still sounding. It
+// sounds through the game's one sound output, so a play opens nothing and starts on the next
+// block the output writes. The file is read once, on the first play, and kept. Without a
+// sound server, or with a file that cannot be read, nothing is heard and nothing fails.
+class TSoundEffect final : private TSoundSource {
 public:
-    explicit TSoundEffect(std::string fileName);
-    ~TSoundEffect();
+    explicit TSoundEffect(std::string fileName, TSoundOutput* output = nullptr);
+    ~TSoundEffect() override;
     TSoundEffect(const TSoundEffect&) = delete;
     TSoundEffect& operator=(const TSoundEffect&) = delete;
 
-    // Starts loading the file, so that the first play does not wait for it.
+    // Reads the file, so that the first play does not wait for it.
     void Load();
     void Play();
-    // Waits up to timeoutMs for a load still going on to end. Qt loads on a thread of its own
-    // that breaks if the program ends under it, so the program waits before it ends.
-    void Settle(int timeoutMs);
-    bool Loading() const;
+    // The file was read and holds sound.
+    bool Loaded() const { return !frames_.empty(); }
     const std::string& FileName() const { return fileName_; }
+    // Plays asked for so far.
+    int Plays() const { return plays_.load(); }
 
 private:
     std::string fileName_;
-    std::unique_ptr<QSoundEffect> effect_;
+    TSoundOutput* output_;
+    bool loadTried_ = false;
+    std::vector<float> frames_;  // interleaved stereo at the output's rate; fixed once loaded
+    std::atomic<bool> restart_{false};
+    std::atomic<int> plays_{0};
+    std::size_t position_ = 0;  // the output's thread only
+    bool sounding_ = false;     // the output's thread only
+
+    bool Mix(float* mix, int frames, std::int64_t heardUs) override;
+    bool Pending() const override { return restart_.load(); }
+    void Lost() override;
 };
+
+// The sound file's samples as interleaved stereo at rate, or empty when it holds none.
+std::vector<float> ReadWaveFile(const std::string& fileName, int rate);
 
 // What a hit plays: by default "good.wav" of the data directory through a TSoundEffect.
 // Tests replace it to count hits without an audio device.
 using THitSound = std::function<void()>;
 void PlayHitSound();
-// Loads the hit sound ahead of the first hit (nothing when a replacement is set).
+// Reads the hit sound ahead of the first hit (nothing when a replacement is set).
 void PrepareHitSound();
 void SetHitSound(THitSound sound);
-// Lets a hit sound still loading finish (at most a few seconds) before the program ends.
-void SettleHitSound();

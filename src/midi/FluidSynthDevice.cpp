@@ -1,11 +1,16 @@
 #include "midi/FluidSynthDevice.h"
 
+#include "platform/Clock.h"
+
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <utility>
 
 namespace {
 // Probing audio outputs that are not there makes the libraries complain on stderr; while we
@@ -14,6 +19,12 @@ void QuietFluidLog(int, const char*, void*) {}
 void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 std::mutex probeMutex;
+
+std::int64_t MonotonicNowUs()
+{
+    static const TMonotonicClock clock;
+    return clock.NowMicroseconds();
+}
 
 class TQuietLibraries {
 public:
@@ -50,7 +61,10 @@ std::string FindGeneralMidiSoundFont()
     return {};
 }
 
-TFluidSynthDevice::TFluidSynthDevice(EFluidSynthAudio audio) : audio_(audio) {}
+TFluidSynthDevice::TFluidSynthDevice(EFluidSynthAudio audio, TSoundOutput* output)
+    : audio_(audio), output_(output ? output : &SharedSoundOutput()), chosenOutput_(output != nullptr)
+{
+}
 
 TFluidSynthDevice::~TFluidSynthDevice() { Close(); }
 
@@ -88,27 +102,55 @@ bool TFluidSynthDevice::Open(TMidiDeviceCallback callback)
 
 void TFluidSynthDevice::StartAudio()
 {
-    std::lock_guard lock(probeMutex);
-    TQuietLibraries quiet;
-    // The library's own default tries a single output; desktops differ in which one is there.
-    for (const char* name : {"pulseaudio", "pipewire", "alsa"}) {
-        if (fluid_settings_setstr(settings_, "audio.driver", name) != FLUID_OK)
-            continue;
-        driver_ = new_fluid_audio_driver(settings_, synth_);
-        if (driver_) {
-            driverName_ = name;
-            return;
-        }
+    // Placing messages on block boundaries needs the synthesizer to render in the blocks the
+    // output writes.
+    const bool blocksFit = fluid_synth_get_internal_bufsize(synth_) == TSoundOutput::BlockFrames;
+    if (blocksFit && (output_->Start(1500) || chosenOutput_)) {
+        output_->Attach(this);
+        attached_ = true;
+        return;
     }
-    silent_ = true;
+    {
+        // No sound server: straight to the sound card, in periods long enough not to keep a
+        // processor busy.
+        std::lock_guard lock(probeMutex);
+        TQuietLibraries quiet;
+        fluid_settings_setint(settings_, "audio.period-size", AlsaPeriodFrames);
+        fluid_settings_setint(settings_, "audio.periods", AlsaPeriods);
+        if (fluid_settings_setstr(settings_, "audio.driver", "alsa") == FLUID_OK)
+            driver_ = new_fluid_audio_driver(settings_, synth_);
+    }
+    if (driver_)
+        return;
     std::fprintf(stderr, "Warning: no audio output could be opened (tried pulseaudio, pipewire, alsa); "
                          "the synthesizer runs silent\n");
+    // The output keeps looking for a server; the song sounds once one is there.
+    if (blocksFit) {
+        output_->Attach(this);
+        attached_ = true;
+    }
 }
 
-void TFluidSynthDevice::ShortMessage(std::uint32_t message)
+std::string TFluidSynthDevice::AudioDriverName() const
 {
-    if (!synth_ || silent_)
-        return;
+    if (driver_)
+        return "alsa";
+    if (attached_ && output_->Connected())
+        return "pulseaudio";
+    return {};
+}
+
+std::int64_t TFluidSynthDevice::OutputLatencyMicroseconds() const
+{
+    if (attached_)
+        return LeadUs + output_->NominalLatencyUs();
+    if (driver_)
+        return std::int64_t(AlsaPeriodFrames) * AlsaPeriods * 1000000 / SampleRate;
+    return 0;
+}
+
+void TFluidSynthDevice::Apply(std::uint32_t message)
+{
     const int status = message & 0xFF;
     const int channel = status & 0x0F;
     const int d1 = (message >> 8) & 0x7F;
@@ -130,25 +172,151 @@ void TFluidSynthDevice::ShortMessage(std::uint32_t message)
     }
 }
 
+void TFluidSynthDevice::ApplyUnheard(const TTimed& timed)
+{
+    if (timed.AllNotesOff) {
+        fluid_synth_all_notes_off(synth_, -1);
+        return;
+    }
+    // Nothing renders, so a started note would never finish sounding: notes would pile up
+    // until the synthesizer ran out of voices, and all sound at once when the server is back.
+    const bool noteOn = (timed.Message & 0xF0) == 0x90 && ((timed.Message >> 16) & 0x7F) != 0;
+    if (!noteOn)
+        Apply(timed.Message);
+}
+
+void TFluidSynthDevice::Enqueue(const TTimed& timed)
+{
+    if (!synth_)
+        return;
+    if (!attached_) {
+        if (timed.AllNotesOff)
+            fluid_synth_all_notes_off(synth_, -1);
+        else
+            Apply(timed.Message);
+        return;
+    }
+    {
+        std::lock_guard lock(queueMutex_);
+        if (!rendering_) {
+            ApplyUnheard(timed);
+            return;
+        }
+        // Messages keep their order: a note-off sent after its note-on never sounds first.
+        TTimed placed = timed;
+        placed.HeardUs = std::max(placed.HeardUs, lastHeardUs_);
+        lastHeardUs_ = placed.HeardUs;
+        queue_.push_back(placed);
+    }
+    output_->Wake();
+}
+
+void TFluidSynthDevice::ShortMessage(std::uint32_t message) { TimedShortMessage(message, MonotonicNowUs()); }
+
+void TFluidSynthDevice::TimedShortMessage(std::uint32_t message, std::int64_t dueMicroseconds)
+{
+    Enqueue(TTimed{dueMicroseconds + LeadUs + output_->NominalLatencyUs(), message, false});
+}
+
 void TFluidSynthDevice::Reset()
 {
-    if (synth_)
-        fluid_synth_all_notes_off(synth_, -1);
+    Enqueue(TTimed{MonotonicNowUs() + LeadUs + output_->NominalLatencyUs(), 0, true});
+}
+
+bool TFluidSynthDevice::Pending() const
+{
+    std::lock_guard lock(queueMutex_);
+    return !queue_.empty();
+}
+
+void TFluidSynthDevice::Lost()
+{
+    std::deque<TTimed> queued;
+    {
+        std::lock_guard lock(queueMutex_);
+        rendering_ = false;
+        queued.swap(queue_);
+        for (const TTimed& timed : queued)
+            ApplyUnheard(timed);
+    }
+    // What was sounding would hang on when the server is back.
+    fluid_synth_all_sounds_off(synth_, -1);
+}
+
+void TFluidSynthDevice::Restored()
+{
+    std::lock_guard lock(queueMutex_);
+    rendering_ = true;
+    lastHeardUs_ = 0;
+}
+
+bool TFluidSynthDevice::Mix(float* mix, int frames, std::int64_t heardUs)
+{
+    const int block = TSoundOutput::BlockFrames;
+    const std::int64_t halfBlockUs = std::int64_t(block) * 500000 / SampleRate;
+    auto heardAt = [&](int frame) { return heardUs + std::int64_t(frame) * 1000000 / SampleRate; };
+    bool more;
+    {
+        // Everything that takes effect on one of these blocks: a message belongs to the block
+        // whose start is nearest its time.
+        std::lock_guard lock(queueMutex_);
+        const std::int64_t end = heardAt(frames) - halfBlockUs;
+        while (!queue_.empty() && queue_.front().HeardUs < end) {
+            due_.push_back(queue_.front());
+            queue_.pop_front();
+        }
+        more = !queue_.empty();
+    }
+    left_.resize(std::size_t(frames));
+    right_.resize(std::size_t(frames));
+    std::size_t next = 0;
+    for (int done = 0; done < frames;) {
+        const std::int64_t start = heardAt(done);
+        for (; next < due_.size() && due_[next].HeardUs < start + halfBlockUs; ++next) {
+            if (start - due_[next].HeardUs > halfBlockUs)
+                late_.fetch_add(1, std::memory_order_relaxed);
+            if (due_[next].AllNotesOff)
+                fluid_synth_all_notes_off(synth_, -1);
+            else
+                Apply(due_[next].Message);
+        }
+        // One call for every block up to the next message's.
+        int span = block;
+        while (done + span < frames && (next == due_.size() || due_[next].HeardUs >= heardAt(done + span) + halfBlockUs))
+            span += block;
+        fluid_synth_write_float(synth_, span, left_.data() + done, 0, 1, right_.data() + done, 0, 1);
+        done += span;
+    }
+    due_.clear();
+    float peak = 0;
+    for (int i = 0; i < frames; ++i) {
+        mix[2 * i] += left_[std::size_t(i)];
+        mix[2 * i + 1] += right_[std::size_t(i)];
+        peak = std::max({peak, std::fabs(left_[std::size_t(i)]), std::fabs(right_[std::size_t(i)])});
+    }
+    // Far below hearing: the reverberation's last tail is over.
+    return more || peak > 1e-4f || fluid_synth_get_active_voice_count(synth_) > 0;
 }
 
 void TFluidSynthDevice::Close()
 {
     if (!synth_)
         return;
+    if (attached_)
+        output_->Detach(this);
+    attached_ = false;
     if (driver_)
         delete_fluid_audio_driver(driver_);
     driver_ = nullptr;
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.clear();
+        rendering_ = false;
+    }
     delete_fluid_synth(synth_);
     synth_ = nullptr;
     delete_fluid_settings(settings_);
     settings_ = nullptr;
-    driverName_.clear();
-    silent_ = false;
     if (callback_)
         callback_(EMidiDeviceNotice::Closed, 0, 0);
     callback_ = nullptr;

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "midi/MidiDevice.h"
+#include "platform/SoundOutput.h"
 
+#include <atomic>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,42 +14,81 @@ struct _fluid_synth_t;
 struct _fluid_audio_driver_t;
 
 enum class EFluidSynthAudio {
-    Live,     // sound through the first audio output that opens, silent when none does
+    Live,     // sound through the sound server, or straight to ALSA when there is none
     Offline,  // no audio output; the owner pulls samples with Render
 };
 
-// The built-in General MIDI synthesizer.
-class TFluidSynthDevice final : public TMidiDevice {
+// The built-in General MIDI synthesizer. Live, it is a source of the game's sound output:
+// timed messages take effect on the rendered block nearest their due time plus a fixed lead,
+// so the song keeps its time whatever the grid it was sent on; while the server is away,
+// notes are dropped and everything else is kept, so the song sounds right when it is back.
+class TFluidSynthDevice final : public TMidiDevice, private TSoundSource {
 public:
-    static constexpr int SampleRate = 44100;
+    static constexpr int SampleRate = TSoundOutput::SampleRate;
+    // How long after its due time a timed message may reach the synthesizer and still take
+    // effect in time: the player's 4 ms step, a late wake of its thread, and one request of
+    // the output.
+    static constexpr std::int64_t LeadUs = 10000;
+    // Straight to ALSA (no server): periods long enough not to keep a processor busy.
+    static constexpr int AlsaPeriodFrames = 512;
+    static constexpr int AlsaPeriods = 4;
 
-    explicit TFluidSynthDevice(EFluidSynthAudio audio);
+    // Live sounds through the given output, or through the process's, falling back to ALSA
+    // when no server answers.
+    explicit TFluidSynthDevice(EFluidSynthAudio audio, TSoundOutput* output = nullptr);
     ~TFluidSynthDevice() override;
 
     bool Open(TMidiDeviceCallback callback) override;
     void ShortMessage(std::uint32_t message) override;
+    void TimedShortMessage(std::uint32_t message, std::int64_t dueMicroseconds) override;
     void Reset() override;
     void Close() override;
+    std::int64_t OutputLatencyMicroseconds() const override;
 
     // Synthesizes frames of stereo sound into left and right (offline use).
     void Render(std::vector<float>& left, std::vector<float>& right, int frames);
-    // The audio output in use ("" when silent), and the SoundFont loaded ("" when none).
-    const std::string& AudioDriverName() const { return driverName_; }
+    // The audio output in use ("" while silent), and the SoundFont loaded ("" when none).
+    std::string AudioDriverName() const;
     const std::string& SoundFontPath() const { return soundFont_; }
+    // Timed messages that took effect more than half a block after their time.
+    int LateMessages() const { return late_.load(); }
 
 private:
+    struct TTimed {
+        std::int64_t HeardUs;
+        std::uint32_t Message;
+        bool AllNotesOff;
+    };
+
     EFluidSynthAudio audio_;
+    TSoundOutput* output_;
+    bool chosenOutput_;
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
     _fluid_audio_driver_t* driver_ = nullptr;
-    std::string driverName_;
-    // Live, but no audio output opened: nothing ever renders, so notes would never finish
-    // sounding and would pile up until the synthesizer ran out of voices.
-    bool silent_ = false;
     std::string soundFont_;
     TMidiDeviceCallback callback_;
+    bool attached_ = false;
+    std::int64_t lastHeardUs_ = 0;  // under queueMutex_
+
+    mutable std::mutex queueMutex_;
+    std::deque<TTimed> queue_;
+    // True while the output pulls us: timed messages wait in the queue. Otherwise nothing
+    // renders, so notes are dropped as they come and the rest is applied at once.
+    bool rendering_ = false;
+    std::atomic<int> late_{0};
+    std::vector<TTimed> due_;
+    std::vector<float> left_, right_;
 
     void StartAudio();
+    void Apply(std::uint32_t message);
+    void ApplyUnheard(const TTimed& timed);
+    void Enqueue(const TTimed& timed);
+
+    bool Mix(float* mix, int frames, std::int64_t heardUs) override;
+    bool Pending() const override;
+    void Lost() override;
+    void Restored() override;
 };
 
 // The system's General MIDI SoundFont, or "" when none is installed.

@@ -17,6 +17,16 @@ public:
     virtual ~TMidiDevice() = default;
     virtual bool Open(TMidiDeviceCallback callback) = 0;
     virtual void ShortMessage(std::uint32_t message) = 0;
+    // A message whose time on the game clock is dueMicroseconds (usually a little in the
+    // past). A device that can place messages in time has it heard OutputLatencyMicroseconds
+    // after that; any other sends it at once.
+    virtual void TimedShortMessage(std::uint32_t message, std::int64_t dueMicroseconds)
+    {
+        (void)dueMicroseconds;
+        ShortMessage(message);
+    }
+    // From a message's time to its sound; 0 for a device that cannot tell.
+    virtual std::int64_t OutputLatencyMicroseconds() const { return 0; }
     virtual void Reset() = 0;
     virtual void Close() = 0;
 };

@@ -5,6 +5,7 @@
 #include "platform/IntegerMath.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -108,6 +109,8 @@ int TMidiPosition::ApplyNextMapRecord(std::int64_t target)
         TempoTick = e->Tick;
         const std::int32_t micro = (block[1] << 16) | (block[2] << 8) | block[3];
         Tempo = micro / 1000;
+        if (tempoLog_)
+            tempoLog_->push_back({TempoTick, TempoTime, Tempo});
         return 1;
     }
     if (block[0] == 0x58 && e->DataLength >= 3) {
@@ -253,7 +256,12 @@ void TMidiIterator::PositionChanged()
             const std::uint8_t kind = e->Status & 0xF0;
             if ((kind == 0x90 || kind == 0x80) && !SendingNotes)
                 continue;
-            out->Port()->Send(e->ShortMessage());
+            if (SendingNotes && DueTimes) {
+                const double due = double(DueTimes->TickUs) + (SongUsAtTick(e->Tick) - DueTimes->SongUs) * DueTimes->UsPerSongUs;
+                out->Port()->Send(e->ShortMessage(), std::int64_t(std::llround(due)));
+            } else {
+                out->Port()->Send(e->ShortMessage());
+            }
         }
         out->NextIndex = index;
         if (index < count)
@@ -268,9 +276,26 @@ void TMidiIterator::Advance(std::int32_t ms)
         return;
     }
     SendingNotes = true;
+    segments_.assign(1, TTempoSegment{TempoTick, TempoTime, Tempo});
+    tempoLog_ = &segments_;
     DoSeekTime(Clamp32(std::int64_t(Time) + ms));
+    tempoLog_ = nullptr;
     PositionChanged();
     SendingNotes = false;
+}
+
+double TMidiIterator::SongUsAtTick(std::int32_t tick) const
+{
+    // Events passed over by one advance lie after the tempo in force before it; each tempo
+    // change the advance applied starts a segment of its own.
+    TTempoSegment segment{TempoTick, TempoTime, Tempo};
+    if (!segments_.empty()) {
+        segment = segments_.front();
+        for (const TTempoSegment& s : segments_)
+            if (s.Tick <= tick)
+                segment = s;
+    }
+    return double(segment.Time) * 1000.0 + double(tick - segment.Tick) * segment.Tempo * 1000.0 / AtLeastOne(PPQN);
 }
 
 void TMidiIterator::SeekTickAndDispatch(std::int32_t tick)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 class TMidiData;
 class TTrackOutputs;
@@ -40,10 +42,18 @@ public:
     std::int32_t BeatTick = 0;
     std::int32_t MapIndex = 0;
 
+    // A stretch of the tempo map: from Tick on, Tempo milliseconds a quarter note, starting
+    // at Time.
+    struct TTempoSegment {
+        std::int32_t Tick, Time, Tempo;
+    };
+
 protected:
     // The seeks without the PositionChanged call, for callers that dispatch themselves.
     void DoSeekTick(std::int32_t tick);
     void DoSeekTime(std::int32_t ms);
+    // While set, every tempo change a seek applies is appended here.
+    std::vector<TTempoSegment>* tempoLog_ = nullptr;
 
 private:
     TMidiData* midiData_ = nullptr;
@@ -70,10 +80,25 @@ public:
     void PositionChanged() override;
     void Reset() override;
 
+    // How an advance stamps the events it sends with their due times: song time s (in
+    // microseconds) is due at TickUs + (s - SongUs) * UsPerSongUs on the game clock.
+    struct TDueTimes {
+        std::int64_t TickUs;
+        double SongUs;
+        double UsPerSongUs;
+    };
+    // Set by the player around each advance; seeks send untimed, as they always did.
+    std::optional<TDueTimes> DueTimes;
+
     bool SendingNotes = false;
     bool Finished = true;
 
 private:
+    // The exact song time of a tick passed over by the advance under way, in microseconds.
+    double SongUsAtTick(std::int32_t tick) const;
+
     TTrackOutputs* trackOutputs_ = nullptr;
     bool destroying_ = false;
+    // The tempo in force before the advance under way, and every change it applied.
+    std::vector<TTempoSegment> segments_;
 };

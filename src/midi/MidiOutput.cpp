@@ -178,14 +178,17 @@ void TMidiOutputPort::SetActive(bool active)
     noteCounts_ = {};
 }
 
-void TMidiOutputPort::Send(std::uint32_t message)
+void TMidiOutputPort::Send(std::uint32_t message, std::optional<std::int64_t> dueMicroseconds)
 {
     if (!physical_)
         return;
     const std::uint8_t status = message & 0xFF;
     if (status >= 0xF0)
         return;
-    physical_->Handle()->ShortMessage(message & 0xFFFFFF);
+    if (dueMicroseconds)
+        physical_->Handle()->TimedShortMessage(message & 0xFFFFFF, *dueMicroseconds);
+    else
+        physical_->Handle()->ShortMessage(message & 0xFFFFFF);
     const int channel = status & 0x0F;
     const std::uint8_t n = (message >> 8) & 0x7F;
     const std::uint8_t value = (message >> 16) & 0x7F;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class EMidiOutputPort : public Exception {
@@ -68,7 +69,8 @@ public:
     bool Active() const { return physical_ != nullptr; }
     void SetActive(bool active);
 
-    void Send(std::uint32_t message);
+    // With a due time (on the game clock) the device may place the message in time.
+    void Send(std::uint32_t message, std::optional<std::int64_t> dueMicroseconds = std::nullopt);
     void ReleaseNotes();
     void ResetControllers();
     void SetPatch(std::uint8_t bank, std::uint8_t program, std::uint8_t channel);

@@ -41,14 +41,51 @@ TMidiPlayer::~TMidiPlayer()
     Stop();
 }
 
-std::int64_t TMidiPlayer::NowMs() const { return (clock_ ? *clock_ : GameClock()).NowMilliseconds(); }
+std::int64_t TMidiPlayer::NowUs() const { return (clock_ ? *clock_ : GameClock()).NowMicroseconds(); }
 
-void TMidiPlayer::Publish()
+void TMidiPlayer::RestartSongClock(std::int64_t nowUs)
+{
+    lastTickTime_ = nowUs / 1000;
+    lastTickUs_ = nowUs;
+    tempoRemainder_ = 0;
+    songUs_ = double(iterator_.Time) * 1000.0;
+}
+
+void TMidiPlayer::Publish(bool moved)
 {
     std::lock_guard lock(snapshotMutex_);
     snapBar_ = iterator_.Bar;
     snapBeat_ = iterator_.Beat;
     snapTick_ = iterator_.BeatTick;
+    if (moved)
+        heardCount_ = 0;
+    heard_[heardNext_] = THeard{playUs_, snapBar_, snapBeat_, snapTick_};
+    heardNext_ = (heardNext_ + 1) % HeardCapacity;
+    heardCount_ = std::min(heardCount_ + 1, HeardCapacity);
+    publishedUs_ = NowUs();
+}
+
+void TMidiPlayer::GetHeardBarBeatTick(std::int32_t& bar, std::int32_t& beat, std::int32_t& tick) const
+{
+    const std::int64_t latency = heardLatencyUs_.load();
+    std::lock_guard lock(snapshotMutex_);
+    bar = snapBar_;
+    beat = snapBeat_;
+    tick = snapTick_;
+    if (latency <= 0 || heardCount_ == 0)
+        return;
+    // The playing time now, less the latency; the newest update reached by then is heard.
+    const std::uint8_t state = state_.load();
+    const bool playing = state == StatePlaying || state == StateFastForward;
+    const std::int64_t query = playUs_ + (playing ? std::max<std::int64_t>(0, NowUs() - publishedUs_) : 0) - latency;
+    for (std::size_t k = 1; k <= heardCount_; ++k) {
+        const THeard& h = heard_[(heardNext_ + HeardCapacity - k) % HeardCapacity];
+        bar = h.Bar;
+        beat = h.Beat;
+        tick = h.Tick;
+        if (h.PlayUs <= query)
+            return;
+    }
 }
 
 void TMidiPlayer::GetBarBeatTick(std::int32_t& bar, std::int32_t& beat, std::int32_t& tick) const
@@ -66,8 +103,7 @@ std::uint8_t TMidiPlayer::SetStateLocked(std::uint8_t state)
         return NoAnnouncement;
     if (old == StatePaused && (state == StatePlaying || state == StateFastForward)) {
         // The song clock must not jump by the time spent paused.
-        lastTickTime_ = NowMs();
-        tempoRemainder_ = 0;
+        RestartSongClock(NowUs());
     }
     state_.store(state);
     return destroying_ ? NoAnnouncement : state;
@@ -157,7 +193,9 @@ std::uint8_t TMidiPlayer::StartLocked(int speed, std::unique_ptr<TMidiTimer>& re
     iterator_.SeekTickAndDispatch(resumeTick_);
     state_.store(StatePaused);
     iterator_.SeekTickAndDispatch(b);
-    Publish();
+    // The position is where it was: what the lanes follow goes on from there, not anew.
+    Publish(false);
+    heardLatencyUs_ = trackOutputs_->OutputLatencyMicroseconds();
     speedFactor_ = speed;
     if (!timers_->BeginPeriod(timerPeriod_))
         return SetStateLocked(StateStopped);
@@ -166,8 +204,7 @@ std::uint8_t TMidiPlayer::StartLocked(int speed, std::unique_ptr<TMidiTimer>& re
         savedPriorityClass_ = CurrentPriority(ownerThread_);
         setpriority(PRIO_PROCESS, id_t(ownerThread_), -20);  // refused without the privilege; playing goes on
     }
-    lastTickTime_ = NowMs();
-    tempoRemainder_ = 0;
+    RestartSongClock(NowUs());
     timer_ = timers_->StartPeriodic(timerResolution_, [this] { return TimerTick(); });
     if (!timer_) {
         timers_->EndPeriod(timerPeriod_);
@@ -193,7 +230,8 @@ bool TMidiPlayer::TimerTick()
         std::lock_guard lock(mutex_);
         const std::uint8_t state = state_.load();
         if (state == StatePlaying || state == StateFastForward) {
-            const std::int64_t now = NowMs();
+            const std::int64_t nowUs = NowUs();
+            const std::int64_t now = nowUs / 1000;
             const std::int64_t elapsed = now - lastTickTime_;
             lastTickTime_ = now;
             // The fraction of a millisecond a percentage leaves over is carried to the next
@@ -202,8 +240,19 @@ bool TMidiPlayer::TimerTick()
             const std::int64_t scaled = elapsed * percent + tempoRemainder_;
             tempoRemainder_ = scaled % 100;
             const std::int64_t advance = scaled / 100 * speedFactor_;
+            const double songRate = double(percent) / 100.0 * speedFactor_;
+            const std::int64_t elapsedUs = nowUs - lastTickUs_;
+            songUs_ += double(elapsedUs) * songRate;
+            lastTickUs_ = nowUs;
+            if (songRate > 0)
+                iterator_.DueTimes = TMidiIterator::TDueTimes{nowUs, songUs_, 1.0 / songRate};
             iterator_.Advance(static_cast<std::int32_t>(std::min<std::int64_t>(advance, INT32_MAX)));
-            Publish();
+            iterator_.DueTimes.reset();
+            {
+                std::lock_guard snapshot(snapshotMutex_);
+                playUs_ += elapsedUs;
+            }
+            Publish(false);
             if (iterator_.Finished && stopAtEnd_) {
                 EndPlayLocked();
                 announce = SetStateLocked(StateStopped);
@@ -294,7 +343,8 @@ void TMidiPlayer::SetPosition(std::int32_t tick)
             trackOutputs_->ResetAllControllers();
     }
     iterator_.SeekTickAndDispatch(tick);
-    Publish();
+    songUs_ = double(iterator_.Time) * 1000.0;
+    Publish(true);
     if (state_.load() == StatePaused)
         state_.store(remembered);
 }
@@ -325,7 +375,7 @@ void TMidiPlayer::Refresh()
     Stop();
     std::lock_guard lock(mutex_);
     iterator_.SetMidiData(trackOutputs_ && trackOutputs_->Active() ? trackOutputs_->MidiData() : nullptr);
-    Publish();
+    Publish(true);
 }
 
 void TMidiPlayer::Rewind()
@@ -333,5 +383,5 @@ void TMidiPlayer::Rewind()
     Stop();
     std::lock_guard lock(mutex_);
     iterator_.SetBarBeatTick(0, 0, 0);
-    Publish();
+    Publish(true);
 }

@@ -2,6 +2,7 @@
 
 #include "midi/MidiIterator.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -56,6 +57,11 @@ public:
     void Rewind();
     // Bar, beat and tick within the beat, all three from the same update.
     void GetBarBeatTick(std::int32_t& bar, std::int32_t& beat, std::int32_t& tick) const;
+    // The same for the part of the song being heard now: the position of the output latency
+    // ago, counting only time spent playing. Without latency, GetBarBeatTick's values.
+    void GetHeardBarBeatTick(std::int32_t& bar, std::int32_t& beat, std::int32_t& tick) const;
+    // From an event's time to its sound, as the outputs said when playing last started.
+    std::int64_t HeardLatencyMicroseconds() const { return heardLatencyUs_.load(); }
 
     // One timer tick; the timer calls it, and a harness driving a manual timer may too.
     // Returns false once the player has stopped itself at the end of the song.
@@ -78,6 +84,7 @@ private:
     std::atomic<int> tempoPercent_{100};
     std::atomic<bool> busy_{false};
     std::atomic<bool> destroying_{false};
+    std::atomic<std::int64_t> heardLatencyUs_{0};
 
     std::mutex mutex_;  // the iterator, the outputs' sending, the timer and the fields below
     std::unique_ptr<TMidiTimer> timer_;
@@ -85,6 +92,10 @@ private:
     int speedFactor_ = 1;
     std::int64_t lastTickTime_ = 0;
     std::int64_t tempoRemainder_ = 0;
+    // The song clock to the microsecond, beside the millisecond one the position follows:
+    // events are stamped with their due times from it.
+    std::int64_t lastTickUs_ = 0;
+    double songUs_ = 0;
     std::int32_t resumeTick_ = 0;
     bool periodRequested_ = false;
     int savedPriorityClass_ = 0;
@@ -96,6 +107,17 @@ private:
 
     mutable std::mutex snapshotMutex_;
     std::int32_t snapBar_ = 0, snapBeat_ = 0, snapTick_ = 0;
+    // The positions of the last updates, each with the playing time it was reached at
+    // (time spent playing since the player was made); a move clears them.
+    struct THeard {
+        std::int64_t PlayUs;
+        std::int32_t Bar, Beat, Tick;
+    };
+    static constexpr std::size_t HeardCapacity = 128;  // half a second of 4 ms ticks
+    std::array<THeard, HeardCapacity> heard_{};
+    std::size_t heardCount_ = 0, heardNext_ = 0;
+    std::int64_t playUs_ = 0;       // under the snapshot lock
+    std::int64_t publishedUs_ = 0;  // game clock of the last update, under the snapshot lock
 
     void ChangeSpeed(int speed, bool on);
     // The two take the timer to be killed out; the caller kills it once the lock is released.
@@ -106,6 +128,8 @@ private:
     void EndPlayLocked();
     std::uint8_t SetStateLocked(std::uint8_t state);  // returns the state to announce, or 0xFF
     void Announce(std::uint8_t state);
-    void Publish();
-    std::int64_t NowMs() const;
+    // moved: the position jumped (a seek) rather than played on.
+    void Publish(bool moved);
+    void RestartSongClock(std::int64_t nowUs);
+    std::int64_t NowUs() const;
 };

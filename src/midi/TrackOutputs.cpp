@@ -2,6 +2,8 @@
 
 #include "midi/MidiData.h"
 
+#include <algorithm>
+
 TTrackOutput::TTrackOutput(TMidiTrackStream* track, int deviceId) : Track(track), port_(std::make_unique<TMidiOutputPort>())
 {
     port_->SetPortId(deviceId);
@@ -44,6 +46,15 @@ void TTrackOutputs::ReleaseAllNotes()
 {
     for (auto& o : outputs_)
         o->Port()->ReleaseNotes();
+}
+
+std::int64_t TTrackOutputs::OutputLatencyMicroseconds() const
+{
+    std::int64_t latency = 0;
+    for (const auto& o : outputs_)
+        if (const TMidiDevice* device = o->Port()->DeviceHandle())
+            latency = std::max(latency, device->OutputLatencyMicroseconds());
+    return latency;
 }
 
 void TTrackOutputs::ResetAllControllers()

@@ -38,6 +38,8 @@ public:
     TTrackOutput* Outputs(int i) const;
 
     void ReleaseAllNotes();
+    // From a message's time to its sound, the longest of the devices the tracks play on.
+    std::int64_t OutputLatencyMicroseconds() const;
     void ResetAllControllers();
     void ResetIndices();
     void SendPrograms();

@@ -6,14 +6,16 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 
 void TGameTick::Timer1Timer()
 {
-    // The tick only matters while the song plays; otherwise it just keeps the grip displays
-    // fresh, which ten times slower does as well, and an idle game then costs next to no CPU.
-    const int interval = player_.Play() ? 1 : 10;
+    // The tick only matters while the song plays, and then only as often as the song's
+    // position moves (every step of its timer); otherwise it just keeps the grip displays
+    // fresh, which a slower pace does as well, and an idle game then costs next to no CPU.
+    const int interval = player_.Play() ? std::max(1, player_.TimerResolution()) : IdleIntervalMs;
     if (timer_.interval() != interval)
         timer_.setInterval(interval);
     // A start-up that ended early leaves no game to drive.
@@ -28,8 +30,9 @@ void TGameTick::Timer1Timer()
         readError = std::current_exception();
     }
     if (player_.Play()) {
+        // The lanes follow the song as it is heard, so a ball meets the mark with its note.
         std::int32_t bar = 0, beat = 0, tick = 0;
-        player_.GetBarBeatTick(bar, beat, tick);
+        player_.GetHeardBarBeatTick(bar, beat, tick);
         game_->SyncPosition(bar, beat, tick);
     }
     if (training_)

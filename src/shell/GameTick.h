@@ -10,6 +10,8 @@ class TTraining;
 // there is a game it does nothing but keep its own pace.
 class TGameTick {
 public:
+    static constexpr int IdleIntervalMs = 50;
+
     TGameTick(QTimer& timer, TMidiPlayer& player) : timer_(timer), player_(player) {}
 
     void SetGame(TGripGame* game) { game_ = game; }

@@ -2,6 +2,7 @@
 
 #include "game/GripGame.h"
 #include "game/Registries.h"
+#include "midi/MidiPlayer.h"
 #include "platform/Guard.h"
 #include "shell/BallNotices.h"
 #include "shell/Datas.h"
@@ -15,6 +16,7 @@
 #include "shell/TrainingNotices.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
+#include "sprites/DisplayPacer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -135,6 +137,13 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     };
     DXDraw->OnMouseMove = [this](Qt::KeyboardModifiers s, int x, int y) { DXDrawMouseMove(s, x, y); };
     DXTimer->OnTimer = [this](int lag) { DXTimerTimer(lag); };
+    displayPacer_ = new TDisplayPacer(this);
+    displayPacer_->OnFrame = [this] {
+        PaceDisplayFrames();
+        // A judging frame that has just drawn stands for this one.
+        if (displayPacer_->Running() && !displayPacer_->JustDrawn())
+            ComposeFrame(false);
+    };
     StartWindowDrag = [this] {
         if (QWindow* w = windowHandle())
             w->startSystemMove();
@@ -266,16 +275,38 @@ void TScreenForm::DrawSkin()
 
 void TScreenForm::DXTimerTimer(int)
 {
+    ComposeFrame(true);
+    PaceDisplayFrames();
+}
+
+// The one place the picture is put together, on the judging frames and on the frames drawn
+// between them alike; only a judging frame moves layer Three.
+void TScreenForm::ComposeFrame(bool judging)
+{
     if (!DXDraw->CanDraw())
         return;
     DrawSkin();
-    MoveAndDrawSpriteLayers();
+    if (judging)
+        MoveSpriteLayerThree();
+    DrawSpriteLayers();
     if (const TGripGame* game = GripGame())
         ShowBallNotices(*game, Notices);
     if (Datas && Datas->Training)
         ShowTrainingNotices(*Datas->Training, Notices);
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
+    displayPacer_->Drawn();
+}
+
+void TScreenForm::PaceDisplayFrames()
+{
+    // While the song moves the balls, they are drawn at the display's rate; judging keeps its
+    // own pace. Otherwise the judging frames alone draw, and an idle game stays quiet.
+    const bool moving = Datas && Datas->MidiPlayer && Datas->MidiPlayer->Play() && DXTimer->Running();
+    if (moving)
+        displayPacer_->Start();
+    else
+        displayPacer_->Stop();
 }
 
 void TScreenForm::ApplyRegion()

@@ -18,6 +18,7 @@
 
 class TDXDraw;
 class TDXTimer;
+class TDisplayPacer;
 class TSurfaceMenu;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
@@ -58,6 +59,8 @@ public:
     void ApplicationEvents1Exception(std::exception_ptr error);
 
     void DrawSkin();
+    // Skin, judging (when asked for), the six layers and the flip.
+    void ComposeFrame(bool judging);
     void ApplyRegion();
     // The options as the controls stand.
     TGameSettings Settings() const;
@@ -95,6 +98,7 @@ protected:
 
 private:
     void SetHint(const QString& hint);
+    void PaceDisplayFrames();
     // Hands the options to the debug form, which gives them to the song and the game.
     void OptionsChanged();
 
@@ -102,6 +106,7 @@ private:
     QStringList shownMessages_;
     QSet<QString> openMessages_;
     bool regionApplied_ = false;
+    TDisplayPacer* displayPacer_ = nullptr;
 };
 
 extern TScreenForm* ScreenForm;

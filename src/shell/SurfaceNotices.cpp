@@ -1,6 +1,7 @@
 #include "shell/SurfaceNotices.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -43,24 +44,38 @@ void TSurfaceNotices::Draw(QImage& surface) const
 {
     if (notices_.empty() || surface.isNull())
         return;
-    constexpr int pad = 4;
-    QPainter painter(&surface);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    QFont font;
-    font.setPixelSize(10);
-    font.setBold(true);
-    painter.setFont(font);
     const QString text = Texts().join('\n');
-    const QRect room(Area.left() + pad, Area.top() + pad, Area.width() - 2 * pad, 1000);
-    const QRect used = painter.boundingRect(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-    const QRectF box(Area.left() + 0.5, Area.top() + 0.5, std::max(used.width(), 0) + 2 * pad,
-                     used.height() + 2 * pad);
-    QPainterPath outline;
-    outline.addRoundedRect(box, 5, 5);
-    painter.fillPath(outline, QColor(18, 14, 46, 220));
-    painter.setPen(QPen(QColor(240, 196, 80), 1));
-    painter.drawPath(outline);
-    painter.setPen(QColor(255, 252, 236));
-    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    if (box_.isNull() || text != boxText_ || Area != boxArea_) {
+        constexpr int pad = 4;
+        QFont font;
+        font.setPixelSize(10);
+        font.setBold(true);
+        const QRect room(Area.left() + pad, Area.top() + pad, Area.width() - 2 * pad, 1000);
+        const QRect used = QFontMetrics(font, &surface).boundingRect(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+        const QRectF box(Area.left() + 0.5, Area.top() + 0.5, std::max(used.width(), 0) + 2 * pad,
+                         used.height() + 2 * pad);
+        // The outline's pen reaches half a pixel beyond the box, and a glyph's smoothed edge
+        // may reach a little beyond the text's box.
+        const QRect bounds = box.adjusted(-1, -1, 1, 1).toAlignedRect() | used.adjusted(-2, -2, 2, 2);
+        box_ = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+        box_.fill(Qt::transparent);
+        QPainter painter(&box_);
+        painter.translate(-bounds.topLeft());
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setFont(font);
+        QPainterPath outline;
+        outline.addRoundedRect(box, 5, 5);
+        painter.fillPath(outline, QColor(18, 14, 46, 220));
+        painter.setPen(QPen(QColor(240, 196, 80), 1));
+        painter.drawPath(outline);
+        painter.setPen(QColor(255, 252, 236));
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+        painter.end();
+        boxOrigin_ = bounds.topLeft();
+        boxText_ = text;
+        boxArea_ = Area;
+    }
+    QPainter painter(&surface);
+    painter.drawImage(boxOrigin_, box_);
 }

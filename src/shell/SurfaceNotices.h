@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <utility>
 #include <vector>
-
-class QImage;
 
 // Short texts over the game picture: a hint, a warning, a prompt, a result. Each is put up
 // under a key, so whoever put it up changes or takes down its own and leaves the others be;
@@ -31,4 +30,11 @@ public:
 
 private:
     std::vector<std::pair<QString, QString>> notices_;
+    // The box as last laid out, kept while its texts and area stay: laying text out and
+    // filling a rounded outline on every frame of a moving game costs more than the rest of
+    // the frame's drawing.
+    mutable QImage box_;
+    mutable QPoint boxOrigin_;
+    mutable QString boxText_;
+    mutable QRect boxArea_;
 };

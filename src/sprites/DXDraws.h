@@ -4,6 +4,7 @@
 #include "platform/Geometry.h"
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
@@ -104,6 +105,8 @@ public:
 
     void Initialize();
     void Finalize();
+    // Presents the surface; only what differs from the picture on the screen is sent to it
+    // again, so a frame that moves a few balls repaints their strips and nothing around them.
     void Flip();
     void Restore();
     bool CanDraw();
@@ -147,7 +150,8 @@ protected:
 
 private:
     void NotifyEventList(TDXDrawNotifyType type);
-    void Present();
+    // Presents the surface and returns what of the control must be repainted for it.
+    QRegion Present();
     void RecreateSurface();
 
     struct Listener {

@@ -42,11 +42,11 @@ int TMidiRecording::Resets() const
     return resets_;
 }
 
-void TMidiRecording::Add(std::uint32_t message)
+void TMidiRecording::Add(std::uint32_t message, std::int64_t dueMicroseconds)
 {
     const std::int64_t now = (clock_ ? *clock_ : GameClock()).NowMicroseconds();
     std::lock_guard lock(mutex_);
-    messages_.push_back({now, message});
+    messages_.push_back({now, message, dueMicroseconds});
 }
 
 void TMidiRecording::CountOpen()

@@ -3,6 +3,7 @@
 #include "midi/MidiDevice.h"
 #include "platform/Override.h"
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -11,6 +12,8 @@
 struct TRecordedMidiMessage {
     std::int64_t Microseconds;  // on the recording's clock when the message arrived
     std::uint32_t Message;
+    std::int64_t DueMicroseconds = Untimed;  // the time it came with, if any
+    static constexpr std::int64_t Untimed = INT64_MIN;
 };
 
 // What a recording device saw. It outlives the device so that a test can look at the
@@ -26,8 +29,10 @@ public:
     int Closes() const;
     int Resets() const;
     bool FailOpen = false;  // set before opening to simulate a device that cannot be opened
+    // What the devices say lies between a message's time and its sound.
+    std::int64_t OutputLatencyMicroseconds = 0;
 
-    void Add(std::uint32_t message);
+    void Add(std::uint32_t message, std::int64_t dueMicroseconds = TRecordedMidiMessage::Untimed);
     void CountOpen();
     void CountClose();
     void CountReset();
@@ -46,6 +51,11 @@ public:
     explicit TRecordingMidiDevice(std::shared_ptr<TMidiRecording> recording) : recording_(std::move(recording)) {}
     bool Open(TMidiDeviceCallback callback) override;
     void ShortMessage(std::uint32_t message) override { recording_->Add(message); }
+    void TimedShortMessage(std::uint32_t message, std::int64_t dueMicroseconds) override
+    {
+        recording_->Add(message, dueMicroseconds);
+    }
+    std::int64_t OutputLatencyMicroseconds() const override { return recording_->OutputLatencyMicroseconds; }
     void Reset() override { recording_->CountReset(); }
     void Close() override;
 

@@ -7,6 +7,7 @@
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
 #include "platform/ManualClock.h"
+#include "platform/ManualSoundOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,63 @@ TEST(FluidSynthDevice, OpensWithOrWithoutAudioOutput)
     live.Reset();
     live.Close();
     live.Close();
+}
+
+namespace {
+// Where a note first sounds in what the output pulls from heardUs on, as a time.
+std::int64_t FirstSoundUs(TManualSoundOutput& output, std::int64_t heardUs, int frames)
+{
+    const std::vector<float> mix = output.Pull(frames, heardUs);
+    for (std::size_t i = 0; i < mix.size(); ++i)
+        if (std::fabs(mix[i]) > 1e-6f)
+            return heardUs + std::int64_t(i / 2) * 1000000 / TSoundOutput::SampleRate;
+    return -1;
+}
+}
+
+// Live on an output, the synthesizer plays a timed message on the block nearest its time plus
+// its latency, wherever that falls in a block; one that comes too late plays at once and is
+// counted; while the output is away notes are dropped, so none hangs on when it is back.
+TEST(FluidSynthDevice, TimedMessagesTakeEffectOnTheBlockNearestTheirTime)
+{
+    if (FindGeneralMidiSoundFont().empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    const std::int64_t blockUs = std::int64_t(TSoundOutput::BlockFrames) * 1000000 / TSoundOutput::SampleRate;
+    for (double phase : {0.0, 0.3, 0.6, 0.95}) {
+        SCOPED_TRACE(phase);
+        TManualSoundOutput output(20000);
+        TFluidSynthDevice synth(EFluidSynthAudio::Live, &output);
+        ASSERT_TRUE(synth.Open(nullptr));
+        const std::int64_t latency = synth.OutputLatencyMicroseconds();
+        EXPECT_EQ(latency, TFluidSynthDevice::LeadUs + 20000);
+        // The pull starts 20 blocks before the note is due to be heard, at this phase of a block.
+        const std::int64_t due = 5000000;
+        const std::int64_t from = due + latency - 20 * blockUs - std::int64_t(phase * double(blockUs));
+        synth.TimedShortMessage(0x7F3C90, due);
+        EXPECT_GE(output.Wakes(), 1);
+        const std::int64_t heard = FirstSoundUs(output, from, 64 * 40);
+        ASSERT_GE(heard, 0);
+        EXPECT_LE(std::abs(heard - (due + latency)), blockUs / 2 + 25) << "heard " << heard - due << " us after its time";
+        EXPECT_EQ(synth.LateMessages(), 0);
+        // Its time long gone by the time it comes: at once, and counted.
+        synth.TimedShortMessage(0x7F4090, due - 100000);
+        output.Pull(64, from + std::int64_t(64 * 40) * 1000000 / TSoundOutput::SampleRate);
+        EXPECT_EQ(synth.LateMessages(), 1);
+        synth.Close();
+    }
+
+    TManualSoundOutput output(20000);
+    TFluidSynthDevice synth(EFluidSynthAudio::Live, &output);
+    ASSERT_TRUE(synth.Open(nullptr));
+    output.SetConnected(false);
+    synth.TimedShortMessage(0x7F3C90, 0);
+    output.SetConnected(true);
+    bool audible = true;
+    for (int i = 0; i < 20; ++i)
+        output.Pull(1024, 100000 + i * 23000, &audible);
+    EXPECT_FALSE(audible) << "a note started while the server was away sounds when it is back";
+    EXPECT_FALSE(output.AnyPending());
+    synth.Close();
 }
 
 TEST(AlsaMidiDevice, EnumeratesAndFailsCleanlyWithoutPorts)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 namespace {
 std::uint32_t Msg(std::uint32_t status, std::uint32_t d1, std::uint32_t d2 = 0) { return status | (d1 << 8) | (d2 << 16); }
@@ -259,6 +260,54 @@ TEST_F(MidiPlayerTest, PositionWhileStoppedIsWhereTheSongResumes)
     EXPECT_EQ(device->MessageWords(), std::vector<std::uint32_t>{Msg(0x90, 62, 100)});
 }
 
+// With an output latency the lanes follow the song as it is heard: the position of that long
+// ago in playing time. Stopping holds it, playing on continues from it without a jump, and a
+// move is followed at once. Without latency it is the position itself.
+TEST_F(MidiPlayerTest, TheHeardPositionLagsTheSongByTheOutputLatency)
+{
+    using TPos = std::tuple<std::int32_t, std::int32_t, std::int32_t>;
+    auto position = [this] {
+        TPos p;
+        player.GetBarBeatTick(std::get<0>(p), std::get<1>(p), std::get<2>(p));
+        return p;
+    };
+    auto heard = [this] {
+        TPos p;
+        player.GetHeardBarBeatTick(std::get<0>(p), std::get<1>(p), std::get<2>(p));
+        return p;
+    };
+    player.SetPlay(true);
+    for (int i = 0; i < 20; ++i) {
+        Tick();
+        EXPECT_EQ(heard(), position());
+    }
+    player.SetPlay(false);
+    player.Rewind();
+
+    device->OutputLatencyMicroseconds = 40000;
+    player.SetPlay(true);
+    EXPECT_EQ(player.HeardLatencyMicroseconds(), 40000);
+    std::vector<TPos> played{position()};
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        played.push_back(position());
+        // Ten ticks of 4 ms ago; before that, the start.
+        EXPECT_EQ(heard(), played[std::size_t(std::max(0, i + 1 - 10))]) << "tick " << i + 1;
+    }
+    EXPECT_NE(played.back(), played.front());
+    const TPos held = heard();
+    player.SetPlay(false);
+    clock.AdvanceMilliseconds(500);
+    EXPECT_EQ(heard(), held);
+    player.SetPlay(true);
+    EXPECT_EQ(heard(), held) << "playing on starts where the lanes stood";
+    Tick();
+    EXPECT_EQ(heard(), played[played.size() - 10]);
+    player.SetPlay(false);
+    player.SetPosition(300);
+    EXPECT_EQ(heard(), position()) << "a move is followed at once";
+}
+
 namespace {
 // A song read from a file and routed to device 0, for the tests that bring their own player.
 struct TRoutedSong {
@@ -273,6 +322,58 @@ struct TRoutedSong {
     TMidiData song;
     TTrackOutputs outputs;
 };
+}
+
+// Every event leaves with the time the tempo map gives it, to the microsecond, however the
+// timer's ticks fall, across a tempo change and at another speed: a device that places events
+// in time plays the song exactly, not on the ticks' grid.
+TEST(MidiPlayerTiming, StampsEveryEventWithItsTimeByTheTempoMap)
+{
+    smf::Track t0, t1;
+    t0.Tempo(0, 500000).Tempo(192, 400000).End(200);
+    const std::vector<std::uint32_t> ticks{10, 100, 191, 192, 250, 301};
+    std::uint32_t at = 0;
+    for (std::uint32_t t : ticks) {
+        t1.Raw(t - at, {0x90, 60, 100}).Raw(0, {0x80, 60, 0});
+        at = t;
+    }
+    t1.End(10);
+    auto device = std::make_shared<TMidiRecording>();
+    TOverride route = OverrideMidiDeviceWithRecording(0, device);
+    TRoutedSong routed(smf::File(96, {t0, t1}));
+    TManualClock clock;
+    TManualMidiTimerService timers;
+    TMidiPlayer player(&timers, &clock);
+    player.SetTrackOutputs(&routed.outputs);
+    // The song's time of a tick: 500 ms a quarter up to tick 192, 400 ms after.
+    auto songUs = [](std::uint32_t t) {
+        return t < 192 ? double(t) * 500000.0 / 96.0 : 1e6 + double(t - 192) * 400000.0 / 96.0;
+    };
+    for (int percent : {100, 50}) {
+        SCOPED_TRACE(percent);
+        player.Rewind();
+        device->Clear();
+        player.SetTempoPercent(percent);
+        clock.SetMicroseconds(1234567 + percent);
+        const std::int64_t start = clock.NowMicroseconds();
+        player.SetPlay(true);
+        const std::int64_t steps[] = {3999, 4001, 4700, 2300, 7000};
+        for (int i = 0; player.Play() && i < 2000; ++i) {
+            clock.AdvanceMicroseconds(steps[i % 5]);
+            timers.Fire();
+        }
+        std::vector<double> dues;
+        for (const TRecordedMidiMessage& m : device->Messages())
+            if ((m.Message & 0xE0) == 0x80) {
+                ASSERT_NE(m.DueMicroseconds, TRecordedMidiMessage::Untimed);
+                EXPECT_LE(m.DueMicroseconds, m.Microseconds) << "an event is sent once its time has come";
+                dues.push_back(double(m.DueMicroseconds - start));
+            }
+        ASSERT_EQ(dues.size(), 2 * ticks.size());
+        for (std::size_t i = 0; i < ticks.size(); ++i)
+            for (int k : {0, 1})
+                EXPECT_NEAR(dues[2 * i + std::size_t(k)], songUs(ticks[i]) * 100 / percent, 1.0) << "tick " << ticks[i];
+    }
 }
 
 // The real timer thread, the real clock: the song plays in time and every message arrives.

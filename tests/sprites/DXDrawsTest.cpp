@@ -1,9 +1,13 @@
 #include "sprites/DXDraws.h"
 
+#include <QCoreApplication>
+#include <QPaintEvent>
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -194,4 +198,61 @@ TEST(DXDraw, FlipCentresALargerSurfaceTruncatingTowardZero)
     draw->Flip();
     EXPECT_EQ(draw->PresentedOrigin(), QPoint(-2, 11));
     EXPECT_EQ(draw->PresentedImage().size(), QSize(462, 363));
+}
+
+namespace {
+// What the control was asked to repaint since the last look.
+class TPaintSpy : public QObject {
+public:
+    QRegion Painted;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion Take()
+    {
+        QCoreApplication::processEvents();
+        return std::exchange(Painted, QRegion());
+    }
+};
+}
+
+TEST(DXDraw, FlipRepaintsWhatChangedAndNothingWhenNothingDid)
+{
+    QWidget form;
+    form.resize(457, 385);
+    auto* draw = new TDXDraw(&form);
+    draw->AutoInitialize = false;
+    draw->setGeometry(0, 0, 457, 385);
+    draw->Initialize();
+    TPaintSpy spy;
+    draw->installEventFilter(&spy);
+    form.show();
+    draw->Surface().Fill(0x102030);
+    draw->Flip();
+    EXPECT_TRUE(spy.Take().contains(draw->rect()));
+
+    // The next frame is a picture of its own, as the frame loop reloads the skin; two places
+    // far apart change in it.
+    TDirectDrawSurface& surface = draw->Surface();
+    surface.LoadFromGraphic(draw->PresentedImage().copy());
+    surface.SetPixel(10, 10, 0xFFFFFF);
+    surface.SetPixel(400, 300, 0xFFFFFF);
+    draw->Flip();
+    const QRegion painted = spy.Take();
+    EXPECT_TRUE(painted.contains(QPoint(10, 10)));
+    EXPECT_TRUE(painted.contains(QPoint(400, 300)));
+    EXPECT_FALSE(painted.contains(QPoint(200, 150)));
+    EXPECT_FALSE(painted.contains(QPoint(400, 10)));
+
+    surface.LoadFromGraphic(draw->PresentedImage().copy());
+    draw->Flip();
+    EXPECT_TRUE(spy.Take().isEmpty());
+    // A changed placement shows the whole picture anew.
+    draw->resize(461, 385);
+    surface.LoadFromGraphic(draw->PresentedImage().copy());
+    draw->Flip();
+    EXPECT_TRUE(spy.Take().contains(draw->rect()));
 }

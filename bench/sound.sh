@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The game on a real sound server: starts a private PulseAudio with a null sink and a virtual
+# X server, runs the real game and prints
+#   - the CPU the whole game process takes idle before Start, playing the song, and paused,
+#     beside `fluidsynth -a pulseaudio` (default settings) playing the same song in the same run;
+#   - the distinct frames a second on the screen while the balls move (an ffmpeg x11grab
+#     capture at 120 frames a second, duplicates dropped by mpdecimate);
+#   - how soon the music is back after the server is killed and started again;
+#   - from bench_sound_latency on the same server: an event's time to its sound at the sink,
+#     the lanes' offset beside it, and a hit sound's time from the judging that plays it.
+# CPU is a share of one core, from the process's user and system time over each window;
+# every window is measured REPEAT times (3) and all are printed, with the load average.
+# usage: bench/sound.sh [BUILD_DIR]
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+game=$build/bin/griprhythm
+repeat=${REPEAT:-3}
+window=${WINDOW:-10}
+GRIP_EXTRA_PACKAGES="ffmpeg" "$root/scripts/deps" >/dev/null
+[ -x "$game" ] && [ -x "$build/bench/bench_sound_latency" ] || { echo "build first: scripts/build"; exit 1; }
+
+work=$(mktemp -d)
+xpid="" gpid="" fpid=""
+. "$root/tests/support/pulse.sh"
+cleanup() {
+  for p in $gpid $fpid $xpid; do kill "$p" 2>/dev/null; done
+  pulse_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# CPU % of one core of process $1 over $window seconds.
+cpu() {
+  local a b hz
+  hz=$(getconf CLK_TCK)
+  a=$(ticks "$1"); sleep "$window"; b=$(ticks "$1")
+  awk -v a="$a" -v b="$b" -v w="$window" -v hz="$hz" 'BEGIN {printf "%.2f", (b - a) * 100 / hz / w}'
+}
+cpus() {
+  local out="" i
+  for i in $(seq 1 "$repeat"); do out="$out $(cpu "$1")"; done
+  echo "$out"
+}
+say() { printf '%-34s %s\n' "$1" "$2"; }
+press() { xdotool mousemove $((left + $1)) $((top + $2)) click 1; }
+
+pulse_start "$work/pa" || exit 1
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+export DISPLAY=$display
+sleep 1
+
+say "load average at start" "$(cut -d' ' -f1-3 /proc/loadavg)"
+"$game" >"$work/game.log" 2>&1 &
+gpid=$!
+wid=""
+for _ in $(seq 1 100); do
+  wid=$(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null | head -1)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+[ -n "$wid" ] || { echo "no game window"; cat "$work/game.log"; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$wid" | sed 's/^X=/left=/; s/^Y=/top=/')"
+sleep 3
+say "game idle before Start, % core" "$(cpus "$gpid")"
+
+press 517 36  # Start
+sleep 2
+say "game playing, % core" "$(cpus "$gpid")"
+say "streams on the sink while playing" "$(pactl list short sink-inputs | grep -c .) (one is the silent keeper)"
+
+# The picture's frames while the song plays: the balls move on every one that is new.
+frames=$(ffmpeg -hide_banner -nostats -loglevel info -f x11grab -framerate 120 -video_size 457x385 \
+  -i "$display+$left,$top" -t 5 -vf mpdecimate -f null - 2>&1 | grep -o 'frame= *[0-9]*' | tail -1 | grep -o '[0-9]*')
+say "distinct frames a second, playing" "$(awk -v f="${frames:-0}" 'BEGIN {printf "%.1f", f / 5}')"
+
+# The server dies under the song and comes back.
+pulse_kill
+sleep 1
+pulse_start "$work/pa" || exit 1
+timeout 3 parec -d grip.monitor --raw --format=s16le --channels=1 --rate=44100 --latency-msec=10 >"$work/back.raw"
+rest=$(sox -t raw -r 44100 -e signed -b 16 -c 1 "$work/back.raw" -n silence 1 0.002 1% stat 2>&1 | awk '/Length/ {print $3}')
+say "music back after the server, s" "$(awk -v r="${rest:-0}" 'BEGIN {printf "%.2f", 3 - r}')"
+sleep 2
+
+press 517 76  # Pause
+sleep 3
+say "game paused, % core" "$(cpus "$gpid")"
+pactl list sink-inputs | grep -q 'Corked: yes' && say "the game's stream while paused" "corked"
+kill "$gpid"
+wait "$gpid" 2>/dev/null
+gpid=""
+say "game's lines about the sound" "$(grep -c 'sound server' "$work/game.log")"
+
+fluidsynth -a pulseaudio -i -q /usr/share/sounds/sf2/TimGM6mb.sf2 "$build/bin/invincible.mid" >"$work/fs.log" 2>&1 &
+fpid=$!
+sleep 2
+say "fluidsynth -a pulseaudio playing, %" "$(cpus "$fpid")"
+kill "$fpid"
+wait "$fpid" 2>/dev/null
+fpid=""
+say "load average at the end" "$(cut -d' ' -f1-3 /proc/loadavg)"
+
+"$build/bench/bench_sound_latency" 2>&1 | grep -E '^BM_|ERROR'
