@@ -76,6 +76,25 @@ void TSurfaceNotices::Draw(QImage& surface) const
         boxText_ = text;
         boxArea_ = Area;
     }
-    QPainter painter(&surface);
-    painter.drawImage(boxOrigin_, box_);
+    // Blended here rather than through a painter: setting one up on the frame costs more than
+    // blending the box's few thousand pixels.
+    if (surface.format() != QImage::Format_RGB32 && surface.format() != QImage::Format_ARGB32_Premultiplied) {
+        QPainter painter(&surface);
+        painter.drawImage(boxOrigin_, box_);
+        return;
+    }
+    const QRect target = QRect(boxOrigin_, box_.size()) & surface.rect();
+    for (int y = target.top(); y <= target.bottom(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(box_.constScanLine(y - boxOrigin_.y())) - boxOrigin_.x();
+        auto* out = reinterpret_cast<QRgb*>(surface.scanLine(y));
+        for (int x = target.left(); x <= target.right(); ++x) {
+            const QRgb p = in[x];
+            const int keep = 255 - qAlpha(p);
+            if (keep == 255)
+                continue;
+            const QRgb d = out[x];
+            out[x] = qRgba(qRed(p) + (qRed(d) * keep + 127) / 255, qGreen(p) + (qGreen(d) * keep + 127) / 255,
+                           qBlue(p) + (qBlue(d) * keep + 127) / 255, qAlpha(p) + (qAlpha(d) * keep + 127) / 255);
+        }
+    }
 }

@@ -137,6 +137,7 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect, const TDire
 
     const QImage& from = source->image_;
     const std::uint32_t key = source->transparentColor_ & kRgbMask;
+    const TOpaqueRuns* opaque = transparent && !mirrorX ? &source->OpaqueRuns() : nullptr;
     for (std::int64_t row = 0; row < sy.length; ++row) {
         const std::int64_t srcRow = mirrorY ? sy.source + sy.length - 1 - row : sy.source + row;
         const auto* in = reinterpret_cast<const std::uint32_t*>(from.constScanLine(static_cast<int>(srcRow)));
@@ -146,10 +147,16 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect, const TDire
             continue;
         }
         if (!mirrorX) {
-            // Sprites are drawn dozens of times a frame: a select the compiler can vectorise.
-            const std::uint32_t* from = in + sx.source;
-            for (std::int64_t col = 0; col < sx.length; ++col)
-                out[col] = (from[col] & kRgbMask) != key ? from[col] : out[col];
+            // Sprites are drawn dozens of times a frame: their opaque runs are copied whole.
+            const std::int64_t first = sx.source, last = sx.source + sx.length;
+            const auto& runs = opaque->Runs;
+            const std::uint32_t end = opaque->RowStart[std::size_t(srcRow) + 1];
+            for (std::uint32_t i = opaque->RowStart[std::size_t(srcRow)]; i < end && runs[i].first < last; ++i) {
+                const std::int64_t l = std::max<std::int64_t>(runs[i].first, first);
+                const std::int64_t r = std::min<std::int64_t>(runs[i].second, last);
+                if (l < r)
+                    std::copy(in + l, in + r, out + (l - first));
+            }
             continue;
         }
         for (std::int64_t col = 0; col < sx.length; ++col) {
@@ -158,6 +165,33 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect, const TDire
                 out[col] = pixel;
         }
     }
+}
+
+const TDirectDrawSurface::TOpaqueRuns& TDirectDrawSurface::OpaqueRuns() const
+{
+    const std::uint32_t key = transparentColor_ & kRgbMask;
+    // The image's key changes whenever its pixels may have been written.
+    if (!runs_.RowStart.empty() && runs_.ImageKey == image_.cacheKey() && runs_.ColorKey == key)
+        return runs_;
+    runs_.RowStart.assign(1, 0);
+    runs_.Runs.clear();
+    const int width = image_.width();
+    for (int y = 0; y < image_.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y));
+        for (int x = 0; x < width;) {
+            while (x < width && (row[x] & kRgbMask) == key)
+                ++x;
+            const int start = x;
+            while (x < width && (row[x] & kRgbMask) != key)
+                ++x;
+            if (x > start)
+                runs_.Runs.emplace_back(start, x);
+        }
+        runs_.RowStart.push_back(std::uint32_t(runs_.Runs.size()));
+    }
+    runs_.ImageKey = image_.cacheKey();
+    runs_.ColorKey = key;
+    return runs_;
 }
 
 void TDirectDrawSurface::Fill(std::uint32_t pixel)

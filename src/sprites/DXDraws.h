@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class EDirectDrawError : public Exception {
@@ -51,8 +52,20 @@ public:
     const QImage& Image() const { return image_; }
 
 private:
+    // Where the pixels that are not the colour key lie, row by row, as [first, last) column
+    // runs: a colour-keyed copy from this surface then copies runs and never tests a pixel.
+    // Made on the first such copy, and again once the pixels or the key have changed.
+    struct TOpaqueRuns {
+        qint64 ImageKey = 0;
+        std::uint32_t ColorKey = 0;
+        std::vector<std::uint32_t> RowStart;  // one more than the rows: row y is [y, y + 1)
+        std::vector<std::pair<int, int>> Runs;
+    };
+    const TOpaqueRuns& OpaqueRuns() const;
+
     QImage image_;
     std::uint32_t transparentColor_ = 0;
+    mutable TOpaqueRuns runs_;
 };
 
 enum TDXDrawOption : std::uint32_t {

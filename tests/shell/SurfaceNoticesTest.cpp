@@ -40,6 +40,11 @@ TEST(SurfaceNotices, AChangedTextOrAreaIsDrawnAsAFreshBoxWould)
     fresh.Area.moveTo(238, 20);
     EXPECT_EQ(DrawnBy(kept), DrawnBy(fresh));
     EXPECT_EQ(DrawnBy(kept).pixel(40, 190), Background().pixel(40, 190));
+    // A box that reaches past the picture's corner is cut there.
+    kept.Area.moveTo(400, 370);
+    fresh.Area.moveTo(400, 370);
+    EXPECT_EQ(DrawnBy(kept), DrawnBy(fresh));
+    EXPECT_NE(DrawnBy(kept).pixel(420, 380), Background().pixel(420, 380));
 
     kept.Hide("keys");
     EXPECT_EQ(DrawnBy(kept), Background());

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QPaintEvent>
+#include <QPoint>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -82,6 +84,48 @@ TEST(DirectDrawSurface, ColourKeySkipsOnlyKeyedPixels)
     EXPECT_EQ(dst.Pixel(1, 1), At(1, 1));
     dst.Draw(0, 0, src.ClientRect(), &src, false);
     EXPECT_EQ(dst.Pixel(1, 0), At(1, 0));
+}
+
+// A colour-keyed copy done pixel by pixel, to hold the surface's own against.
+void KeyedCopyByHand(TDirectDrawSurface& dst, int x, int y, const TRect& r, const TDirectDrawSurface& src)
+{
+    for (int sy = std::max(r.Top, 0); sy < std::min(r.Bottom, src.Height()); ++sy)
+        for (int sx = std::max(r.Left, 0); sx < std::min(r.Right, src.Width()); ++sx)
+            if (src.Pixel(sx, sy) != src.TransparentColor())
+                dst.SetPixel(x + sx - r.Left, y + sy - r.Top, src.Pixel(sx, sy));
+}
+
+TEST(DirectDrawSurface, ColourKeyedCopiesFollowTheSourceAsItChanges)
+{
+    // Runs of keyed and unkeyed pixels of every length, copied from rectangles cut anywhere.
+    TDirectDrawSurface src;
+    src.SetSize(37, 9);
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 37; ++x)
+            src.SetPixel(x, y, (next() >> 16) % 3 == 0 ? 0x00FF00 : 0x100000 + (next() >> 16 & 0xFFFF));
+    src.SetTransparentColor(0x00FF00);
+    auto sameAsByHand = [&src](const char* when) {
+        for (const TRect r : {TRect{0, 0, 37, 9}, TRect{3, 1, 20, 8}, TRect{-4, -2, 50, 12}, TRect{17, 4, 18, 5}}) {
+            for (const QPoint at : {QPoint(0, 0), QPoint(-5, 2), QPoint(20, -3)}) {
+                TDirectDrawSurface got = Blank(40, 12), want = Blank(40, 12);
+                got.Draw(at.x(), at.y(), r, &src, true);
+                KeyedCopyByHand(want, at.x() + std::max(0, -r.Left), at.y() + std::max(0, -r.Top),
+                                TRect{std::max(r.Left, 0), std::max(r.Top, 0), r.Right, r.Bottom}, src);
+                ASSERT_EQ(got.Image(), want.Image()) << when << ": rect " << r.Left << "," << r.Top << " at "
+                                                     << at.x() << "," << at.y();
+            }
+        }
+    };
+    sameAsByHand("first copy");
+    src.SetPixel(0, 0, 0x00FF00);
+    src.SetPixel(5, 3, 0x123456);
+    sameAsByHand("after pixels changed");
+    src.SetTransparentColor(src.Pixel(2, 2));
+    sameAsByHand("after the key changed");
+    src.Image().fill(0xFF00FF00u);
+    sameAsByHand("after the picture was painted over");
 }
 
 TEST(DirectDrawSurface, InvertedRectanglesCopyMirroredAndClipTheFarSide)
