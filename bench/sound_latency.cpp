@@ -35,12 +35,12 @@ class TMonitorRecorder {
 public:
     bool Start()
     {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, Rate, 1};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, Rate, 1};
         pa_buffer_attr attr{};
         attr.maxlength = std::uint32_t(-1);
         attr.fragsize = ChunkFrames * sizeof(float);
         int error = 0;
-        stream_ = pa_simple_new(nullptr, "Grip Rhythm bench", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "monitor", &spec,
+        stream_ = pa_simple_new(nullptr, "Grip Rhythm bench", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "monitor", &format,
                                 nullptr, &attr, &error);
         if (!stream_)
             return false;

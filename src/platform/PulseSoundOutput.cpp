@@ -10,7 +10,7 @@
 #include <cstring>
 
 namespace {
-const pa_sample_spec Spec{PA_SAMPLE_FLOAT32LE, TSoundOutput::SampleRate, 2};
+const pa_sample_spec Format{PA_SAMPLE_FLOAT32LE, TSoundOutput::SampleRate, 2};
 constexpr std::size_t FrameBytes = 2 * sizeof(float);
 
 std::int64_t NowUs()
@@ -174,7 +174,7 @@ void TPulseSoundOutput::ContextStateChanged()
 {
     switch (pa_context_get_state(context_)) {
     case PA_CONTEXT_READY: {
-        stream_ = pa_stream_new(context_, "Grip Rhythm", &Spec, nullptr);
+        stream_ = pa_stream_new(context_, "Grip Rhythm", &Format, nullptr);
         if (!stream_) {
             Fail();
             return;
@@ -183,9 +183,9 @@ void TPulseSoundOutput::ContextStateChanged()
         pa_stream_set_write_callback(stream_, &TPulseSoundOutput::OnWrite, this);
         pa_buffer_attr attr{};
         attr.maxlength = std::uint32_t(-1);
-        attr.tlength = std::uint32_t(pa_usec_to_bytes(TargetLatencyUs, &Spec));
+        attr.tlength = std::uint32_t(pa_usec_to_bytes(TargetLatencyUs, &Format));
         attr.prebuf = std::uint32_t(-1);
-        attr.minreq = std::uint32_t(pa_usec_to_bytes(RequestUs, &Spec));
+        attr.minreq = std::uint32_t(pa_usec_to_bytes(RequestUs, &Format));
         attr.fragsize = std::uint32_t(-1);
         const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
                                              PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_START_CORKED);
@@ -210,7 +210,7 @@ void TPulseSoundOutput::StreamStateChanged()
     switch (pa_stream_get_state(stream_)) {
     case PA_STREAM_READY: {
         if (const pa_buffer_attr* granted = pa_stream_get_buffer_attr(stream_)) {
-            nominalLatencyUs_ = std::int64_t(pa_bytes_to_usec(granted->tlength, &Spec));
+            nominalLatencyUs_ = std::int64_t(pa_bytes_to_usec(granted->tlength, &Format));
             latencyUs_ = nominalLatencyUs_.load();
         }
         reanchor_ = true;
