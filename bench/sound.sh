@@ -2,7 +2,8 @@
 # The game on a real sound server: starts a private PulseAudio with a null sink and a virtual
 # X server, runs the real game and prints
 #   - the CPU the whole game process takes idle before Start, playing the song, and paused,
-#     beside `fluidsynth -a pulseaudio` (default settings) playing the same song in the same run;
+#     beside `fluidsynth -a pulseaudio` (default settings) playing the same song in the same run,
+#     first after the game and then side by side with it over the same windows;
 #   - the distinct frames a second on the screen while the balls move (an ffmpeg x11grab
 #     capture at 120 frames a second, duplicates dropped by mpdecimate);
 #   - how soon the music is back after the server is killed and started again;
@@ -87,7 +88,8 @@ say "music back after the server, s" "$(awk -v r="${rest:-0}" 'BEGIN {printf "%.
 sleep 2
 
 press 517 76  # Pause
-sleep 3
+# The released notes and the reverberation fade for about three seconds before the stream corks.
+sleep 5
 say "game paused, % core" "$(cpus "$gpid")"
 pactl list sink-inputs | grep -q 'Corked: yes' && say "the game's stream while paused" "corked"
 kill "$gpid"
@@ -102,6 +104,32 @@ say "fluidsynth -a pulseaudio playing, %" "$(cpus "$fpid")"
 kill "$fpid"
 wait "$fpid" 2>/dev/null
 fpid=""
+
+# Other work on the machine comes and goes between the windows above; here the two play the
+# song side by side from its start and are measured over the same windows.
+"$game" >"$work/game2.log" 2>&1 &
+gpid=$!
+for _ in $(seq 1 100); do
+  wid=$(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null | head -1)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+eval "$(xdotool getwindowgeometry --shell "$wid" | sed 's/^X=/left=/; s/^Y=/top=/')"
+sleep 3
+press 517 36  # Start
+fluidsynth -a pulseaudio -i -q /usr/share/sounds/sf2/TimGM6mb.sf2 "$build/bin/invincible.mid" >"$work/fs.log" 2>&1 &
+fpid=$!
+sleep 2
+both=""
+for _ in $(seq 1 "$repeat"); do
+  ga=$(ticks "$gpid"); fa=$(ticks "$fpid"); sleep "$window"; gb=$(ticks "$gpid"); fb=$(ticks "$fpid")
+  both="$both $(awk -v g=$((gb - ga)) -v f=$((fb - fa)) -v w="$window" -v hz="$(getconf CLK_TCK)" \
+    'BEGIN {printf "%.2f/%.2f", g * 100 / hz / w, f * 100 / hz / w}')"
+done
+say "side by side, game/fluidsynth %" "$both"
+kill "$fpid" "$gpid"
+wait "$fpid" "$gpid" 2>/dev/null
+fpid="" gpid=""
 say "load average at the end" "$(cut -d' ' -f1-3 /proc/loadavg)"
 
 "$build/bench/bench_sound_latency" 2>&1 | grep -E '^BM_|ERROR'
