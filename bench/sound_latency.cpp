@@ -8,6 +8,7 @@
 #include "midi/MidiPlayer.h"
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
+#include "platform/ByteWriter.h"
 #include "platform/Clock.h"
 #include "platform/PulseSoundOutput.h"
 
@@ -153,18 +154,6 @@ private:
     TFluidSynthDevice synth_{EFluidSynthAudio::Live};
 };
 
-void PutVarLen(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = v & 0x7F;
-        v >>= 7;
-    } while (v);
-    while (n-- > 0)
-        out.push_back(groups[n] | (n ? 0x80 : 0));
-}
-
 // Claves (a sharp attack) every 300 ms for 12 s, at division 480 and 120 beats a minute.
 std::string WriteClaves(int notes)
 {
@@ -178,9 +167,9 @@ std::string WriteClaves(int notes)
     chunk({0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20, 0, 0xFF, 0x58, 4, 4, 2, 24, 8, 0, 0xFF, 0x2F, 0});
     std::vector<std::uint8_t> d;
     for (int i = 0; i < notes; ++i) {
-        PutVarLen(d, i == 0 ? 480 : 288 - 48);
+        AppendVariableLength(d, i == 0 ? 480 : 288 - 48);
         d.insert(d.end(), {0x99, 75, 127});
-        PutVarLen(d, 48);
+        AppendVariableLength(d, 48);
         d.insert(d.end(), {0x89, 75, 0});
     }
     d.insert(d.end(), {0, 0xFF, 0x2F, 0});
