@@ -4,7 +4,8 @@
 #include "game/GameSettings.h"
 #include "game/KeyGrip.h"
 #include "game/PlayerScreen.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
+#include "midi/SongPosition.h"
 
 #include <cstdint>
 #include <functional>
@@ -93,10 +94,9 @@ public:
     // The song position the lanes were last moved to.
     std::int32_t LastSongPosition() const { return lastSongPosition_; }
 
-    // Song position: four beats to the bar and 100 ticks to the beat, whatever the song says.
     static std::int32_t SongPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)
     {
-        return (bar * 4 + beat) * 100 + tick;
+        return static_cast<std::int32_t>(SongPositionAt(bar, beat, tick));
     }
 
     TMetronome* Metronome = nullptr;

@@ -23,6 +23,8 @@ public:
     TScoring(const TScoring&) = delete;
     TScoring& operator=(const TScoring&) = delete;
 
+    static constexpr std::int32_t PointsPerHit = 50;
+
     // Both effects are made after the game; until then a hit shows none.
     void SetEffects(TExplode* explode, TOk* ok);
     // Where the memo lines go; none means nowhere.

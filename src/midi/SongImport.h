@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/SongPosition.h"
 #include "platform/Exception.h"
 
 #include <cstdint>
@@ -12,11 +13,6 @@ class ESongImport : public Exception {
 public:
     using Exception::Exception;
 };
-
-// Ticks to the beat and beats to the bar of every imported song: the game's song position
-// counts exactly these.
-constexpr int SongDivision = 100;
-constexpr int SongTicksPerBar = 4 * SongDivision;
 
 // A song in the form the game plays: a format-1 file of division 100 whose bars are all 4/4,
 // so that the song position is simply the tick. Every event keeps its time in seconds to within

@@ -2,7 +2,7 @@
 
 #include "game/BeatMapMaker.h"
 #include "game/GripGame.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
 #include "midi/SongImport.h"

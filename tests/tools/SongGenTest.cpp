@@ -1,6 +1,7 @@
 #include "BeatMapWriter.h"
 #include "Score.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
+#include "platform/TextFields.h"
 
 #include <gtest/gtest.h>
 
