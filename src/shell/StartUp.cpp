@@ -33,16 +33,15 @@ void TStartUp::FormCreate()
     form_.Tick->SetGame(game_.get());
     // The training follows the game, and fits each ball to its hand as the players get them.
     form_.Training->Attach(*game_, form_.MidiPlayer.get());
-    form_.GripBall->OnPlayerBall = [training = form_.Training.get()](TStressValue& grip) {
-        training->BallChanged(grip);
-    };
+    following_.push_back(form_.GripBall->OnPlayerBall.Subscribe(
+        [training = form_.Training.get()](TStressValue& grip) { training->BallChanged(grip); }));
     TStressValue* player = game_->PlayerOneStress();
     player->Device = form_.GripBall->GripDevice;
     form_.GripBall->Player = player;
     // A second ball is player two's; a ball pulled out mid-song pauses the game.
     form_.GripBall->PlayerTwo = game_->PlayerTwoStress();
     form_.GripBall->AttachPlayers();
-    form_.GripBall->OnBallLost = [game = game_.get()](int who) { game->BallLost(who); };
+    following_.push_back(form_.GripBall->OnBallLost.Subscribe([game = game_.get()](int who) { game->BallLost(who); }));
     game_->CreateEffects();
     // The hit sound is loaded now rather than on the first hit.
     PrepareHitSound();
@@ -55,12 +54,11 @@ void TStartUp::DestroyGame()
         return;
     form_.Tick->SetGame(nullptr);
     form_.Training->Detach();
-    form_.GripBall->OnPlayerBall = nullptr;
+    following_.clear();
     if (form_.GripBall->Player == game_->PlayerOneStress())
         form_.GripBall->Player = nullptr;
     if (form_.GripBall->PlayerTwo == game_->PlayerTwoStress())
         form_.GripBall->PlayerTwo = nullptr;
-    form_.GripBall->OnBallLost = nullptr;
     game_.reset();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Listeners.h"
+
 #include <memory>
+#include <vector>
 
 class TDatas;
 class TGripGame;
@@ -31,5 +34,6 @@ public:
 private:
     TDatas& form_;
     std::unique_ptr<TGripGame> game_;
+    std::vector<TSubscription> following_;
     bool complete_ = false;
 };
