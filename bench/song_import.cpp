@@ -2,6 +2,7 @@
 // openttd-openmsx set and making its beat map, the whole switch to it in the running game
 // (import, beat map, outputs, title plate), and the game's own start-up (both forms, the song,
 // the pictures, the synthesizer) for comparison.
+#include "core/GameCore.h"
 #include "game/BeatMapMaker.h"
 #include "midi/MidiData.h"
 #include "midi/SongFile.h"
@@ -9,7 +10,6 @@
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
-#include "shell/SongSwitch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,10 +57,11 @@ void BM_SwitchToTheSongInTheGame(benchmark::State& state)
         return;
     }
     TScreenForm screen;
-    TDatas datas;
+    TGameCore core(screen.DXDraw, screen.Settings());
+    TDatas datas(core);
     screen.show();
     for (auto _ : state)
-        datas.Songs->Open(path.toStdString());
+        core.ChooseSong(path.toStdString());
 }
 BENCHMARK(BM_SwitchToTheSongInTheGame)->Unit(benchmark::kMillisecond);
 
@@ -68,10 +69,11 @@ void BM_GameStartUp(benchmark::State& state)
 {
     for (auto _ : state) {
         TScreenForm screen;
-        TDatas datas;
+        TGameCore core(screen.DXDraw, screen.Settings());
+        TDatas datas(core);
         screen.show();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(datas.StartUpComplete());
+        benchmark::DoNotOptimize(core.StartUpComplete());
     }
 }
 BENCHMARK(BM_GameStartUp)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -1,4 +1,4 @@
-#include "shell/GameTick.h"
+#include "core/GameTick.h"
 
 #include "game/GripGame.h"
 #include "midi/MidiPlayer.h"
