@@ -63,9 +63,9 @@ public:
     // The game the start-up built; none before, and none if the start-up ended before it.
     TGripGame* Game() const { return game_.get(); }
 
-    // Declaration order is teardown order reversed, though the destructor takes them apart in
-    // its own order: the player before the outputs it sends through, the balls before the
-    // controller, the layers and stores before the surface they were given.
+    // The components as designed. The core takes them apart in a safe order: the balls before
+    // the controller, the player before the outputs it sends through, the layers before the
+    // stores whose pictures they show, and all before the surface they were given.
     QTimer* Timer1;
     std::unique_ptr<TMidiData> MidiData;
     std::unique_ptr<TTrackOutputs> TrackOutputs;
