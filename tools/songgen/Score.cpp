@@ -122,6 +122,12 @@ TChord ParseChord(const std::string& symbol)
         chord.intervals = {0, 5, 7};
     else if (quality == "7")
         chord.intervals = {0, 4, 7, 10};
+    else if (quality == "m7")
+        chord.intervals = {0, 3, 7, 10};
+    else if (quality == "maj7")
+        chord.intervals = {0, 4, 7, 11};
+    else if (quality == "dim7")
+        chord.intervals = {0, 3, 6, 9};
     else
         throw std::runtime_error("unknown chord '" + symbol + "'");
     return chord;

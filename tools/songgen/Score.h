@@ -43,7 +43,8 @@ struct TScore {
 
 // Parses "C#5" style note names (C4 = 60); throws on anything else.
 int ParseKey(const std::string& name);
-// Parses "Bm", "F#m", "G", "Asus4" style chord symbols; throws on anything else.
+// Parses "Bm", "F#m", "G", "Asus4", "A7", "Em7", "Fmaj7", "C#dim7" style chord symbols; throws on
+// anything else.
 TChord ParseChord(const std::string& symbol);
 
 TScore ComposeScore();
