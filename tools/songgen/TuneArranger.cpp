@@ -123,6 +123,9 @@ private:
     std::vector<TPlacedNote> melody_, round_;
 };
 
+// Every tone of the chord, the seventh too.
+int Tones(const TChord& chord) { return static_cast<int>(chord.intervals.size()); }
+
 int Loudness(EStyle style, int soft, int normal, int full)
 {
     return style == EStyle::Soft ? soft : style == EStyle::Full ? full : normal;
@@ -296,7 +299,7 @@ TMidiTrackWriter Chords(const TLayout& layout)
     Setup(track, channel, layout.Program("chords"), 92, 84, 48);
     RunPattern(layout, "chords", 'x', [&](std::uint32_t at, std::uint32_t length, char c, const TPlacedChord& chord, EStyle style) {
         const int velocity = Loudness(style, 52, 64, 76) + (c == 'X' ? 12 : 0);
-        std::vector<int> keys = Voice(chord.chord, 55, 62, 3);
+        std::vector<int> keys = Voice(chord.chord, 55, 62, Tones(chord.chord));
         if (c >= '1' && c <= '4') {
             // A broken chord from the bass up: root, fifth, octave, the third above it.
             const int root = 48 + (chord.chord.root + 12 - 48 % 12) % 12;
@@ -308,7 +311,7 @@ TMidiTrackWriter Chords(const TLayout& layout)
         for (int key : keys)
             track.Note(at, Sounding(length), channel, key, Humanise(at, key, velocity));
     });
-    for (int key : Voice(layout.ChordAt(layout.FinalStart()).chord, 55, 62, 3))
+    for (int key : Voice(layout.ChordAt(layout.FinalStart()).chord, 55, 62, Tones(layout.ChordAt(layout.FinalStart()).chord)))
         track.Note(layout.FinalStart(), layout.End() - layout.FinalStart() - 10, channel, key, 84);
     return track;
 }
@@ -345,7 +348,7 @@ TMidiTrackWriter Pad(const TLayout& layout)
         // The same chord held on within the item sounds as one.
         while (i + 1 < chords.size() && chords[i + 1].item == chords[i].item && chords[i + 1].chord.name == chords[i].chord.name)
             end = chords[++i].end;
-        for (int key : Voice(chords[i].chord, 50, 57, 3))
+        for (int key : Voice(chords[i].chord, 50, 57, Tones(chords[i].chord)))
             track.Note(start, end - start - 4, kPadChannel, key, Loudness(form.style, 52, 62, 72));
     }
     return track;

@@ -18,11 +18,11 @@ struct TMetrePatterns {
 // small orchestra would give each.
 const TMetrePatterns kPatterns[] = {
     {"4/4", "bass", "R...F...", "R..RF..F", "R.F.O.F."},
-    {"4/4", "chords", "1.2.3.2.", "x...x.x.", "X.x.X.x."},
+    {"4/4", "chords", "1.2.4.3.", "x...x.x.", "X.x.X.x."},
     {"4/4", "drums", "K:x...o... C:......o. R:o.o.o.o.", "K:X...x... S:..x...x. H:xoxoxoxo",
      "K:X..xX.x. S:..X...X. H:xxxxxxxx O:.......o"},
     {"3/4", "bass", "R.....", "R.-...", "R.-.F."},
-    {"3/4", "chords", "1.2.3.", "--x.x.", "X.x.x."},
+    {"3/4", "chords", "1.2.4.", "--x.x.", "X.x.x."},
     {"3/4", "drums", "K:x..... R:..o.o.", "K:X..... S:..o.o. H:x.x.x.", "K:X..... S:..x.x. H:xoxoxo"},
     {"2/4", "bass", "R.F.", "R.F.", "R.F."},
     {"2/4", "chords", "x...", ".x.x", ".X.X"},
