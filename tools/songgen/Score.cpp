@@ -51,26 +51,6 @@ int PitchClass(const std::string& text, std::size_t& pos)
     return (pc + 12) % 12;
 }
 
-std::vector<std::string> Split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, separator))
-        parts.push_back(part);
-    return parts;
-}
-
-std::vector<std::string> Words(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::stringstream stream(text);
-    std::string word;
-    while (stream >> word)
-        words.push_back(word);
-    return words;
-}
-
 // Appends one bar of melody tokens; every bar must fill exactly eight eighths.
 void AddMelodyBar(const std::string& text, std::uint32_t barStart, std::vector<TMelodyNote>& melody)
 {
@@ -95,6 +75,26 @@ void AddMelodyBar(const std::string& text, std::uint32_t barStart, std::vector<T
 }
 
 } // namespace
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::stringstream stream(text);
+    std::string part;
+    while (std::getline(stream, part, separator))
+        parts.push_back(part);
+    return parts;
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::stringstream stream(text);
+    std::string word;
+    while (stream >> word)
+        words.push_back(word);
+    return words;
+}
 
 int ParseKey(const std::string& name)
 {

@@ -5,41 +5,8 @@
 
 namespace {
 
-std::vector<std::string> Words(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::stringstream stream(text);
-    std::string word;
-    while (stream >> word)
-        words.push_back(word);
-    return words;
-}
-
-std::vector<std::string> Bars(const std::string& text)
-{
-    std::vector<std::string> bars;
-    std::stringstream stream(text);
-    std::string bar;
-    // A bar line closing the line adds no bar.
-    while (std::getline(stream, bar, '|'))
-        bars.push_back(bar);
-    return bars;
-}
-
-int Number(const std::string& text)
-{
-    std::size_t used = 0;
-    int value = 0;
-    try {
-        value = std::stoi(text, &used);
-    } catch (const std::logic_error&) {
-    }
-    if (used == 0 || used != text.size())
-        throw std::runtime_error("not a whole number: " + text);
-    return value;
-}
-
-double Tempo(const std::string& text)
+// The whole text as a number.
+double Decimal(const std::string& text)
 {
     std::size_t used = 0;
     double value = 0;
@@ -47,7 +14,23 @@ double Tempo(const std::string& text)
         value = std::stod(text, &used);
     } catch (const std::logic_error&) {
     }
-    if (used == 0 || used != text.size() || value < 20 || value > 300)
+    if (used == 0 || used != text.size())
+        throw std::runtime_error("not a number: " + text);
+    return value;
+}
+
+int Number(const std::string& text)
+{
+    const double value = Decimal(text);
+    if (value != static_cast<int>(value))
+        throw std::runtime_error("not a whole number: " + text);
+    return static_cast<int>(value);
+}
+
+double Tempo(const std::string& text)
+{
+    const double value = Decimal(text);
+    if (value < 20 || value > 300)
         throw std::runtime_error("a tempo is 20 to 300 quarter notes a minute: " + text);
     return value;
 }
@@ -64,11 +47,12 @@ public:
             // Sharps use "#", so only a whole line is a comment.
             if (const std::size_t first = line.find_first_not_of(" \t"); first != std::string::npos && line[first] == '#')
                 continue;
-            const std::size_t space = line.find_first_of(" \t");
-            const std::string keyword = Words(line.substr(0, space)).empty() ? "" : Words(line.substr(0, space))[0];
-            const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
-            if (keyword.empty())
+            const std::vector<std::string> words = Words(line);
+            if (words.empty())
                 continue;
+            const std::string& keyword = words[0];
+            std::string rest = line.substr(line.find(keyword) + keyword.size());
+            rest.erase(0, rest.find_first_not_of(" \t"));
             try {
                 Line(keyword, rest);
             } catch (const std::exception& e) {
@@ -95,8 +79,7 @@ private:
             return words[0];
         };
         if (keyword == "title" || keyword == "composer") {
-            const std::size_t first = rest.find_first_not_of(" \t"), last = rest.find_last_not_of(" \t\r");
-            (keyword == "title" ? tune_.title : tune_.composer) = first == std::string::npos ? "" : rest.substr(first, last - first + 1);
+            (keyword == "title" ? tune_.title : tune_.composer) = rest.substr(0, rest.find_last_not_of(" \t\r") + 1);
         } else if (keyword == "metre") {
             const std::string metre = one();
             const std::size_t slash = metre.find('/');
@@ -131,10 +114,10 @@ private:
             section_ = TTuneSection{one(), 0, {}, {}};
             open_ = true;
         } else if (keyword == "chords") {
-            for (const std::string& bar : Bars(Open(rest)))
+            for (const std::string& bar : Split(Open(rest), '|'))
                 ChordBar(bar);
         } else if (keyword == "melody") {
-            for (const std::string& bar : Bars(Open(rest)))
+            for (const std::string& bar : Split(Open(rest), '|'))
                 MelodyBar(bar);
         } else if (keyword == "pickup") {
             Open(rest);

@@ -187,7 +187,6 @@ TMidiTrackWriter Melody(const TLayout& layout)
     TMidiTrackWriter track("Melody");
     Setup(track, kMelodyChannel, -1, 112, 64, 40);
     track.Controller(0, kMelodyChannel, 93, 16);
-    std::vector<int> programs(layout.Items().size(), -1);
     int current = -1;
     for (const TPlacedNote& note : layout.Melody()) {
         const TPlacedItem& item = layout.Items()[note.item];
