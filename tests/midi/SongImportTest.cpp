@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -238,9 +240,7 @@ TEST(SongImport, TitleIsTheFirstTracksNameUnlessItSaysNothing)
     EXPECT_EQ(title("Sp\xe5r 1", "/x/coconut.mid"), "coconut");  // Latin-1 placeholder
     EXPECT_EQ(title("Caf\xe9 Blues", "/x/a.mid"), "Café Blues");
     // A long name is cut where a character ends, and no control character reaches the plate.
-    std::string sun;
-    for (int i = 0; i < 70; ++i)
-        sun += "日";
+    const std::string sun = QString(70, QChar(0x65E5)).toStdString();
     EXPECT_EQ(title(sun, "/x/a.mid"), sun.substr(0, 66 * 3));
     EXPECT_EQ(title("Red\x1b[31m Alert\nNow", "/x/a.mid"), "Red [31m Alert Now");
     EXPECT_EQ(title("", "/x/bell\a.mid"), "bell");
@@ -345,7 +345,6 @@ TEST(SongImport, TheFilesOwnTempoHoldsWhereItStatesNoneOrZeroAndOnlyTheTempiWhil
     fast.Tempo(0, 300'000).Raw(0, {0x90, 60, 100}).Raw(96, {0x80, 60, 0}).Tempo(0, 10'000'000).End(96);
     const TImportedSong quick = ImportSong(smf::File(96, {fast}), "fast.mid");
     EXPECT_EQ(quick.QuartersPerBeat, 4);
-    EXPECT_TRUE(quick.Warnings.empty());
 }
 
 TEST(SongImport, ATrackEndsAtItsEndOfTrackAndANumberOfFiveBytesIsDamageAtItsByte)
