@@ -7,6 +7,7 @@
 #include "midi/MidiPlayer.h"
 #include "midi/SongImport.h"
 #include "midi/TrackOutputs.h"
+#include "platform/ControlEscapes.h"
 #include "shell/Datas.h"
 #include "training/Training.h"
 
@@ -73,6 +74,8 @@ void TSongSwitch::Open(const std::string& path)
     form_.TrackOutputs = std::move(outputs);
     form_.MidiData = std::move(song);
     form_.Memo1->clear();
+    for (const std::string& warning : imported.Warnings)
+        form_.Memo1->appendPlainText(QString::fromStdString(EscapeControls(warning)));
     form_.edtMidiName->setText(QFileInfo(QString::fromStdString(path)).fileName());
     path_ = path;
 }

@@ -6,10 +6,11 @@ class TDatas;
 
 // Puts a song of the player's choosing in place of the one loaded: the song read into the
 // game's form, its beat map (the file beside it with the same base name and ".txt", else one
-// made from its melody), then the song player, the piano roll, the memo and the game. All that
-// can fail is done before anything changes: a file that is no playable song, a beat map beside
-// it that does not load, or an output that does not open raises its message, and the song
-// loaded before stays loaded and playable. Nothing is ever written beside the player's files.
+// made from its melody), then the song player, the piano roll, the memo (emptied, then told
+// what the import left out of the song) and the game. All that can fail is done before
+// anything changes: a file that is no playable song, a beat map beside it that does not load,
+// or an output that does not open raises its message, and the song loaded before stays loaded
+// and playable. Nothing is ever written beside the player's files.
 class TSongSwitch {
 public:
     explicit TSongSwitch(TDatas& form) : form_(form) {}

@@ -1,5 +1,6 @@
 // `griptool history` on training records written here: the table, what it leaves out, the chart.
 #include "GripToolRun.h"
+#include "HistoryCommands.h"
 
 #include "platform/UserFoldersOverride.h"
 #include "training/TrainingLog.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -89,6 +91,18 @@ TEST_F(THistoryTest, ALineCutWhileWrittenIsLeftOutAndEveryWholeLineIsRead)
     run = griptool::Tool({"history", "--since", "last week"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_NE(run.Err.find("--since wants a day as YYYY-MM-DD, not 'last week'"), std::string::npos) << run.Err;
+}
+
+TEST_F(THistoryTest, ControlCharactersInNamesReachTheTerminalEscaped)
+{
+    // C1 controls too: U+009B starts a sequence on some terminals.
+    TGameRecord game = Game(QDate(2025, 3, 10), 17, "Red\x1b[2J\nAlert\xc2\x9b.mid", 1, 61, 120);
+    game.Input = "GR\t42";
+    std::ostringstream out;
+    THistoryCommands::Table({game}, out);
+    const std::vector<std::string> lines = griptool::Lines(out.str());
+    ASSERT_EQ(lines.size(), 3u) << out.str();
+    EXPECT_NE(lines[1].find("Red\\x1b[2J\\nAlert\\u009b.mid  1       GR\\t42  2:52"), std::string::npos) << lines[1];
 }
 
 TEST_F(THistoryTest, AWeekOfGamesBecomesAChartOfBothPlayers)

@@ -1,6 +1,7 @@
 // `griptool song canon` and `griptool beatmap make` on every song of the music set, checked
 // against an independent reader, and on files built here.
 #include "GripToolRun.h"
+#include "midi/SmfBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -143,4 +144,21 @@ TEST(SongCommands, BeatMapMakeTakesTheNamedTrackAndSpacingAndRefusesWhatItCannot
     EXPECT_EQ(refused.ExitCode, 1);
     EXPECT_EQ(refused.Err, "notes.mid: not a MIDI file\n");
     EXPECT_FALSE(QFile::exists(dir.filePath("out.mid")));
+}
+
+TEST(SongCommands, WhatTheImportLeavesOutIsSaidOnceAndANameReachesTheTerminalEscaped)
+{
+    smf::Track lead, tune;
+    lead.Tempo(0, 700'000).End();
+    tune.Name(0, "Tune\x1b[2J\nTwo").Tempo(0, 0);
+    for (int i = 0; i < 16; ++i)
+        tune.Raw(0, {0x90, std::uint8_t(60 + i % 5), 90}).Raw(96, {0x80, std::uint8_t(60 + i % 5), 0}).Tempo(0, 0);
+    const smf::TempDir dir;
+    const QString song = QString::fromStdString(dir.Write("zero.mid", smf::File(96, {lead, tune.End()})));
+    const std::string warning = "zero.mid: 17 tempos of 0 (the first in track 1 at tick 0) are ignored; the tempo "
+                                "before each stays\n";
+    EXPECT_EQ(griptool::Tool({"song", "canon", song, song + ".out"}).Err, warning);
+    const auto made = griptool::Tool({"beatmap", "make", song});
+    EXPECT_EQ(made.ExitCode, 0);
+    EXPECT_EQ(made.Err, warning + "melody: track 1 \"Tune\\x1b[2J\\nTwo\" channel 1 program 0, 15 balls\n");
 }

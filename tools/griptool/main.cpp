@@ -96,7 +96,7 @@ bool Run(const std::vector<std::string>& a)
     } else if (group == "midi" && command == "devices" && n == 2) {
         TMidiCommands::Devices(std::cout);
     } else if (group == "song" && command == "canon" && n == 4) {
-        TSongCommands::Canon(a[2], a[3]);
+        TSongCommands::Canon(a[2], a[3], std::cerr);
     } else if (group == "beatmap" && command == "make" && n >= 3) {
         std::optional<int> track;
         int spacing = 50;
