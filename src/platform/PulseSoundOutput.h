@@ -62,6 +62,7 @@ private:
     bool announcedLoss_ = false;
     bool startFailed_ = false;
     std::atomic<bool> firstAttemptDone_{false};
+    bool ended_ = false;  // under startMutex_
 
     std::atomic<bool> connected_{false};
     std::atomic<bool> suspended_{true};
