@@ -97,6 +97,7 @@ void TPulseSoundOutput::Fail()
 {
     // Objects are not freed inside their own callbacks: the retry frees them first.
     if (connected_.exchange(false)) {
+        pace_.Lost();
         if (!announcedLoss_)
             std::fprintf(stderr, "Warning: the sound server went away; the game goes on silently until it is back\n");
         announcedLoss_ = true;
@@ -160,7 +161,7 @@ void TPulseSoundOutput::ScheduleRetry()
     }
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
     timeval tv{};
-    pa_timeval_add(pa_gettimeofday(&tv), pa_usec_t(RetryMs) * 1000);
+    pa_timeval_add(pa_gettimeofday(&tv), pa_usec_t(pace_.NextDelayMs()) * 1000);
     if (retry_)
         api->time_restart(retry_, &tv);
     else
@@ -222,6 +223,7 @@ void TPulseSoundOutput::StreamStateChanged()
         reanchor_ = true;
         idleFrames_ = 0;
         connected_ = true;
+        pace_.Connected();
         if (announcedLoss_ || startFailed_)
             std::fprintf(stderr, "The sound server is back; the game sounds again\n");
         announcedLoss_ = startFailed_ = false;
