@@ -1,4 +1,3 @@
-#include "support/ProcessRun.h"
 #include "SmfBuilder.h"
 #include "midi/MidiData.h"
 #include "midi/RecordingMidiDevice.h"
@@ -203,14 +202,4 @@ TEST_F(MidiOutputTest, FailingActivationKeepsTheOutputsBuiltSoFar)
     EXPECT_THROW(outputs.SetActive(true), EMidiOutputPort);
     EXPECT_TRUE(outputs.Active());
     EXPECT_EQ(outputs.OutputCount(), 0);
-}
-
-// A program that ends with a port still open has it closed by the registry's closer while the
-// sound output the synthesizer sounds through is still there: a sanitizer build reports any
-// touch of the output after it is gone.
-TEST(MidiOutputAtExit, APortLeftOpenClosesBeforeTheSoundOutputGoes)
-{
-    const TProcessRun run = RunProcess(GRIP_PORT_OPEN_AT_EXIT, {}, 60000);
-    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    EXPECT_EQ(run.Out, "ending with the port open\n");
 }

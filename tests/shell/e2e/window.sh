@@ -36,6 +36,7 @@ start_xserver() {
   local cookie display="" _
   cookie=$(mcookie)
   export XAUTHORITY=$work/Xauthority
+  : >"$XAUTHORITY"
   # The server takes every cookie in its file, whatever display the entry names; the display
   # is known only once the server runs.
   xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
