@@ -3,6 +3,7 @@
 #include "platform/UserFoldersOverride.h"
 #include "training/TrainingLog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -11,6 +12,9 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -121,4 +125,47 @@ TEST(TrainingLog, AFolderThatCannotBeMadeLosesTheGameButNothingElse)
     EXPECT_FALSE(log.Append({Game(1, 50)}));
     EXPECT_EQ(warnings, 1);
     EXPECT_EQ(Contents(dir.filePath("griprhythm")), QByteArray());
+}
+
+TEST(TrainingLog, TwoGamesAppendingAtOnceLoseNoLineOfEitherEvenWhenOneFails)
+{
+    // In memory where there is room for it: each line is synced to the disk.
+    const QTemporaryDir dir(QDir("/dev/shm").exists() ? "/dev/shm/grip-XXXXXX" : QString());
+    const QString path = dir.filePath("training.csv");
+    constexpr int lines = 1000;
+    // Player two's game cannot write every other time, as a game nearer its size limit.
+    auto game = [&](int player) {
+        TTrainingLog log(path);
+        int warnings = 0;
+        log.Warn = [&](const QString&) { ++warnings; };
+        bool ok = true;
+        for (int i = 0; i < lines; ++i) {
+            if (player == 2) {
+                struct stat now {};
+                const TOverride full = LimitFileSize(::stat(qPrintable(path), &now) == 0 ? rlim_t(now.st_size) : 0);
+                ok = !log.Append({Game(player, 0)}) && ok;
+            }
+            ok = log.Append({Game(player, i)}) && ok;
+        }
+        return ok && warnings == (player == 2 ? 1 : 0);
+    };
+    pid_t children[2];
+    for (int player : {1, 2})
+        if ((children[player - 1] = fork()) == 0)
+            _exit(game(player) ? 0 : 1);
+    for (pid_t child : children) {
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    const TRecordFile file = ReadRecordFile(path);
+    EXPECT_EQ(file.Damaged, 0);
+    ASSERT_EQ(file.Records.size(), size_t(2 * lines));
+    // Each game's own lines in the order it wrote them.
+    int next[2] = {0, 0}, outOfOrder = 0;
+    for (const TGameRecord& r : file.Records)
+        outOfOrder += r.Percent != next[r.Player - 1]++;
+    EXPECT_EQ(outOfOrder, 0);
+    EXPECT_EQ(Contents(path).count(RecordHeader().toUtf8()), 1);
 }
