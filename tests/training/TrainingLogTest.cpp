@@ -33,7 +33,8 @@ TGameRecord Game(int player, int percent)
     r.Grips = 150;
     r.PeakForce = 201;
     r.MeanGripForce = 121.24;
-    r.CalibratedPeak = player == 1 ? std::optional(140) : std::nullopt;
+    if (player == 1)
+        r.CalibratedPeaks = {140};
     return r;
 }
 
@@ -76,7 +77,7 @@ TEST(TrainingLog, LinesGoUnderTheDataFolderAndReadBackAsWritten)
     EXPECT_EQ(file.Records[0].Song, "Hey, \"Jude\"");
     EXPECT_EQ(file.Records[0].Started, Game(1, 82).Started);
     EXPECT_EQ(file.Records[0].Started.offsetFromUtc(), -4 * 3600 - 30 * 60);
-    EXPECT_EQ(file.Records[1].CalibratedPeak, std::nullopt);
+    EXPECT_TRUE(file.Records[1].CalibratedPeaks.empty());
 }
 
 TEST(TrainingLog, AWriteThatFailsHalfWayWarnsOnceAndLeavesTheFileAsItWas)
@@ -168,4 +169,28 @@ TEST(TrainingLog, TwoGamesAppendingAtOnceLoseNoLineOfEitherEvenWhenOneFails)
         outOfOrder += r.Percent != next[r.Player - 1]++;
     EXPECT_EQ(outOfOrder, 0);
     EXPECT_EQ(Contents(path).count(RecordHeader().toUtf8()), 1);
+}
+
+TEST(TrainingLog, NamesASpreadsheetWouldTakeForAFormulaAreWrittenAsTextAndReadBackAsTheyWere)
+{
+    const QTemporaryDir dir;
+    TTrainingLog log(dir.filePath("training.csv"));
+    const QStringList names = {"=cmd|' /C calc'!A0", "+1", "-2", "@SUM(1)", "\t=1", "'=quoted", "'plain", "a=b"};
+    std::vector<TGameRecord> games;
+    for (const QString& name : names) {
+        games.push_back(Game(1, 50));
+        games.back().Song = name;
+        games.back().Input = "=" + name;
+    }
+    ASSERT_TRUE(log.Append(games));
+    const QList<QByteArray> lines = Contents(log.Path()).split('\n');
+    EXPECT_TRUE(lines[1].startsWith("2025-03-14T09:26:53-04:30,\"'=cmd|' /C calc'!A0\",1,\"'==cmd"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[7].contains(",'plain,1,\"'='plain\",")) << lines[7].toStdString();
+    const TRecordFile file = ReadRecordFile(log.Path());
+    ASSERT_EQ(file.Records.size(), games.size());
+    for (size_t i = 0; i < games.size(); ++i) {
+        EXPECT_EQ(file.Records[i].Song, games[i].Song);
+        EXPECT_EQ(file.Records[i].Input, games[i].Input);
+    }
 }
