@@ -1,7 +1,11 @@
 #include "training/CalibrationStore.h"
 
+#include "training/IniText.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
@@ -16,12 +20,6 @@ int Share(const QSettings& settings)
     bool ok = false;
     const int share = settings.value("share").toInt(&ok);
     return ok && share >= 10 && share <= 100 ? share : TForceScale::DefaultShare;
-}
-
-bool Written(QSettings& settings)
-{
-    settings.sync();
-    return settings.status() == QSettings::NoError;
 }
 
 } // namespace
@@ -47,25 +45,61 @@ TForceScale TCalibrationStore::Find(const QString& ball) const
     return scale;
 }
 
+bool TCalibrationStore::Failed(const QString& failure)
+{
+    failure_ = failure;
+    return false;
+}
+
+bool TCalibrationStore::Change(const QVariantMap& set, const QString& remove)
+{
+    failure_.clear();
+    // The settings would write back only what they understood of a file edited by hand: the
+    // file's own text is changed instead, line by line.
+    QByteArray text;
+    QFile file(path_);
+    if (file.exists()) {
+        if (file.open(QIODevice::ReadOnly))
+            text = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return Failed("cannot be read (" + file.errorString() + "), so it is left as it is");
+    } else if (!QDir().mkpath(QFileInfo(path_).path())) {
+        return Failed("cannot be written (its folder cannot be made)");
+    }
+    TIniText ini(text);
+    for (const TIniLine& line : IniLines(set))
+        ini.Set(line);
+    if (!remove.isEmpty())
+        for (const TIniLine& line : IniLines({{remove, 0}}))
+            ini.Remove(line.Section, line.Key);
+    const QByteArray changed = ini.Text();
+    // A line of the user's could hide the game's own from the reading (the same key spelt
+    // another way): then the change would not be kept, and the file is better left alone.
+    const QVariantMap now = IniValues(changed);
+    bool kept = remove.isEmpty() || !now.contains(remove);
+    for (auto it = set.begin(); it != set.end(); ++it)
+        kept = kept && now.value(it.key()).toString() == it.value().toString();
+    if (!kept)
+        return Failed("has a line that would hide the change from the game, so it is left as it is");
+    QSaveFile out(path_);
+    if (!out.open(QIODevice::WriteOnly) || out.write(changed) != changed.size() || !out.commit())
+        return Failed("cannot be written (" + out.errorString() + ")");
+    return true;
+}
+
 bool TCalibrationStore::Save(const QString& ball, std::uint8_t peak)
 {
-    if (!QDir().mkpath(QFileInfo(path_).path()))
-        return false;
-    QSettings settings(path_, QSettings::IniFormat);
+    QVariantMap values = {{Key(ball), int(peak)}};
     // The share is written once, so that the user finds it beside the peaks.
-    if (!settings.contains("share"))
-        settings.setValue("share", TForceScale::DefaultShare);
-    settings.setValue(Key(ball), int(peak));
-    return Written(settings);
+    if (!QSettings(path_, QSettings::IniFormat).contains("share"))
+        values.insert("share", TForceScale::DefaultShare);
+    return Change(values, {});
 }
 
 bool TCalibrationStore::Reset(const QString& ball)
 {
-    if (!QFileInfo::exists(path_))
+    failure_.clear();
+    if (!QFileInfo::exists(path_) || !QSettings(path_, QSettings::IniFormat).contains(Key(ball)))
         return true;
-    QSettings settings(path_, QSettings::IniFormat);
-    if (!settings.contains(Key(ball)))
-        return true;
-    settings.remove(Key(ball));
-    return Written(settings);
+    return Change({}, Key(ball));
 }

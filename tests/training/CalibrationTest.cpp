@@ -92,3 +92,43 @@ TEST(CalibrationStore, EachBallKeepsItsOwnPeakInTheConfigFolderAndResetForgetsOn
         EXPECT_EQ(TCalibrationStore().Find(other).Share, expected) << share;
     }
 }
+
+TEST(CalibrationStore, AHandEditedFileKeepsEveryLineOfItsUserAndASaveThatWorkedSaysSo)
+{
+    const QTemporaryDir user;
+    const QString path = user.filePath("calibration.conf");
+    const QByteArray mine = "; the balls of the Tuesday group\n"
+                            "my note: the left-hand ball\n"
+                            "[balls]\n"
+                            "GR-0001 = 80\n"
+                            "# GR-0002 was lent out\n"
+                            "\n"
+                            "[Tuesday]\n"
+                            "room=3\n";
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(mine);
+    }
+    TCalibrationStore store(path);
+    EXPECT_EQ(store.Find("GR-0001").Peak, 80);
+    ASSERT_TRUE(store.Save("GR-0003", 120));
+    ASSERT_TRUE(store.Save("GR-0001", 90));
+    EXPECT_EQ(TCalibrationStore(path).Find("GR-0003").Peak, 120);
+    EXPECT_EQ(TCalibrationStore(path).Find("GR-0001").Peak, 90);
+    EXPECT_EQ(TCalibrationStore(path).Find("GR-0001").Share, 70);
+    ASSERT_TRUE(store.Reset("GR-0003"));
+    EXPECT_FALSE(TCalibrationStore(path).Find("GR-0003").Fitted());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray now = file.readAll();
+    // Only the changed peak differs; the share comes first, where the game looks for it.
+    EXPECT_EQ(now, "share=70\n" + QByteArray(mine).replace("GR-0001 = 80", "GR-0001=90")) << now.toStdString();
+
+    // One that cannot be read is left alone, and the failure says so.
+    ASSERT_TRUE(QDir(user.path()).mkdir("folder.conf"));
+    TCalibrationStore folder(user.filePath("folder.conf"));
+    EXPECT_FALSE(folder.Save("GR-0001", 90));
+    EXPECT_TRUE(folder.Failure().startsWith("cannot be read")) << folder.Failure().toStdString();
+}
