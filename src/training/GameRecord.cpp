@@ -194,13 +194,18 @@ std::optional<TGameRecord> ParseRecordLine(const QString& line)
 
 TRecordFile ReadRecordFile(const QString& path)
 {
-    TRecordFile result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.Missing = true;
-        return result;
+        TRecordFile missing;
+        missing.Missing = true;
+        return missing;
     }
-    const QByteArray bytes = file.readAll();
+    return ReadRecordText(file.readAll());
+}
+
+TRecordFile ReadRecordText(const QByteArray& bytes)
+{
+    TRecordFile result;
     const QString header = RecordHeader();
     qsizetype start = 0;
     while (start < bytes.size()) {

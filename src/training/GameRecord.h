@@ -52,3 +52,5 @@ struct TRecordFile {
 };
 // A last line without its line end was cut while being written and is counted damaged.
 TRecordFile ReadRecordFile(const QString& path);
+// The same, of a file's contents.
+TRecordFile ReadRecordText(const QByteArray& bytes);
