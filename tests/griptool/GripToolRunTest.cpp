@@ -1,7 +1,6 @@
 #include "GripToolRun.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,21 +16,14 @@ TEST(GripToolRun, ARunThatOutlastsItsTimeIsKilledAndCountsAsFailed)
 // Output that cannot be written is a failure, whichever command made it.
 TEST(GripToolRun, AnOutputThatCannotBeWrittenFailsTheCommandAloud)
 {
-    const QTemporaryDir user;
     const QString song = GRIP_BIN_DIR "invincible.mid";
     for (const QStringList& args : {QStringList{"beatmap", "make", song}, QStringList{"midi", "dump", song},
                                     QStringList{"history"}, QStringList{"--help"}}) {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", user.path());
-        p.setProcessEnvironment(env);
         p.setStandardOutputFile("/dev/full");
         p.start(GRIP_BIN_DIR "griptool", args);
         ASSERT_TRUE(p.waitForFinished(60000));
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-        EXPECT_NE(p.exitCode(), 0) << args.join(' ').toStdString();
-        EXPECT_TRUE(err.contains("griptool: the output could not be written"))
-            << err.toStdString();
+        EXPECT_EQ(p.exitCode(), 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains("griptool: the output could not be written"));
     }
 }
