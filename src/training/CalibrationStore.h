@@ -3,9 +3,9 @@
 #include "training/ForceScale.h"
 
 #include <QString>
-#include <QVariantMap>
 
 #include <cstdint>
+#include <optional>
 
 // Each ball's calibrated peak, kept by its identity in the user's configuration folder
 // ($XDG_CONFIG_HOME/griprhythm/calibration.conf, ~/.config when unset), and the share of the
@@ -31,7 +31,8 @@ public:
     const QString& Failure() const { return failure_; }
 
 private:
-    bool Change(const QVariantMap& set, const QString& remove);
+    // Sets the ball's peak, or removes it without one.
+    bool Change(const QString& ball, std::optional<std::uint8_t> peak);
     bool Failed(const QString& failure);
 
     QString path_;

@@ -78,7 +78,7 @@ TIniText::TIniText(const QByteArray& text)
     endsInLineEnd_ = text.endsWith('\n');
     if (endsInLineEnd_)
         lines_.pop_back();
-    crlf_ = lines_.front().endsWith('\r');
+    crlf_ = !lines_.empty() && lines_.front().endsWith('\r');
 }
 
 std::vector<QByteArray> TIniText::Sections() const

@@ -141,7 +141,9 @@ bool TTrainingLog::Append(const std::vector<TGameRecord>& records)
     ssize_t written;
     {
         const TNoFileSizeSignal quiet;
-        written = ::write(file.Fd(), text.constData(), size_t(text.size()));
+        do
+            written = ::write(file.Fd(), text.constData(), size_t(text.size()));
+        while (written < 0 && errno == EINTR);
     }
     // A write cut short leaves a cut line, which the reading leaves out and the next append
     // steps past.

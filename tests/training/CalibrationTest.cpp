@@ -128,3 +128,19 @@ TEST(CalibrationStore, AHandEditedFileKeepsEveryLineOfItsUserAndASaveThatWorkedS
     EXPECT_FALSE(folder.Save("GR-0001", 90));
     EXPECT_TRUE(folder.Failure().startsWith("cannot be read")) << folder.Failure().toStdString();
 }
+
+// Odd section headers once hid the ball's key from the look a reset took first: the reset said
+// it had forgotten a peak it left in the file, to come back when the headers were mended.
+TEST(CalibrationStore, FuzzRegressionAResetTakesThePeakOutOfAFileOfOddSections)
+{
+    const QTemporaryDir user;
+    const QString path = user.filePath("calibration.conf");
+    ASSERT_TRUE(QFile::copy(GRIP_SOURCE_DIR "fuzz/regressions/calibration_file/escaped-bracket-unclosed-section", path));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    TCalibrationStore store(path);
+    ASSERT_TRUE(store.Save("GR-0001", 90));
+    ASSERT_TRUE(store.Reset("GR-0001"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("GR-0001=90"));
+}
