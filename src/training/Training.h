@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class TGripGame;
 class TMidiPlayer;
@@ -63,8 +65,9 @@ private:
     struct TPlayerGame {
         TGameStats Stats;
         bool Live = false;
-        QString Input;
-        std::optional<int> CalibratedPeak;
+        // Each input that played, in the order they came, with the peak it was last fitted to.
+        QStringList Inputs;
+        std::vector<std::optional<int>> CalibratedPeaks;
     };
 
     void Started();

@@ -139,3 +139,19 @@ TEST_F(THistoryTest, AWeekOfGamesBecomesAChartOfBothPlayers)
     if (const char* keep = std::getenv("GRIP_KEEP_CHART"))
         QFile::copy(out, keep);
 }
+
+TEST_F(THistoryTest, AFigureOutOfRangeMakesItsLineDamaged)
+{
+    ASSERT_TRUE(log_.Append({Game(QDate(2025, 3, 10), 17, "invincible.mid", 1, 61, 120)}));
+    QFile file(log_.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray line = file.readAll().split('\n')[1];
+    for (const char* seconds : {",3e9,", ",86401,", ",-1,"})
+        file.write(QByteArray(line).replace(",171.7,", seconds) + '\n');
+    file.close();
+    const griptool::TRun run = griptool::Tool({"history"});
+    EXPECT_EQ(griptool::Lines(run.Out).size(), 3u) << run.Out;
+    EXPECT_NE(run.Err.find("3 lines of " + log_.Path().toStdString() + " could not be read and were left out"),
+              std::string::npos)
+        << run.Err;
+}

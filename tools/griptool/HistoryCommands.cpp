@@ -38,6 +38,15 @@ QString Options(const TGameRecord& r)
 // Names come from a file anyone can edit; none may reach the terminal raw.
 QString Shown(const QString& name) { return QString::fromStdString(EscapeControls(name.toStdString())); }
 
+// The peak of each input, "-" for one on the game's own scale.
+QString Calibrated(const TGameRecord& r)
+{
+    QStringList peaks;
+    for (const std::optional<int>& peak : r.CalibratedPeaks)
+        peaks << (peak ? QString::number(*peak) : "-");
+    return peaks.isEmpty() ? "-" : peaks.join('+');
+}
+
 QString Duration(double seconds)
 {
     const int s = int(std::lround(seconds));
@@ -118,7 +127,7 @@ void THistoryCommands::Table(const std::vector<TGameRecord>& records, std::ostre
                         QString::number(r.LongestCombo), QString::number(r.Score), QString::number(r.Grips),
                         QString::number(r.PeakForce),
                         r.MeanGripForce ? QString::number(*r.MeanGripForce, 'f', 1) : "-",
-                        r.CalibratedPeak ? QString::number(*r.CalibratedPeak) : "-"});
+                        Calibrated(r)});
     }
     PrintTable(header, rows, 7, out);
     std::map<int, std::vector<const TGameRecord*>> byPlayer;
