@@ -22,14 +22,12 @@ GRIP_EXTRA_PACKAGES="ffmpeg" "$root/scripts/deps" >/dev/null
 [ -x "$game" ] && [ -x "$build/bench/bench_sound_latency" ] || { echo "build first: scripts/build"; exit 1; }
 
 work=$(mktemp -d)
-xpid="" gpid="" fpid=""
+fpid=""
+# The X server, the game's window and the tidying up at the end are the end-to-end tests'.
+. "$root/tests/shell/e2e/window.sh"
 . "$root/tests/support/pulse.sh"
-cleanup() {
-  for p in $gpid $fpid $xpid; do kill "$p" 2>/dev/null; done
-  pulse_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
+on_exit '[ -n "$fpid" ] && kill "$fpid" 2>/dev/null'
+on_exit pulse_stop
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # CPU % of one core of process $1 over $window seconds.
@@ -45,37 +43,24 @@ cpus() {
   echo "$out"
 }
 say() { printf '%-34s %s\n' "$1" "$2"; }
-press() { xdotool mousemove $((left + $1)) $((top + $2)) click 1; }
 
 pulse_start "$work/pa" || exit 1
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-export DISPLAY=$display
-sleep 1
+start_xserver
 
 say "load average at start" "$(cut -d' ' -f1-3 /proc/loadavg)"
-"$game" >"$work/game.log" 2>&1 &
-gpid=$!
-wid=""
-for _ in $(seq 1 100); do
-  wid=$(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || { echo "no game window"; cat "$work/game.log"; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$wid" | sed 's/^X=/left=/; s/^Y=/top=/')"
+launch_game "$game"
+find_main_window
 sleep 3
-say "game idle before Start, % core" "$(cpus "$gpid")"
+say "game idle before Start, % core" "$(cpus "$pid")"
 
-press 517 36  # Start
+press 480 24 75 25  # Start
 sleep 2
-say "game playing, % core" "$(cpus "$gpid")"
+say "game playing, % core" "$(cpus "$pid")"
 say "streams on the sink while playing" "$(pactl list short sink-inputs | grep -c .) (one is the silent keeper)"
 
 # The picture's frames while the song plays: the balls move on every one that is new.
 frames=$(ffmpeg -hide_banner -nostats -loglevel info -f x11grab -framerate 120 -video_size 457x385 \
-  -i "$display+$left,$top" -t 5 -vf mpdecimate -f null - 2>&1 | grep -o 'frame= *[0-9]*' | tail -1 | grep -o '[0-9]*')
+  -i "$DISPLAY+$left,$top" -t 5 -vf mpdecimate -f null - 2>&1 | grep -o 'frame= *[0-9]*' | tail -1 | grep -o '[0-9]*')
 say "distinct frames a second, playing" "$(awk -v f="${frames:-0}" 'BEGIN {printf "%.1f", f / 5}')"
 
 # The server dies under the song and comes back.
@@ -87,15 +72,15 @@ rest=$(sox -t raw -r 44100 -e signed -b 16 -c 1 "$work/back.raw" -n silence 1 0.
 say "music back after the server, s" "$(awk -v r="${rest:-0}" 'BEGIN {printf "%.2f", 3 - r}')"
 sleep 2
 
-press 517 76  # Pause
+press 480 64 75 25  # Pause
 # The released notes and the reverberation fade for about three seconds before the stream corks.
 sleep 5
-say "game paused, % core" "$(cpus "$gpid")"
+say "game paused, % core" "$(cpus "$pid")"
 pactl list sink-inputs | grep -q 'Corked: yes' && say "the game's stream while paused" "corked"
-kill "$gpid"
-wait "$gpid" 2>/dev/null
-gpid=""
-say "game's lines about the sound" "$(grep -c 'sound server' "$work/game.log")"
+kill "$pid"
+wait "$pid" 2>/dev/null
+pid=""
+say "game's lines about the sound" "$(grep -c 'sound server' "$work/out.log")"
 
 fluidsynth -a pulseaudio -i -q /usr/share/sounds/sf2/TimGM6mb.sf2 "$build/bin/invincible.mid" >"$work/fs.log" 2>&1 &
 fpid=$!
@@ -107,29 +92,23 @@ fpid=""
 
 # Other work on the machine comes and goes between the windows above; here the two play the
 # song side by side from its start and are measured over the same windows.
-"$game" >"$work/game2.log" 2>&1 &
-gpid=$!
-for _ in $(seq 1 100); do
-  wid=$(xdotool search --onlyvisible --name '^Grip Rhythm$' 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-eval "$(xdotool getwindowgeometry --shell "$wid" | sed 's/^X=/left=/; s/^Y=/top=/')"
+launch_game "$game"
+find_main_window
 sleep 3
-press 517 36  # Start
+press 480 24 75 25  # Start
 fluidsynth -a pulseaudio -i -q /usr/share/sounds/sf2/TimGM6mb.sf2 "$build/bin/invincible.mid" >"$work/fs.log" 2>&1 &
 fpid=$!
 sleep 2
 both=""
 for _ in $(seq 1 "$repeat"); do
-  ga=$(ticks "$gpid"); fa=$(ticks "$fpid"); sleep "$window"; gb=$(ticks "$gpid"); fb=$(ticks "$fpid")
+  ga=$(ticks "$pid"); fa=$(ticks "$fpid"); sleep "$window"; gb=$(ticks "$pid"); fb=$(ticks "$fpid")
   both="$both $(awk -v g=$((gb - ga)) -v f=$((fb - fa)) -v w="$window" -v hz="$(getconf CLK_TCK)" \
     'BEGIN {printf "%.2f/%.2f", g * 100 / hz / w, f * 100 / hz / w}')"
 done
 say "side by side, game/fluidsynth %" "$both"
-kill "$fpid" "$gpid"
-wait "$fpid" "$gpid" 2>/dev/null
-fpid="" gpid=""
+kill "$fpid" "$pid"
+wait "$fpid" "$pid" 2>/dev/null
+fpid="" pid=""
 say "load average at the end" "$(cut -d' ' -f1-3 /proc/loadavg)"
 
 "$build/bench/bench_sound_latency" 2>&1 | grep -E '^BM_|ERROR'

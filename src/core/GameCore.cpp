@@ -11,6 +11,7 @@
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
 #include "midi/TrackOutputs.h"
+#include "platform/ControlEscapes.h"
 #include "platform/DataPath.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
@@ -225,6 +226,8 @@ void TGameCore::ChooseSong(const std::string& path)
     chosenPath_ = path;
     shownTrack_ = chosen.MelodyTrack;
     OnSongChanged();
+    for (const std::string& warning : chosen.Warnings)
+        OnMemoLine(QString::fromStdString(EscapeControls(warning)));
 }
 
 void TGameCore::ApplySettings(const TGameSettings& settings)

@@ -41,6 +41,7 @@ TChosenSong ReadChosenSong(const std::string& path, int outputPort)
     chosen.Path = path;
     const TImportedSong imported = ImportSongFile(path);
     chosen.Title = imported.Title;
+    chosen.Warnings = imported.Warnings;
     chosen.Song = std::make_unique<TMidiData>();
     chosen.Song->OpenBytes(imported.File, path);
 

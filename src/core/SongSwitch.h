@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class TMidiData;
 class TTrackOutputs;
@@ -23,6 +24,8 @@ struct TChosenSong {
     std::string Title;
     // The melody's track, whoever wrote the beat map.
     int MelodyTrack = 0;
+    // What the import left out of the song, to tell the player once.
+    std::vector<std::string> Warnings;
 };
 
 // All that can fail when a song is chosen, done before anything of the loaded song changes: a

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 
 namespace {
@@ -37,15 +38,31 @@ std::string UdevRuleInstallCommand()
            " && sudo udevadm control --reload && sudo udevadm trigger -s hidraw";
 }
 
-std::string BallAccessMessage(const std::string& node, int error)
+std::vector<std::string> UdevRuleFolders()
+{
+    return {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"};
+}
+
+std::string BallAccessMessage(const std::string& node, int error, const std::vector<std::string>& ruleFolders)
 {
     const std::string head = "The grip ball at " + node + " cannot be opened: ";
     const std::string tail = "The game goes on without it and takes the ball as soon as it can open it.";
-    if (error == EACCES || error == EPERM)
+    if (error == EACCES || error == EPERM) {
+        for (const std::string& folder : ruleFolders) {
+            const std::string rule = folder + "/70-grip-ball.rules";
+            std::error_code ignored;
+            if (std::filesystem::exists(rule, ignored))
+                return head + "permission denied.\n\nThe grip ball's udev rule is installed (" + rule +
+                       ") but was not yet in force when the ball came: plug the ball in again, or run\n\n    "
+                       "sudo udevadm trigger -s hidraw\n\nThe rule opens the ball to the user logged in at "
+                       "the seat. " +
+                       tail;
+        }
         return head +
                "permission denied.\n\nOnly root may open it until the grip ball's udev rule (see the "
                "README, \"Connecting the grip ball\") is installed. This command installs it:\n\n    " +
                UdevRuleInstallCommand() + "\n\n" + tail;
+    }
     if (error == EBUSY)
         return head + "it is busy: another program holds it.\n\nClose that program (\"fuser -v " + node +
                "\" names it). " + tail;
@@ -189,26 +206,25 @@ void TGripBall::RetryWaiting()
 void TGripBall::UsbHidsDeviceUnplug(TJvHidDevice* HidDev)
 {
     Remove(balls_, HidDev);
-    if (PlayerTwo && HidDev == PlayerTwo->Device) {
-        // Player two goes back to the one-ball game; the ball itself is treated as every ball
-        // but player one's is: it stays taken and listed.
-        SetBall(*PlayerTwo, nullptr);
-        if (OnBallLost)
-            OnBallLost(1);
-        return;
-    }
     const bool playerOnes = Player && HidDev == Player->Device;
-    if (!playerOnes && !Remove(waiting_, HidDev))
+    const bool playerTwos = PlayerTwo && HidDev == PlayerTwo->Device;
+    // Any other ball is treated as the controller treats every ball but player one's: it stays
+    // taken and listed.
+    if (!playerOnes && !playerTwos && !Remove(waiting_, HidDev))
         return;
     if (playerOnes)
         SetBall(*Player, nullptr);
+    if (playerTwos)
+        SetBall(*PlayerTwo, nullptr);
     if (waiting_.empty())
         retry_.stop();
-    // Checking in an unplugged device destroys it: no reference to it may stay behind.
+    // Checking in an unplugged device destroys it: no reference to it may stay behind. Kept
+    // checked out, it would be unplugged again by every later rescan, each one a change.
     if (GripDevice == HidDev)
         GripDevice = nullptr;
     TJvHidDevice* device = HidDev;
     UsbHids.CheckIn(device);
-    if (playerOnes && OnBallLost)
-        OnBallLost(0);
+    // Player two goes back to the one-ball game.
+    if ((playerOnes || playerTwos) && OnBallLost)
+        OnBallLost(playerOnes ? 0 : 1);
 }

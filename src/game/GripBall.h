@@ -77,8 +77,12 @@ private:
     QTimer retry_;
 };
 
+// The folders udev reads its rules from, the administrator's first.
+std::vector<std::string> UdevRuleFolders();
 // The message for a ball at node that cannot be opened for the errno value error: the node,
-// the reason and what to do about it.
-std::string BallAccessMessage(const std::string& node, int error);
+// the reason and what to do about it. Access refused while the ball's udev rule lies in one of
+// ruleFolders means the ball came before the rule: plugging it in again is the fix.
+std::string BallAccessMessage(const std::string& node, int error,
+                              const std::vector<std::string>& ruleFolders = UdevRuleFolders());
 // The one command that installs the ball's udev rule from the game's folder.
 std::string UdevRuleInstallCommand();

@@ -37,19 +37,28 @@ public:
             for (std::int32_t i = 0; i < track->EventCount(); ++i) {
                 const TMidiEvent& e = *track->Events(i);
                 if ((e.Status & 0xF0) == 0xC0)
-                    changes_[e.Status & 15].emplace(std::int32_t{e.Tick}, e.Data[0]);
+                    changes_[e.Status & 15].push_back({std::int32_t{e.Tick}, e.Data[0]});
             }
         }
+        // Of changes at one tick, the one met last holds.
+        for (auto& changes : changes_)
+            std::stable_sort(changes.begin(), changes.end(), [](const TChange& a, const TChange& b) { return a.Tick < b.Tick; });
     }
     std::uint8_t At(int channel, std::int32_t tick) const
     {
         const auto& changes = changes_[std::size_t(channel)];
-        auto it = changes.upper_bound(tick);
-        return it == changes.begin() ? 0 : std::prev(it)->second;
+        auto it = std::upper_bound(changes.begin(), changes.end(), tick,
+                                   [](std::int32_t t, const TChange& c) { return t < c.Tick; });
+        return it == changes.begin() ? 0 : std::prev(it)->Program;
     }
 
 private:
-    std::array<std::multimap<std::int32_t, std::uint8_t>, 16> changes_;
+    // A song may hold millions of them: kept in a sorted array, not a tree.
+    struct TChange {
+        std::int32_t Tick;
+        std::uint8_t Program;
+    };
+    std::array<std::vector<TChange>, 16> changes_;
 };
 
 bool Mentions(const QString& name, std::initializer_list<const char*> words)

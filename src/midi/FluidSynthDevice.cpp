@@ -20,11 +20,8 @@ void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 std::mutex probeMutex;
 
-std::int64_t MonotonicNowUs()
-{
-    static const TMonotonicClock clock;
-    return clock.NowMicroseconds();
-}
+// A clock of its own each time: a static one may be gone when the last port closes at exit.
+std::int64_t MonotonicNowUs() { return TMonotonicClock().NowMicroseconds(); }
 
 class TQuietLibraries {
 public:

@@ -1,5 +1,7 @@
 #include "midi/MidiOutput.h"
 
+#include "platform/SoundOutput.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -15,8 +17,11 @@ void ProcessPendingMessages()
 
 const std::vector<TPhysicalOutputPort*> emptyRegistry;
 
-// At program end every device still open is closed.
+// At program end every device still open is closed. The synthesizer sounds through the
+// process's sound output, which must still be there then: made before the closer, it is
+// destroyed after it.
 struct TRegistryCloser {
+    TRegistryCloser() { SharedSoundOutput(); }
     ~TRegistryCloser() { CloseAllPhysicalPorts(); }
 } registryCloser;
 }

@@ -22,19 +22,21 @@ using Int128 = __int128;
 constexpr std::int64_t kLongestSong = 100'000'000;
 // A song track holds its records in one array of this many.
 constexpr std::size_t kMostEvents = 100'000;
-constexpr std::uintmax_t kLargestFile = 64u << 20;
 constexpr std::uint32_t kDefaultTempo = 500'000;
 
+// A file of LargestSongFile bytes can hold millions of events, so the fields are ordered to
+// leave no gaps.
 struct TEvent {
     std::int64_t Tick = 0;
+    std::int64_t NewTick = 0;
+    std::span<const std::uint8_t> Data;
     std::uint8_t Status = 0;
     // Channel messages: the data bytes. Meta events: the type in First.
     std::uint8_t First = 0, Second = 0;
-    std::span<const std::uint8_t> Data;
     // A system-exclusive packet left open before the next event gets its closing f7.
     bool CloseSysex = false;
-    std::int64_t NewTick = 0;
 };
+static_assert(sizeof(TEvent) <= 40);
 
 struct TTrack {
     std::vector<TEvent> Events;
@@ -45,11 +47,19 @@ struct TTrack {
 struct TTempo {
     std::int64_t Tick;
     std::uint32_t Value;
-    // Where the event came from, so that it can be taken out there.
-    std::size_t Track, Index;
+    // The track it came from, which gives it up to the song's first track.
+    std::size_t Track;
+    TEvent Event;
 };
 
 bool IsMeta(const TEvent& e, std::uint8_t type) { return e.Status == 0xFF && e.First == type; }
+
+std::string TooLargeText() { return "far too large for a MIDI song (more than " + std::to_string(LargestSongFile >> 20) + " MB)"; }
+
+std::string TooManyEventsText(const std::string& what)
+{
+    return what + " holds more events than the game can play (" + std::to_string(kMostEvents - 1) + ")";
+}
 
 class TReader {
 public:
@@ -84,6 +94,8 @@ public:
 
     void Read(std::vector<TTrack>& tracks, int& format, int& division)
     {
+        if (bytes_.size() > LargestSongFile)
+            Fail(TooLargeText());
         const auto midi = MidiPart();
         if (midi.size() < 14 || std::memcmp(midi.data(), "MThd", 4) != 0)
             Fail("not a MIDI file");
@@ -106,6 +118,9 @@ public:
             Fail("timed in SMPTE frames, not in beats; the game plays songs timed in beats");
         if (division == 0)
             Fail("the MIDI header gives no ticks per beat");
+        if (count > MostSongTracks)
+            Fail("a MIDI file of " + std::to_string(count) + " tracks; the game plays songs of up to " +
+                 std::to_string(MostSongTracks));
         // Chunks of other kinds are skipped, as the standard asks; a file cut short keeps the
         // tracks that are there.
         while (int(tracks.size()) < count && in.Left() >= 8) {
@@ -119,9 +134,28 @@ public:
             Fail("a MIDI file without tracks");
     }
 
-private:
-    static std::uint32_t VariableLength(TByteReader& in)
+    // Tempo changes of 0, which would squeeze the song into nothing, are left out: said once.
+    std::vector<std::string> Warnings() const
     {
+        if (zeroTempos_ == 0)
+            return {};
+        const std::string where = "track " + std::to_string(zeroTempoTrack_) + " at tick " + std::to_string(zeroTempoTick_);
+        if (zeroTempos_ == 1)
+            return {name_ + ": a tempo of 0 in " + where + " is ignored; the tempo before it stays"};
+        return {name_ + ": " + std::to_string(zeroTempos_) + " tempos of 0 (the first in " + where +
+                ") are ignored; the tempo before each stays"};
+    }
+
+private:
+    [[noreturn]] void Damaged(const std::string& what) const
+    {
+        Fail("track " + std::to_string(track_) + " is damaged (" + what + ")");
+    }
+
+    // At most four bytes; a fourth that asks for more is damage, not a cut.
+    std::uint32_t VariableLength(TByteReader& in, const char* what) const
+    {
+        const std::size_t at = in.Position();
         std::uint32_t value = 0;
         for (int i = 0; i < 4; ++i) {
             const std::uint8_t b = in.U8();
@@ -129,18 +163,20 @@ private:
             if (!(b & 0x80))
                 return value;
         }
-        throw EStreamReadError();
+        Damaged(std::string(what) + " of more than four bytes at byte " + std::to_string(chunkStart_ + at));
     }
 
     TTrack ReadTrack(std::span<const std::uint8_t> body, int number)
     {
         TTrack track;
         TByteReader in(body);
+        track_ = number;
+        chunkStart_ = std::size_t(body.data() - bytes_.data());
         std::int64_t tick = 0;
         std::uint8_t running = 0;
         try {
             while (!in.AtEnd()) {
-                tick += VariableLength(in);
+                tick += VariableLength(in, "a delta time");
                 if (tick > kLongestSong * 1000)
                     Fail("track " + std::to_string(number) + " runs far too long");
                 TEvent e;
@@ -151,7 +187,7 @@ private:
                     e.Status = b;
                 } else {
                     if (running == 0)
-                        Fail("track " + std::to_string(number) + " is damaged (data without a status)");
+                        Damaged("data without a status");
                     e.Status = running;
                     e.First = b;
                     haveFirst = true;
@@ -165,22 +201,35 @@ private:
                         e.Second = in.U8() & 0x7F;
                     track.HasChannelEvents = true;
                 } else if (e.Status == 0xF0 || e.Status == 0xF7) {
-                    e.Data = in.Take(VariableLength(in));
+                    e.Data = in.Take(VariableLength(in, "a length"));
                 } else if (e.Status == 0xFF) {
                     e.First = in.U8();
-                    e.Data = in.Take(VariableLength(in));
+                    e.Data = in.Take(VariableLength(in, "a length"));
+                    // Some writers pad the chunk after its end; what follows is no part of it.
                     if (e.First == 0x2F) {
-                        track.EndTick = std::max(track.EndTick, tick);
-                        continue;
+                        track.EndTick = tick;
+                        break;
                     }
                     if (e.First == 0x51 && e.Data.size() < 3)
-                        Fail("track " + std::to_string(number) + " is damaged (a tempo change without its tempo)");
+                        Damaged("a tempo change without its tempo");
+                    if (e.First == 0x51 && (e.Data[0] | e.Data[1] | e.Data[2]) == 0) {
+                        if (zeroTempos_++ == 0) {
+                            zeroTempoTrack_ = number;
+                            zeroTempoTick_ = tick;
+                        }
+                        continue;
+                    }
                 }
+                // Counted before it is kept, so that a file of millions of events is refused
+                // without holding them all.
+                if (track.Events.size() >= kMostEvents - 1)
+                    Fail(TooManyEventsText("track " + std::to_string(number)));
                 track.Events.push_back(e);
             }
         } catch (const EStreamReadError&) {
             // The chunk ends inside its last event: what came before it stands.
         }
+        track.Events.shrink_to_fit();
         if (!track.Events.empty())
             track.EndTick = std::max(track.EndTick, track.Events.back().Tick);
         return track;
@@ -188,6 +237,11 @@ private:
 
     std::span<const std::uint8_t> bytes_;
     std::string name_;
+    // The track being read, and where its chunk's data starts in the file.
+    int track_ = 0;
+    std::size_t chunkStart_ = 0;
+    int zeroTempos_ = 0, zeroTempoTrack_ = 0;
+    std::int64_t zeroTempoTick_ = 0;
 };
 
 // A ball moves one pixel per song position and is judged on the frames that find it strictly
@@ -208,9 +262,12 @@ constexpr std::uint32_t kLongestTempo = 0xFFFFFF;
 // the tempo changes around it, so that no event changes places with a tempo change.
 class TTimeMap {
 public:
-    // songEnd: the old tick where the last track ends; a tempo in force only after it does not
-    // count towards the song's speed.
-    TTimeMap(const std::vector<TTempo>& tempos, int division, std::int64_t songEnd) : division_(division)
+    // firstNote, lastNote: the old ticks of the first note-on and of the last note event. Only
+    // the tempi in force between them choose the beat: balls are met while notes sound, and a
+    // tempo before or after does not move one. Scaled, those may not fit three bytes; they are
+    // stated as the slowest that does.
+    TTimeMap(const std::vector<TTempo>& tempos, int division, std::int64_t firstNote, std::int64_t lastNote)
+        : division_(division)
     {
         old_.push_back({0, 0, kDefaultTempo, 0});
         for (const TTempo& t : tempos) {
@@ -221,14 +278,15 @@ public:
             else
                 old_.push_back({t.Tick, last.Time + Int128(t.Tick - last.Tick) * last.Tempo, tempo, 0});
         }
-        std::uint32_t fastest = old_.front().Tempo, slowest = old_.front().Tempo;
-        for (const TSegment& s : old_)
-            if (s.Tick < songEnd)
-                fastest = std::min(fastest, s.Tempo);
-        // Every tempo change, scaled, must still fit its three bytes, even one that another at
-        // the same tick overrides.
-        for (const TTempo& t : tempos)
-            slowest = std::max(slowest, t.Value);
+        std::uint32_t fastest = kLongestTempo, slowest = 0;
+        const std::int64_t until = std::max(lastNote, firstNote + 1);
+        for (std::size_t i = 0; i < old_.size(); ++i) {
+            const bool endsAfterFirst = i + 1 == old_.size() || old_[i + 1].Tick > firstNote;
+            if (old_[i].Tick < until && endsAfterFirst) {
+                fastest = std::min(fastest, old_[i].Tempo);
+                slowest = std::max(slowest, old_[i].Tempo);
+            }
+        }
         while (quarters_ < kMostQuartersPerBeat && std::uint64_t(fastest) * quarters_ < kShortestGameBeat &&
                std::uint64_t(slowest) * quarters_ * 2 <= kLongestTempo)
             quarters_ *= 2;
@@ -260,7 +318,10 @@ public:
     // How many of the file's quarter notes make a beat of the game.
     int QuartersPerBeat() const { return quarters_; }
     // A tempo of the file (microseconds per quarter note) as the song states it, per beat.
-    std::uint32_t Tempo(std::uint32_t fileTempo) const { return fileTempo * std::uint32_t(quarters_); }
+    std::uint32_t Tempo(std::uint32_t fileTempo) const
+    {
+        return std::uint32_t(std::min<std::uint64_t>(std::uint64_t(fileTempo) * quarters_, kLongestTempo));
+    }
 
 private:
     struct TSegment {
@@ -288,27 +349,41 @@ private:
     std::vector<TSegment> old_, new_;
 };
 
-std::string Latin1OrUtf8(std::span<const std::uint8_t> data)
+// A title shows on the plate and names the song's first track: no control characters in it,
+// whitespace run together.
+std::string TitleText(QString text)
+{
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control)
+            c = ' ';
+    return text.simplified().toStdString();
+}
+
+// The name as UTF-8 when the whole of it is, else as Latin-1; at most `most` bytes of it, cut
+// where a character ends.
+QString Latin1OrUtf8(std::span<const std::uint8_t> data, std::size_t most)
 {
     const QByteArray raw(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
-    QString text = QString::fromUtf8(raw);
-    if (text.contains(QChar::ReplacementCharacter))
-        text = QString::fromLatin1(raw);
-    return text.simplified().toStdString();
+    std::size_t cut = std::min(data.size(), most);
+    if (QString::fromUtf8(raw).contains(QChar::ReplacementCharacter))
+        return QString::fromLatin1(raw.left(qsizetype(cut)));
+    while (cut < data.size() && (data[cut] & 0xC0) == 0x80)
+        --cut;
+    return QString::fromUtf8(raw.left(qsizetype(cut)));
 }
 
 std::string TitleOf(const TTrack& first, const std::string& fileName)
 {
     for (const TEvent& e : first.Events)
         if (IsMeta(e, 0x03)) {
-            const std::string name = Latin1OrUtf8(e.Data.first(std::min<std::size_t>(e.Data.size(), 200)));
+            const std::string name = TitleText(Latin1OrUtf8(e.Data, 200));
             if (!IsPlaceholderName(name))
                 return name;
             break;
         }
     QString base = QFileInfo(QString::fromStdString(fileName)).completeBaseName();
     base.replace('_', ' ');
-    return base.simplified().toStdString();
+    return TitleText(base);
 }
 
 
@@ -408,23 +483,23 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
     int format = 0, division = 0;
     reader.Read(tracks, format, division);
 
-    bool notes = false;
+    std::int64_t firstNote = -1, lastNote = 0;
     std::vector<TTempo> tempos;
     for (std::size_t t = 0; t < tracks.size(); ++t)
-        for (std::size_t i = 0; i < tracks[t].Events.size(); ++i) {
-            const TEvent& e = tracks[t].Events[i];
-            notes = notes || ((e.Status & 0xF0) == 0x90 && e.Second > 0);
+        for (const TEvent& e : tracks[t].Events) {
+            const std::uint8_t kind = e.Status & 0xF0;
+            if (kind == 0x90 && e.Second > 0)
+                firstNote = firstNote < 0 ? e.Tick : std::min(firstNote, e.Tick);
+            if (kind == 0x80 || kind == 0x90)
+                lastNote = std::max(lastNote, e.Tick);
             if (IsMeta(e, 0x51))
-                tempos.push_back({e.Tick, std::uint32_t(e.Data[0] << 16 | e.Data[1] << 8 | e.Data[2]), t, i});
+                tempos.push_back({e.Tick, std::uint32_t(e.Data[0] << 16 | e.Data[1] << 8 | e.Data[2]), t, e});
         }
-    if (!notes)
+    if (firstNote < 0)
         reader.Fail("a MIDI file without notes, nothing to play");
     std::stable_sort(tempos.begin(), tempos.end(), [](const TTempo& a, const TTempo& b) { return a.Tick < b.Tick; });
 
-    std::int64_t songEnd = 0;
-    for (const TTrack& track : tracks)
-        songEnd = std::max(songEnd, track.EndTick);
-    const TTimeMap map(tempos, division, songEnd);
+    const TTimeMap map(tempos, division, firstNote, lastNote);
     for (TTrack& track : tracks) {
         for (TEvent& e : track.Events)
             e.NewTick = map.NewTick(e.Tick);
@@ -440,6 +515,7 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         keepFirst = keepFirst && (!IsMeta(e, 0x58) || e.NewTick % SongTicksPerBar == 0);
 
     TImportedSong song;
+    song.Warnings = reader.Warnings();
     song.QuartersPerBeat = map.QuartersPerBeat();
     song.Title = TitleOf(tracks[0], fileName);
     const QByteArray titleBytes = QString::fromStdString(song.Title).toUtf8();
@@ -471,12 +547,13 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         out.push_back({title, metre});
         ends.push_back(0);
     }
+    // The tracks' events move into the song, so that the song is never held twice.
     for (std::size_t t = 0; t < tracks.size(); ++t) {
         song.SongTrackOf.push_back(int(out.size()));
-        std::vector<TEvent> events;
-        for (TEvent e : tracks[t].Events) {
-            if (IsMeta(e, 0x51) && !(keepFirst && t == 0))
-                continue;
+        std::vector<TEvent>& events = tracks[t].Events;
+        if (!(keepFirst && t == 0))
+            std::erase_if(events, [](const TEvent& e) { return IsMeta(e, 0x51); });
+        for (TEvent& e : events) {
             if (IsMeta(e, 0x51))
                 e = perBeat(e);
             if (IsMeta(e, 0x58)) {
@@ -486,7 +563,6 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
                     std::copy(e.Data.begin() + 2, e.Data.begin() + 4, metre.begin() + 2);
                 e.Data = metre;
             }
-            events.push_back(e);
         }
         out.push_back(std::move(events));
         ends.push_back(tracks[t].EndTick);
@@ -497,7 +573,7 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
     for (const TTempo& tempo : tempos) {
         if (keepFirst && tempo.Track == 0)
             continue;
-        TEvent e = perBeat(tracks[tempo.Track].Events[tempo.Index]);
+        TEvent e = perBeat(tempo.Event);
         e.NewTick = map.NewTick(tempo.Tick);
         const auto at = std::upper_bound(lead.begin(), lead.end(), e.NewTick,
                                          [](std::int64_t t, const TEvent& x) { return t < x.NewTick; });
@@ -505,8 +581,8 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         ends[0] = std::max(ends[0], e.NewTick);
     }
     // A file that states no tempo at its start plays at 500000 us a quarter note until its first
-    // change; the song's longer beat has to state its own.
-    if (map.QuartersPerBeat() > 1 && (tempos.empty() || tempos.front().Tick > 0)) {
+    // change; the game's player has a default of its own, so the song states it.
+    if (tempos.empty() || tempos.front().Tick > 0) {
         static const std::array<std::uint8_t, 3> standard{kDefaultTempo >> 16, (kDefaultTempo >> 8) & 0xFF,
                                                           kDefaultTempo & 0xFF};
         TEvent e;
@@ -516,8 +592,6 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         lead.insert(lead.begin(), perBeat(e));
     }
 
-    if (out.size() > 0xFFFF)
-        reader.Fail("too many tracks");
     TByteWriter file;
     file.Append(std::array<std::uint8_t, 4>{'M', 'T', 'h', 'd'});
     file.U32BigEndian(6);
@@ -535,10 +609,12 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         const std::int64_t end = std::max(ends[t], events.empty() ? 0 : events.back().NewTick);
         for (const TEvent& off : EndHangingNotes(events, end))
             events.push_back(off);
+        // Named as the file counts its tracks; a track put before them holds the tempo map.
         if (events.size() + 1 > kMostEvents)
-            reader.Fail("track " + std::to_string(t) + " holds more events than the game can play (" +
-                        std::to_string(kMostEvents - 1) + ")");
+            reader.Fail(TooManyEventsText(keepFirst || t > 0 ? "track " + std::to_string(keepFirst ? t : t - 1)
+                                                             : std::string("the song's tempo map")));
         const std::vector<std::uint8_t> body = EncodeTrack(events, end);
+        std::vector<TEvent>().swap(events);
         file.Append(std::array<std::uint8_t, 4>{'M', 'T', 'r', 'k'});
         file.U32BigEndian(std::uint32_t(body.size()));
         file.Append(body);
@@ -551,8 +627,8 @@ TImportedSong ImportSongFile(const std::string& path)
 {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
-    if (!error && size > kLargestFile)
-        throw ESongImport(path + ": far too large for a MIDI song");
+    if (!error && size > LargestSongFile)
+        throw ESongImport(path + ": " + TooLargeText());
     const std::vector<std::uint8_t> bytes = ReadSongFile(path);
     return ImportSong(bytes, path);
 }

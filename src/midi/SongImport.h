@@ -3,6 +3,7 @@
 #include "midi/SongPosition.h"
 #include "platform/Exception.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -13,6 +14,13 @@ class ESongImport : public Exception {
 public:
     using Exception::Exception;
 };
+
+// Real songs are well under 1 MB; a file of this size still imports in a fraction of a second,
+// so opening one never holds the game's window up for long.
+constexpr std::size_t LargestSongFile = 8u << 20;
+// Each track of a song the game plays takes memory mappings of its own, which the system
+// counts (vm.max_map_count, 65530 by default); real songs have a few dozen tracks.
+constexpr int MostSongTracks = 1024;
 
 // A song in the form the game plays: a format-1 file of division 100 whose bars are all 4/4,
 // so that the song position is simply the tick. Every event keeps its time in seconds to within
@@ -30,13 +38,17 @@ struct TImportedSong {
     std::vector<int> SongTrackOf;
     // How many of the file's quarter notes a beat of the song stands for.
     int QuartersPerBeat = 1;
+    // What the import left out of the file and the player should hear of, each said once.
+    std::vector<std::string> Warnings;
 };
 
-// Reads a Standard MIDI File (format 0 or 1, any division in ticks per quarter note) or a RIFF
-// RMID file holding one. fileName only names the song and the messages.
+// Reads a Standard MIDI File (format 0 or 1, any division in ticks per quarter note, at most
+// MostSongTracks tracks) or a RIFF RMID file holding one, of at most LargestSongFile bytes.
+// fileName only names the song and the messages.
 TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string& fileName);
 
-// The same for a file on disk; "Cannot open file %s" when it cannot be read.
+// The same for a file on disk, refused by its size before it is read; "Cannot open file %s"
+// when it cannot be read.
 TImportedSong ImportSongFile(const std::string& path);
 
 // A track name that says nothing about the song ("Track 1", "untitled", blanks).

@@ -13,11 +13,7 @@ namespace {
 const pa_sample_spec Format{PA_SAMPLE_FLOAT32LE, TSoundOutput::SampleRate, 2};
 constexpr std::size_t FrameBytes = 2 * sizeof(float);
 
-std::int64_t NowUs()
-{
-    static const TMonotonicClock clock;
-    return clock.NowMicroseconds();
-}
+std::int64_t NowUs() { return TMonotonicClock().NowMicroseconds(); }
 
 // Small corrections of the frame clock are spread out, so that the server's own estimate,
 // which wobbles by a fraction of a millisecond, does not move the sound; a large one (after
@@ -36,17 +32,25 @@ TPulseSoundOutput::TPulseSoundOutput() = default;
 
 TPulseSoundOutput::~TPulseSoundOutput()
 {
-    if (!loop_)
+    {
+        std::lock_guard lock(startMutex_);
+        ended_ = true;
+    }
+    pa_threaded_mainloop* loop = loop_.load();
+    if (!loop)
         return;
-    pa_threaded_mainloop_lock(loop_);
+    pa_threaded_mainloop_lock(loop);
     Drop();
     if (retry_) {
-        pa_threaded_mainloop_get_api(loop_)->time_free(retry_);
+        pa_threaded_mainloop_get_api(loop)->time_free(retry_);
         retry_ = nullptr;
     }
-    pa_threaded_mainloop_unlock(loop_);
-    pa_threaded_mainloop_stop(loop_);
-    pa_threaded_mainloop_free(loop_);
+    // Whatever still calls in finds no loop and no source, and no loop is started again.
+    sources_.clear();
+    loop_ = nullptr;
+    pa_threaded_mainloop_unlock(loop);
+    pa_threaded_mainloop_stop(loop);
+    pa_threaded_mainloop_free(loop);
 }
 
 bool TPulseSoundOutput::Start(int timeoutMs)
@@ -54,6 +58,8 @@ bool TPulseSoundOutput::Start(int timeoutMs)
     bool connect = false;
     {
         std::lock_guard lock(startMutex_);
+        if (ended_)
+            return false;
         if (!loop_) {
             pa_threaded_mainloop* loop = pa_threaded_mainloop_new();
             if (!loop)
@@ -91,6 +97,7 @@ void TPulseSoundOutput::Fail()
 {
     // Objects are not freed inside their own callbacks: the retry frees them first.
     if (connected_.exchange(false)) {
+        pace_.Lost();
         if (!announcedLoss_)
             std::fprintf(stderr, "Warning: the sound server went away; the game goes on silently until it is back\n");
         announcedLoss_ = true;
@@ -154,7 +161,7 @@ void TPulseSoundOutput::ScheduleRetry()
     }
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
     timeval tv{};
-    pa_timeval_add(pa_gettimeofday(&tv), pa_usec_t(RetryMs) * 1000);
+    pa_timeval_add(pa_gettimeofday(&tv), pa_usec_t(pace_.NextDelayMs()) * 1000);
     if (retry_)
         api->time_restart(retry_, &tv);
     else
@@ -216,6 +223,7 @@ void TPulseSoundOutput::StreamStateChanged()
         reanchor_ = true;
         idleFrames_ = 0;
         connected_ = true;
+        pace_.Connected();
         if (announcedLoss_ || startFailed_)
             std::fprintf(stderr, "The sound server is back; the game sounds again\n");
         announcedLoss_ = startFailed_ = false;

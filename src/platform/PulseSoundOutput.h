@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Clock.h"
+#include "platform/ReconnectPace.h"
 #include "platform/SoundOutput.h"
 
 #include <atomic>
@@ -16,12 +18,11 @@ struct pa_time_event;
 // The one stream the game sounds through: a PulseAudio playback stream (PipeWire serves the
 // same protocol) mixed from every attached source. While nothing sounds the stream is corked,
 // so an idle game wakes nobody; when the server goes away the output says so once, keeps
-// trying every RetryMs and says once that it is back.
+// trying at the pace of TReconnectPace and says once that it is back.
 class TPulseSoundOutput final : public TSoundOutput {
 public:
     static constexpr int TargetLatencyUs = 20000;
     static constexpr int RequestUs = 10000;
-    static constexpr int RetryMs = 250;
     // A stream that has carried nothing audible for this long is corked.
     static constexpr int IdleMs = 300;
 
@@ -52,6 +53,8 @@ private:
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
     pa_time_event* retry_ = nullptr;
+    TMonotonicClock clock_;
+    TReconnectPace pace_{clock_};  // under the loop's lock
     std::vector<TSoundSource*> sources_;  // under the loop's lock
     std::vector<float> mix_;
     std::uint64_t framesWritten_ = 0;
@@ -62,6 +65,7 @@ private:
     bool announcedLoss_ = false;
     bool startFailed_ = false;
     std::atomic<bool> firstAttemptDone_{false};
+    bool ended_ = false;  // under startMutex_
 
     std::atomic<bool> connected_{false};
     std::atomic<bool> suspended_{true};

@@ -26,6 +26,14 @@ std::optional<TGripKey> GripKey(int key)
     }
 }
 
+bool TakesTheKeyboard(QObject* watched)
+{
+    if (!watched->isWidgetType())
+        return false;
+    const auto* widget = static_cast<QWidget*>(watched);
+    return widget->isWindow() && (widget->windowType() == Qt::Popup || widget->windowType() == Qt::Dialog);
+}
+
 void ReleaseAll()
 {
     if (TGripGame* game = GripGame())
@@ -53,25 +61,31 @@ bool TKeyboardGrip::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease: {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         const std::optional<TGripKey> key = GripKey(keyEvent->key());
-        if (!key || keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) ||
-            !InWindow(watched))
+        if (!key)
+            return false;
+        TGripGame* game = GripGame();
+        // A release counts wherever it lands and whatever is held with it: one dropped would
+        // leave the key gripping for ever.
+        if (event->type() == QEvent::KeyRelease && !keyEvent->isAutoRepeat() && game)
+            game->Keys().Release(*key);
+        if (keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) || !InWindow(watched))
             return false;
         // A held key repeats; the grip is held all the same.
-        if (!keyEvent->isAutoRepeat()) {
-            if (TGripGame* game = GripGame()) {
-                if (event->type() == QEvent::KeyPress)
-                    game->Keys().Press(*key);
-                else
-                    game->Keys().Release(*key);
-            }
-        }
+        if (event->type() == QEvent::KeyPress && !keyEvent->isAutoRepeat() && game)
+            game->Keys().Press(*key);
         return true;
     }
     case QEvent::ApplicationDeactivate:
         ReleaseAll();
         return false;
     case QEvent::WindowDeactivate:
+    case QEvent::WindowBlocked:
         if (watched == &window_)
+            ReleaseAll();
+        return false;
+    case QEvent::Show:
+        // A menu or a dialog takes the keyboard, and with it the releases of the keys held.
+        if (TakesTheKeyboard(watched))
             ReleaseAll();
         return false;
     default:

@@ -5,7 +5,8 @@
 class QWidget;
 
 // Hands J, K and L, pressed anywhere in the main window, to player one's keyboard grip, and
-// lets go of every key when the window loses the keyboard. Those keys type nothing there.
+// lets go of every key when the window loses the keyboard or a menu or dialog opens. Those
+// keys type nothing there. Their releases count wherever they land.
 class TKeyboardGrip : public QObject {
 public:
     // Watches the whole application for the window's keys.

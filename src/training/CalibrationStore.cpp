@@ -1,8 +1,11 @@
 #include "training/CalibrationStore.h"
 
+#include "training/IniText.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -11,17 +14,11 @@ namespace {
 // A serial may hold anything, the group separator of the settings included.
 QString Key(const QString& ball) { return "balls/" + QString::fromLatin1(QUrl::toPercentEncoding(ball)); }
 
-int Share(const QSettings& settings)
+int Share(const QVariantMap& values)
 {
     bool ok = false;
-    const int share = settings.value("share").toInt(&ok);
+    const int share = values.value("share").toInt(&ok);
     return ok && share >= 10 && share <= 100 ? share : TForceScale::DefaultShare;
-}
-
-bool Written(QSettings& settings)
-{
-    settings.sync();
-    return settings.status() == QSettings::NoError;
 }
 
 } // namespace
@@ -37,35 +34,72 @@ QString TCalibrationStore::DefaultPath()
 
 TForceScale TCalibrationStore::Find(const QString& ball) const
 {
-    const QSettings settings(path_, QSettings::IniFormat);
+    // Read as the saving reads it, from what the file holds now.
+    QFile file(path_);
+    const QVariantMap values = file.open(QIODevice::ReadOnly) ? IniValues(file.readAll()) : QVariantMap();
     TForceScale scale;
-    scale.Share = Share(settings);
+    scale.Share = Share(values);
     bool ok = false;
-    const int peak = settings.value(Key(ball)).toInt(&ok);
+    const int peak = values.value(Key(ball)).toInt(&ok);
     if (ok && peak >= TForceScale::LeastPeak && peak <= 255)
         scale.Peak = std::uint8_t(peak);
     return scale;
 }
 
-bool TCalibrationStore::Save(const QString& ball, std::uint8_t peak)
+bool TCalibrationStore::Failed(const QString& failure)
 {
-    if (!QDir().mkpath(QFileInfo(path_).path()))
-        return false;
-    QSettings settings(path_, QSettings::IniFormat);
-    // The share is written once, so that the user finds it beside the peaks.
-    if (!settings.contains("share"))
-        settings.setValue("share", TForceScale::DefaultShare);
-    settings.setValue(Key(ball), int(peak));
-    return Written(settings);
+    failure_ = failure;
+    return false;
 }
 
-bool TCalibrationStore::Reset(const QString& ball)
+bool TCalibrationStore::Change(const QString& ball, std::optional<std::uint8_t> peak)
 {
-    if (!QFileInfo::exists(path_))
+    failure_.clear();
+    // The settings would write back only what they understood of a file edited by hand: the
+    // file's own text is changed instead, line by line.
+    QByteArray text;
+    QFile file(path_);
+    const bool existed = file.exists();
+    if (existed) {
+        if (file.open(QIODevice::ReadOnly))
+            text = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return Failed("cannot be read (" + file.errorString() + "), so it is left as it is");
+    } else if (!peak) {
         return true;
-    QSettings settings(path_, QSettings::IniFormat);
-    if (!settings.contains(Key(ball)))
+    } else if (!QDir().mkpath(QFileInfo(path_).path())) {
+        return Failed("cannot be written (its folder cannot be made)");
+    }
+    TIniText ini(text);
+    QVariantMap set;
+    if (peak) {
+        set.insert(Key(ball), int(*peak));
+        // The share is written once, so that the user finds it beside the peaks.
+        if (!IniValues(text).contains("share"))
+            set.insert("share", TForceScale::DefaultShare);
+        for (const TIniLine& line : IniLines(set))
+            ini.Set(line);
+    } else {
+        for (const TIniLine& line : IniLines({{Key(ball), 0}}))
+            ini.Remove(line.Section, line.Key);
+    }
+    const QByteArray changed = ini.Text();
+    // A line of the user's could hide the game's own from the reading (the same key spelt
+    // another way): then the change would not be kept, and the file is better left alone.
+    const QVariantMap now = IniValues(changed);
+    bool kept = peak || !now.contains(Key(ball));
+    for (auto it = set.begin(); it != set.end(); ++it)
+        kept = kept && now.value(it.key()).toString() == it.value().toString();
+    if (!kept)
+        return Failed("has a line that would hide the change from the game, so it is left as it is");
+    if (existed && changed == text)
         return true;
-    settings.remove(Key(ball));
-    return Written(settings);
+    QSaveFile out(path_);
+    if (!out.open(QIODevice::WriteOnly) || out.write(changed) != changed.size() || !out.commit())
+        return Failed("cannot be written (" + out.errorString() + ")");
+    return true;
 }
+
+bool TCalibrationStore::Save(const QString& ball, std::uint8_t peak) { return Change(ball, peak); }
+
+bool TCalibrationStore::Reset(const QString& ball) { return Change(ball, std::nullopt); }

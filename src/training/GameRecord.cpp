@@ -15,14 +15,35 @@ const char* const kColumns[] = {"started", "song",  "player", "input", "seconds"
                                 "calibrated_peak"};
 constexpr int kColumnCount = int(std::size(kColumns));
 
-// A text field as CSV wants it: quoted when it holds a comma, a quote or a blank at its ends;
-// a line end would split the record, so none is kept.
+// A spreadsheet opening the file runs a field that starts like a formula (a song named
+// "=cmd|..."). Such a field is written behind a quote, which the spreadsheet shows as text;
+// quotes already in front of it count, so that reading takes exactly the one added away.
+bool FormulaLike(const QString& text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && text[start] == '\'')
+        ++start;
+    return start < text.size() && QStringLiteral("=+-@\t").contains(text[start]);
+}
+
+// A text field as CSV wants it: quoted when it holds a comma, a quote or a blank at its ends,
+// or starts like a formula; a line end would split the record, so none is kept.
 QString Text(QString text)
 {
     text.replace('\r', ' ').replace('\n', ' ');
-    if (!text.contains(',') && !text.contains('"') && text.trimmed() == text)
+    if (FormulaLike(text))
+        text.prepend('\'');
+    else if (!text.contains(',') && !text.contains('"') && text.trimmed() == text)
         return text;
     return '"' + text.replace("\"", "\"\"") + '"';
+}
+
+// A text field as it was before Text.
+QString FromText(QString field)
+{
+    if (field.startsWith('\'') && FormulaLike(field))
+        field.remove(0, 1);
+    return field;
 }
 
 QString Number(double value) { return QString::number(value, 'f', 1); }
@@ -52,11 +73,37 @@ bool Flag(const QString& text, bool& value)
     return text == "0" || text == "1";
 }
 
-bool Real(const QString& text, double& value)
+bool Real(const QString& text, double& value, double high)
 {
     bool ok = false;
     value = text.toDouble(&ok);
-    return ok && std::isfinite(value) && value >= 0;
+    return ok && std::isfinite(value) && value >= 0 && value <= high;
+}
+
+// One value per input, joined by '+' as the inputs are; a field of nothing but empty values
+// is left empty.
+QString Peaks(const std::vector<std::optional<int>>& peaks)
+{
+    QStringList values;
+    bool any = false;
+    for (const std::optional<int>& peak : peaks) {
+        values.append(peak ? QString::number(*peak) : QString());
+        any = any || peak;
+    }
+    return any ? values.join('+') : QString();
+}
+
+bool ParsePeaks(const QString& text, std::vector<std::optional<int>>& peaks)
+{
+    if (text.isEmpty())
+        return true;
+    for (const QString& value : text.split('+')) {
+        int peak = 0;
+        if (!value.isEmpty() && !Int(value, peak, 1, 255))
+            return false;
+        peaks.push_back(value.isEmpty() ? std::nullopt : std::optional(peak));
+    }
+    return true;
 }
 
 } // namespace
@@ -98,7 +145,7 @@ QString RecordLine(const TGameRecord& r)
         QString::number(r.Grips),
         QString::number(r.PeakForce),
         r.MeanGripForce ? Number(*r.MeanGripForce) : QString(),
-        r.CalibratedPeak ? QString::number(*r.CalibratedPeak) : QString(),
+        Peaks(r.CalibratedPeaks),
     };
     return fields.join(',');
 }
@@ -111,38 +158,38 @@ std::optional<TGameRecord> ParseRecordLine(const QString& line)
     const QStringList& f = *fields;
     TGameRecord r;
     r.Started = QDateTime::fromString(f[0], Qt::ISODate);
-    r.Song = f[1];
-    r.Input = f[3];
+    r.Song = FromText(f[1]);
+    r.Input = FromText(f[3]);
     constexpr int big = 1 << 30;
-    bool ok = r.Started.isValid() && Int(f[2], r.Player, 1, 2) && Real(f[4], r.Seconds) &&
+    bool ok = r.Started.isValid() && Int(f[2], r.Player, 1, 2) && Real(f[4], r.Seconds, TGameRecord::MostSeconds) &&
               Int(f[5], r.MelodySpeed, 1, 1000) && Flag(f[6], r.EasyMode) && Flag(f[7], r.OnlyBlue) &&
               Flag(f[8], r.SmallShift) && Int(f[9], r.Balls, 0, big) && Int(f[10], r.BallsHit, 0, big) &&
               Int(f[11], r.Hits, 0, big) && Int(f[12], r.Percent, 0, big) && Int(f[13], r.LongestCombo, 0, big) &&
               Int(f[14], r.Score, 0, big) && Int(f[15], r.Grips, 0, big) && Int(f[16], r.PeakForce, 0, 255);
     if (ok && !f[17].isEmpty()) {
         double mean = 0;
-        ok = Real(f[17], mean) && mean <= 255;
+        ok = Real(f[17], mean, 255);
         r.MeanGripForce = mean;
     }
-    if (ok && !f[18].isEmpty()) {
-        int peak = 0;
-        ok = Int(f[18], peak, 1, 255);
-        r.CalibratedPeak = peak;
-    }
-    if (!ok)
+    if (!ok || !ParsePeaks(f[18], r.CalibratedPeaks))
         return std::nullopt;
     return r;
 }
 
 TRecordFile ReadRecordFile(const QString& path)
 {
-    TRecordFile result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.Missing = true;
-        return result;
+        TRecordFile missing;
+        missing.Missing = true;
+        return missing;
     }
-    const QByteArray bytes = file.readAll();
+    return ReadRecordText(file.readAll());
+}
+
+TRecordFile ReadRecordText(const QByteArray& bytes)
+{
+    TRecordFile result;
     const QString header = RecordHeader();
     qsizetype start = 0;
     while (start < bytes.size()) {

@@ -14,7 +14,8 @@ struct TGameRecord {
     QString Song;
     // 1 or 2.
     int Player = 1;
-    // The ball's identity, or "keyboard".
+    // Every input that played the game, in the order they came, joined by '+': a ball's
+    // identity, or "keyboard".
     QString Input;
     // Of song played, pauses left out.
     double Seconds = 0;
@@ -24,7 +25,12 @@ struct TGameRecord {
     // In the ball's own units, 0..255.
     int PeakForce = 0;
     std::optional<double> MeanGripForce;
-    std::optional<int> CalibratedPeak;
+    // The peak each input was fitted to, in the order of Input; none for the keys and a ball on
+    // the game's own scale. Empty when no input was fitted.
+    std::vector<std::optional<int>> CalibratedPeaks;
+
+    // The longest game a line may record: a day of song.
+    static constexpr double MostSeconds = 24 * 3600;
 };
 
 // The first line of the file: the column names.
@@ -46,3 +52,5 @@ struct TRecordFile {
 };
 // A last line without its line end was cut while being written and is counted damaged.
 TRecordFile ReadRecordFile(const QString& path);
+// The same, of a file's contents.
+TRecordFile ReadRecordText(const QByteArray& bytes);

@@ -70,7 +70,7 @@ void TGripFitting::Reset(int player)
     const bool kept = store_.Reset(ball);
     Fit(player);
     Tell(kept ? Who(player) + " ball is back on the standard scale: level 6 from force 30."
-              : Who(player) + " calibration could not be forgotten: " + store_.Path() + " cannot be written.");
+              : Who(player) + " calibration could not be forgotten: " + store_.Path() + " " + store_.Failure() + ".");
 }
 
 void TGripFitting::Cancel() { calibrating_ = -1; }
@@ -98,10 +98,10 @@ void TGripFitting::Feed(int player, std::uint8_t force)
         // Not kept, but fitted for as long as the game runs.
         scale.Peak = peak;
         Apply(player, scale);
-        text = QString("%1 ball is calibrated (peak %2) for now: %3 cannot be written, so it is not kept.")
+        text = QString("%1 ball is calibrated (peak %2) for now, but not kept: %3 %4.")
                    .arg(Who(player))
                    .arg(peak)
-                   .arg(store_.Path());
+                   .arg(store_.Path(), store_.Failure());
     }
     Tell(text);
 }

@@ -89,9 +89,15 @@ void TTraining::Poll()
             if (p == 1 && !(game_->PlayerTwoPlays() && !ball.isEmpty()))
                 continue;
             player.Live = true;
-            player.Input = ball.isEmpty() ? "keyboard" : ball;
+            const QString input = ball.isEmpty() ? "keyboard" : ball;
+            qsizetype i = player.Inputs.indexOf(input);
+            if (i < 0) {
+                i = player.Inputs.size();
+                player.Inputs.append(input);
+                player.CalibratedPeaks.emplace_back();
+            }
             const TForceScale scale = fitting_.Scale(p);
-            player.CalibratedPeak = scale.Fitted() ? std::optional<int>(scale.Peak) : std::nullopt;
+            player.CalibratedPeaks[size_t(i)] = scale.Fitted() ? std::optional<int>(scale.Peak) : std::nullopt;
         }
     }
     lastPoll_ = now;
@@ -162,7 +168,7 @@ void TTraining::End(bool bySongEnd)
         r.Started = started_;
         r.Song = song_;
         r.Player = p + 1;
-        r.Input = player.Input;
+        r.Input = player.Inputs.join('+');
         r.Seconds = playedMs_ / 1000.0;
         r.MelodySpeed = settings_.MelodySpeed;
         r.EasyMode = settings_.EasyMode;
@@ -177,7 +183,7 @@ void TTraining::End(bool bySongEnd)
         r.Grips = s.Grips();
         r.PeakForce = s.PeakForce();
         r.MeanGripForce = s.MeanGripForce();
-        r.CalibratedPeak = player.CalibratedPeak;
+        r.CalibratedPeaks = player.CalibratedPeaks;
         records.push_back(r);
     }
     if (bySongEnd) {

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -65,8 +66,9 @@ private:
     struct TPlayerGame {
         TGameStats Stats;
         bool Live = false;
-        QString Input;
-        std::optional<int> CalibratedPeak;
+        // Each input that played, in the order they came, with the peak it was last fitted to.
+        QStringList Inputs;
+        std::vector<std::optional<int>> CalibratedPeaks;
     };
 
     void Started();

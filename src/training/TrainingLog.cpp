@@ -5,9 +5,15 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -49,6 +55,54 @@ void TTrainingLog::Fail(const QString& reason)
              "): the game goes on, but its games are not recorded while this lasts.");
 }
 
+namespace {
+
+// The file, open for appending, locked against other games appending to it for as long as
+// this lives.
+class TLockedRecord {
+public:
+    explicit TLockedRecord(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644))
+    {
+        if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
+            error_ = errno;
+    }
+    ~TLockedRecord()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);  // lets go of the lock too
+    }
+    TLockedRecord(const TLockedRecord&) = delete;
+    TLockedRecord& operator=(const TLockedRecord&) = delete;
+
+    // The errno value of the opening or locking that failed; 0 when the file is ours.
+    int Error() const { return error_; }
+    int Fd() const { return fd_; }
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
+QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// A write of count more bytes that could only go in part fails before it begins, where that is
+// known beforehand: past the process's file size limit, or with no room left on the disk.
+int RoomFor(int fd, off_t size, off_t count)
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        rlim_t(size + count) > limit.rlim_cur)
+        return EFBIG;
+    // Reserved beyond the end, the room cannot run out under the write; a file system that
+    // reserves nothing is written to all the same.
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, size, count) != 0 && (errno == ENOSPC || errno == EDQUOT))
+        return errno;
+    return 0;
+}
+
+} // namespace
+
 bool TTrainingLog::Append(const std::vector<TGameRecord>& records)
 {
     if (records.empty())
@@ -57,37 +111,49 @@ bool TTrainingLog::Append(const std::vector<TGameRecord>& records)
         Fail("its folder cannot be made");
         return false;
     }
-    QFile file(path_);
-    const bool existed = file.exists();
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
-        Fail(file.errorString());
+    // Another game may append to the same file at any time: what goes in is decided and written
+    // under the lock, in one append, and nothing is ever taken out again.
+    const TLockedRecord file(path_);
+    if (file.Error()) {
+        Fail(Reason(file.Error()));
         return false;
     }
-    const qint64 size = file.size();
+    struct stat status {};
+    if (::fstat(file.Fd(), &status) != 0) {
+        Fail(Reason(errno));
+        return false;
+    }
     QByteArray text;
-    if (size == 0) {
+    if (status.st_size == 0) {
         text = RecordHeader().toUtf8() + '\n';
     } else {
         // A line cut short by a crash keeps its own line; the new ones do not join it.
         char last = 0;
-        if (file.seek(size - 1) && file.read(&last, 1) == 1 && last != '\n')
+        if (::pread(file.Fd(), &last, 1, status.st_size - 1) == 1 && last != '\n')
             text = "\n";
     }
     for (const TGameRecord& record : records)
         text += RecordLine(record).toUtf8() + '\n';
-    bool written;
+    if (const int error = RoomFor(file.Fd(), status.st_size, text.size())) {
+        Fail(Reason(error));
+        return false;
+    }
+    ssize_t written;
     {
         const TNoFileSizeSignal quiet;
-        written = file.write(text) == text.size() && ::fdatasync(file.handle()) == 0;
+        do
+            written = ::write(file.Fd(), text.constData(), size_t(text.size()));
+        while (written < 0 && errno == EINTR);
     }
-    if (written)
-        return true;
-    const QString reason = file.errorString();
-    // What went in of a write that failed half way comes out again, and a file made for it goes.
-    if (existed)
-        file.resize(size);
-    else
-        file.remove();
-    Fail(reason);
-    return false;
+    // A write cut short leaves a cut line, which the reading leaves out and the next append
+    // steps past.
+    if (written != ssize_t(text.size())) {
+        Fail(written < 0 ? Reason(errno) : QString("only part of it went in"));
+        return false;
+    }
+    if (::fdatasync(file.Fd()) != 0) {
+        Fail(Reason(errno));
+        return false;
+    }
+    return true;
 }

@@ -9,8 +9,10 @@
 
 // The training record: $XDG_DATA_HOME/griprhythm/training.csv (~/.local/share when unset), the
 // column names on its first line and one line per player and game after it. Lines are only
-// ever appended, each append whole or not at all: a write that fails (a full disk, a folder
-// that cannot be made) puts the file back as it was, says so once, and the game goes on.
+// ever appended, by one write under an advisory lock (flock), so that two games running at once
+// never cut or mix each other's lines. A write that cannot fit (a full disk, the size limit) is
+// not begun; a write that fails says so once and the game goes on. Nothing is ever truncated
+// or removed: another game's lines may follow.
 class TTrainingLog {
 public:
     // The file as the environment places it now.
@@ -21,7 +23,7 @@ public:
     const QString& Path() const { return path_; }
 
     // Appends one line per record (the column names first into a new file); false when the
-    // file is as it was because the write failed.
+    // write failed.
     bool Append(const std::vector<TGameRecord>& records);
 
     // Where the one warning goes; by default the terminal.

@@ -6,6 +6,7 @@
 #include "game/BeatMapMaker.h"
 #include "game/GripGame.h"
 #include "midi/MidiData.h"
+#include "midi/SmfBuilder.h"
 #include "midi/PianoRoll.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
@@ -173,6 +174,22 @@ TEST(SongSwitch, WhatCannotBeOpenedShowsItsMessageAndTheSongBeforePlaysOn)
     h.PressStart();
     EXPECT_EQ(h.Game()->PlayerOne->Lane->Balls.size(), std::size_t(h.Game()->Metronome->Marks().Count() - 1));
     EXPECT_EQ(h.Messages().size(), 4);
+}
+
+TEST(SongSwitch, WhatTheImportLeftOutIsLoggedOnceInTheMemoWithoutControlCharacters)
+{
+    smf::Track t;
+    t.Tempo(0, 700'000).Tempo(0, 0);
+    for (int i = 0; i < 8; ++i)
+        t.Raw(0, {0x90, std::uint8_t(60 + i), 100}).Raw(96, {0x80, std::uint8_t(60 + i), 0}).Tempo(0, 0);
+    const smf::Bytes bytes = smf::File(96, {t.End()});
+    TMusicFolder folder;
+    const QString song = folder.File("zero\ntempo.mid", QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+    TGameHarness h;
+    h.Screen().OpenSong(song);
+    ASSERT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
+    EXPECT_EQ(h.MemoLines(), QStringList{"zero\\ntempo.mid: 9 tempos of 0 (the first in track 0 at tick 0) are "
+                                         "ignored; the tempo before each stays"});
 }
 
 TEST(SongSwitch, TheSurfaceMenuADropAndAFileAddressOpenTheSong)

@@ -420,9 +420,13 @@ TEST(GameHarness, TwoBallsAreBothTakenAndTheLastOneIsPlayed)
     EXPECT_EQ(GripDevice()->DevicePath(), second->Path());
     // Player one keeps the ball it was given at start-up.
     EXPECT_EQ(PlayerOneStressValue()->Device->DevicePath(), h.Ball()->Path());
-    // The other ball is not player one's: unplugged, it stays taken and listed.
+    // The other ball is player two's: unplugged, it is given back, so that a later rescan that
+    // finds the same devices is no change (player one's ball is not greeted again).
     h.Bus().Unplug(second);
-    EXPECT_EQ(h.Core().UsbHids->NumUnpluggedDevices(), 1);
+    EXPECT_EQ(h.Core().UsbHids->NumUnpluggedDevices(), 0);
+    const size_t greetings = h.Ball()->WrittenReports().size();
+    h.Bus().Announce();
+    EXPECT_EQ(h.Ball()->WrittenReports().size(), greetings);
     EXPECT_NE(PlayerOneStressValue()->Device, nullptr);
     h.SetEasyMode(true);
     h.SetForce(10);

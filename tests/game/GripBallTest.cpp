@@ -3,6 +3,9 @@
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -192,10 +195,27 @@ TEST_F(TGripBallTest, ABallThatCannotBeOpenedIsNamedOnceWaitsAndIsTakenWhenItOpe
 
 TEST(BallAccessMessage, NamesTheNodeTheReasonAndTheFix)
 {
-    const std::string denied = BallAccessMessage("/dev/hidraw7", EACCES);
+    // No rule folders: the answer must not depend on whether this machine has the rule.
+    const std::string denied = BallAccessMessage("/dev/hidraw7", EACCES, {});
     EXPECT_NE(denied.find("/dev/hidraw7 cannot be opened: permission denied."), std::string::npos);
     EXPECT_NE(denied.find(UdevRuleInstallCommand()), std::string::npos);
     EXPECT_NE(UdevRuleInstallCommand().find("70-grip-ball.rules"), std::string::npos);
-    const std::string other = BallAccessMessage("/dev/hidraw7", EIO);
+    const std::string other = BallAccessMessage("/dev/hidraw7", EIO, {});
     EXPECT_NE(other.find("cannot be opened: Input/output error."), std::string::npos);
+}
+
+TEST(BallAccessMessage, WithTheRuleInstalledItSaysToPlugTheBallInAgain)
+{
+    const QTemporaryDir etc, usr;
+    const std::vector<std::string> folders = {etc.path().toStdString(), usr.path().toStdString()};
+    EXPECT_NE(BallAccessMessage("/dev/hidraw7", EACCES, folders).find(UdevRuleInstallCommand()), std::string::npos);
+    QFile rule(usr.filePath("70-grip-ball.rules"));
+    ASSERT_TRUE(rule.open(QIODevice::WriteOnly));
+    const std::string installed = BallAccessMessage("/dev/hidraw7", EACCES, folders);
+    EXPECT_NE(installed.find("The grip ball's udev rule is installed (" + rule.fileName().toStdString() +
+                             ") but was not yet in force when the ball came: plug the ball in again, or run\n\n"
+                             "    sudo udevadm trigger -s hidraw"),
+              std::string::npos)
+        << installed;
+    EXPECT_EQ(installed.find(UdevRuleInstallCommand()), std::string::npos) << installed;
 }

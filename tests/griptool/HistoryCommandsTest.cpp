@@ -1,5 +1,6 @@
 // `griptool history` on training records written here: the table, what it leaves out, the chart.
 #include "GripToolRun.h"
+#include "HistoryCommands.h"
 
 #include "platform/UserFoldersOverride.h"
 #include "training/TrainingLog.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -91,6 +93,18 @@ TEST_F(THistoryTest, ALineCutWhileWrittenIsLeftOutAndEveryWholeLineIsRead)
     EXPECT_NE(run.Err.find("--since wants a day as YYYY-MM-DD, not 'last week'"), std::string::npos) << run.Err;
 }
 
+TEST_F(THistoryTest, ControlCharactersInNamesReachTheTerminalEscaped)
+{
+    // C1 controls too: U+009B starts a sequence on some terminals.
+    TGameRecord game = Game(QDate(2025, 3, 10), 17, "Red\x1b[2J\nAlert\xc2\x9b.mid", 1, 61, 120);
+    game.Input = "GR\t42";
+    std::ostringstream out;
+    THistoryCommands::Table({game}, out);
+    const std::vector<std::string> lines = griptool::Lines(out.str());
+    ASSERT_EQ(lines.size(), 3u) << out.str();
+    EXPECT_NE(lines[1].find("Red\\x1b[2J\\nAlert\\u009b.mid  1       GR\\t42  2:52"), std::string::npos) << lines[1];
+}
+
 TEST_F(THistoryTest, AWeekOfGamesBecomesAChartOfBothPlayers)
 {
     const QString out = user_.filePath("week.png");
@@ -124,4 +138,20 @@ TEST_F(THistoryTest, AWeekOfGamesBecomesAChartOfBothPlayers)
     EXPECT_GT(pixels(qRgb(217, 102, 31)), 1500);
     if (const char* keep = std::getenv("GRIP_KEEP_CHART"))
         QFile::copy(out, keep);
+}
+
+TEST_F(THistoryTest, AFigureOutOfRangeMakesItsLineDamaged)
+{
+    ASSERT_TRUE(log_.Append({Game(QDate(2025, 3, 10), 17, "invincible.mid", 1, 61, 120)}));
+    QFile file(log_.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray line = file.readAll().split('\n')[1];
+    for (const char* seconds : {",3e9,", ",86401,", ",-1,"})
+        file.write(QByteArray(line).replace(",171.7,", seconds) + '\n');
+    file.close();
+    const griptool::TRun run = griptool::Tool({"history"});
+    EXPECT_EQ(griptool::Lines(run.Out).size(), 3u) << run.Out;
+    EXPECT_NE(run.Err.find("3 lines of " + log_.Path().toStdString() + " could not be read and were left out"),
+              std::string::npos)
+        << run.Err;
 }

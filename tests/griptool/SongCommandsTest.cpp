@@ -1,6 +1,7 @@
 // `griptool song canon` and `griptool beatmap make` on every song of the music set, checked
 // against an independent reader, and on files built here.
 #include "GripToolRun.h"
+#include "midi/SmfBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -51,39 +52,67 @@ QByteArray TwoParts()
     return file;
 }
 
+// Each song imports with every note in time, as mido reads both files, and gets a beat map the
+// game's loader reads; returns what `beatmap make` said of each (the melody it chose).
+std::vector<std::string> ImportAndMakeBeatMaps(const QString& folder, const QStringList& files)
+{
+    std::vector<std::string> melodies;
+    QTemporaryDir dir;
+    QStringList pairs;
+    for (const QString& name : files) {
+        const QString in = folder + '/' + name, out = dir.filePath(name);
+        const auto canon = griptool::Tool({"song", "canon", in, out});
+        EXPECT_EQ(canon.ExitCode, 0) << name.toStdString() << ": " << canon.Err;
+        pairs << in << out;
+        // The beat map made for it is one the game's loader reads: its lines are ascending,
+        // so the last one sizes the map.
+        const auto made = griptool::Tool({"beatmap", "make", in});
+        EXPECT_EQ(made.ExitCode, 0) << name.toStdString() << ": " << made.Err;
+        const QString map = Write(dir, name + ".txt", QByteArray::fromStdString(made.Out));
+        const auto read = griptool::Tool({"beatmap", map});
+        EXPECT_EQ(read.ExitCode, 0) << name.toStdString() << ": " << read.Err;
+        const auto bits = griptool::Lines(read.Out);
+        EXPECT_EQ(bits.size(), griptool::Lines(made.Out).size() + 1) << name.toStdString();
+        std::printf("%s: %s", qPrintable(name), made.Err.c_str());
+        melodies.push_back(made.Err);
+    }
+    // mido reads both files; every note starts and ends within half a tick of its time.
+    const auto check = griptool::Exec("/usr/bin/python3", QStringList{NoteTimes} + pairs);
+    const auto lines = griptool::Lines(check.Out);
+    EXPECT_EQ(lines.size(), std::size_t(files.size())) << check.Out << check.Err;
+    for (int i = 0; i < files.size() && std::size_t(i) < lines.size(); ++i) {
+        EXPECT_TRUE(lines[std::size_t(i)].rfind("notes ", 0) == 0) << files[i].toStdString() << ": " << lines[std::size_t(i)];
+        std::printf("%s: %s\n", qPrintable(files[i]), lines[std::size_t(i)].c_str());
+    }
+    EXPECT_EQ(check.ExitCode, 0);
+    return melodies;
+}
+
 } // namespace
 
 TEST(SongCommands, EverySongOfTheMusicSetImportsWithItsNotesInTimeAndGetsABeatMap)
 {
     const QStringList files = QDir(MusicSet).entryList({"*.mid"}, QDir::Files, QDir::Name);
     ASSERT_GE(files.size(), 30) << "the openttd-openmsx songs are missing (scripts/deps installs them)";
-    QTemporaryDir dir;
-    QStringList pairs;
-    for (const QString& name : files) {
-        const QString in = MusicSet + '/' + name, out = dir.filePath(name);
-        const auto canon = griptool::Tool({"song", "canon", in, out});
-        ASSERT_EQ(canon.ExitCode, 0) << name.toStdString() << ": " << canon.Err;
-        pairs << in << out;
-        // The beat map made for it is one the game's loader reads: its lines are ascending,
-        // so the last one sizes the map.
-        const auto made = griptool::Tool({"beatmap", "make", in});
-        ASSERT_EQ(made.ExitCode, 0) << name.toStdString() << ": " << made.Err;
-        const QString map = Write(dir, name + ".txt", QByteArray::fromStdString(made.Out));
-        const auto read = griptool::Tool({"beatmap", map});
-        ASSERT_EQ(read.ExitCode, 0) << name.toStdString() << ": " << read.Err;
-        const auto bits = griptool::Lines(read.Out);
-        EXPECT_EQ(bits.size(), griptool::Lines(made.Out).size() + 1) << name.toStdString();
-        std::printf("%s: %s", qPrintable(name), made.Err.c_str());
+    ImportAndMakeBeatMaps(MusicSet, files);
+}
+
+// The shipped songs come without beat maps: the one the game makes must take the tune, the part
+// the arrangement wrote for it.
+TEST(SongCommands, EveryShippedSongImportsWithItsNotesInTimeAndGetsItsBallsFromTheMelodyTrack)
+{
+    const QString folder = QStringLiteral(GRIP_BIN_DIR "songs");
+    const QStringList files = QDir(folder).entryList({"*.mid"}, QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 12) << "the build writes the shipped songs into " << folder.toStdString();
+    const std::vector<std::string> melodies = ImportAndMakeBeatMaps(folder, files);
+    static const std::regex chosen(R"(^melody: track \d+ "Melody" channel 1 program \d+, (\d+) balls\n$)");
+    for (std::size_t i = 0; i < melodies.size(); ++i) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_match(melodies[i], m, chosen)) << files[int(i)].toStdString() << ": " << melodies[i];
+        if (!m.empty()) {
+            EXPECT_GE(std::stoi(m[1]), 100) << files[int(i)].toStdString() << ": a song of a few minutes";
+        }
     }
-    // mido reads both files; every note starts and ends within half a tick of its time.
-    const auto check = griptool::Exec("/usr/bin/python3", QStringList{NoteTimes} + pairs);
-    const auto lines = griptool::Lines(check.Out);
-    ASSERT_EQ(lines.size(), std::size_t(files.size())) << check.Out << check.Err;
-    for (int i = 0; i < files.size(); ++i) {
-        EXPECT_TRUE(lines[std::size_t(i)].rfind("notes ", 0) == 0) << files[i].toStdString() << ": " << lines[std::size_t(i)];
-        std::printf("%s: %s\n", qPrintable(files[i]), lines[std::size_t(i)].c_str());
-    }
-    EXPECT_EQ(check.ExitCode, 0);
 }
 
 TEST(SongCommands, BeatMapMakeTakesTheNamedTrackAndSpacingAndRefusesWhatItCannotRead)
@@ -115,4 +144,21 @@ TEST(SongCommands, BeatMapMakeTakesTheNamedTrackAndSpacingAndRefusesWhatItCannot
     EXPECT_EQ(refused.ExitCode, 1);
     EXPECT_EQ(refused.Err, "notes.mid: not a MIDI file\n");
     EXPECT_FALSE(QFile::exists(dir.filePath("out.mid")));
+}
+
+TEST(SongCommands, WhatTheImportLeavesOutIsSaidOnceAndANameReachesTheTerminalEscaped)
+{
+    smf::Track lead, tune;
+    lead.Tempo(0, 700'000).End();
+    tune.Name(0, "Tune\x1b[2J\nTwo").Tempo(0, 0);
+    for (int i = 0; i < 16; ++i)
+        tune.Raw(0, {0x90, std::uint8_t(60 + i % 5), 90}).Raw(96, {0x80, std::uint8_t(60 + i % 5), 0}).Tempo(0, 0);
+    const smf::TempDir dir;
+    const QString song = QString::fromStdString(dir.Write("zero.mid", smf::File(96, {lead, tune.End()})));
+    const std::string warning = "zero.mid: 17 tempos of 0 (the first in track 1 at tick 0) are ignored; the tempo "
+                                "before each stays\n";
+    EXPECT_EQ(griptool::Tool({"song", "canon", song, song + ".out"}).Err, warning);
+    const auto made = griptool::Tool({"beatmap", "make", song});
+    EXPECT_EQ(made.ExitCode, 0);
+    EXPECT_EQ(made.Err, warning + "melody: track 1 \"Tune\\x1b[2J\\nTwo\" channel 1 program 0, 15 balls\n");
 }

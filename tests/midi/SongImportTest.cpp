@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <vector>
 
@@ -236,6 +239,11 @@ TEST(SongImport, TitleIsTheFirstTracksNameUnlessItSaysNothing)
     EXPECT_EQ(title("", "/x/ultimate run.MID"), "ultimate run");
     EXPECT_EQ(title("Sp\xe5r 1", "/x/coconut.mid"), "coconut");  // Latin-1 placeholder
     EXPECT_EQ(title("Caf\xe9 Blues", "/x/a.mid"), "Café Blues");
+    // A long name is cut where a character ends, and no control character reaches the plate.
+    const std::string sun = QString(70, QChar(0x65E5)).toStdString();
+    EXPECT_EQ(title(sun, "/x/a.mid"), sun.substr(0, 66 * 3));
+    EXPECT_EQ(title("Red\x1b[31m Alert\nNow", "/x/a.mid"), "Red [31m Alert Now");
+    EXPECT_EQ(title("", "/x/bell\a.mid"), "bell");
     EXPECT_TRUE(IsPlaceholderName("MIDI 01"));
     EXPECT_FALSE(IsPlaceholderName("Tracking Shot"));
 }
@@ -265,4 +273,95 @@ TEST(SongImport, FilesTheGameCannotPlayAreRefusedByNameAndReason)
     Bytes cut = smf::File(96, {notes});
     cut.resize(cut.size() - 6);
     EXPECT_EQ(Refusal(cut), "imported");
+}
+
+TEST(SongImport, SizeTracksAndEventsAreBoundedAndTheRefusalNamesTheTrackAsTheFileCountsIt)
+{
+    // A format-0 file's one track is its track 0, though the song puts a track before it.
+    const auto programChanges = [](int events) {
+        Track t;
+        t.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).Raw(0, {0xC0, 1});
+        for (int i = 3; i < events; ++i)
+            t.Raw(0, {1});
+        return smf::File(96, {t.End()}, 0);
+    };
+    const TImportedSong full = ImportSong(programChanges(99'999), "full.mid");
+    TMidiData read;
+    read.OpenBytes(full.File, "full.mid");
+    EXPECT_EQ(read.Tracks(1)->EventCount(), 100'000);
+    EXPECT_EQ(Refusal(programChanges(100'000)), "song.mid: track 0 holds more events than the game can play (99999)");
+
+    Track note;
+    note.Raw(0, {0x90, 60, 100}).Raw(10, {0x80, 60, 0}).End();
+    std::vector<Track> tracks(MostSongTracks, note);
+    read.OpenBytes(ImportSong(smf::File(96, tracks), "many.mid").File, "many.mid");
+    EXPECT_EQ(read.TrackCount(), MostSongTracks + 1);
+    tracks.push_back(note);
+    EXPECT_EQ(Refusal(smf::File(96, tracks)), "song.mid: a MIDI file of 1025 tracks; the game plays songs of up to 1024");
+
+    // A file on disk is refused by its size before it is read.
+    const smf::TempDir dir;
+    const std::string large = dir.Write("large.mid", smf::File(96, {note}));
+    std::filesystem::resize_file(large, LargestSongFile + 1);
+    try {
+        ImportSongFile(large);
+        ADD_FAILURE() << "imported";
+    } catch (const ESongImport& e) {
+        EXPECT_EQ(e.what(), large + ": far too large for a MIDI song (more than 8 MB)");
+    }
+}
+
+TEST(SongImport, TheFilesOwnTempoHoldsWhereItStatesNoneOrZeroAndOnlyTheTempiWhileNotesSoundChooseTheBeat)
+{
+    const auto msAtTick = [](const TImportedSong& imported, std::int32_t tick) {
+        TMidiData song;
+        song.OpenBytes(imported.File, "song.mid");
+        TMidiPosition position;
+        position.SetMidiData(&song);
+        position.SeekTick(tick);
+        return position.Time;
+    };
+    // No tempo before the notes means 120 a minute, though a fermata of 9 s a quarter note
+    // later keeps the beat at one quarter: four quarter notes take 2 s.
+    Track fermata;
+    for (int i = 0; i < 4; ++i)
+        fermata.Raw(0, {0x90, 60, 100}).Raw(96, {0x80, 60, 0});
+    fermata.Tempo(0, 9'000'000).Raw(0, {0x90, 62, 100}).Raw(96, {0x80, 62, 0}).End();
+    const TImportedSong slow = ImportSong(smf::File(96, {fermata}), "fermata.mid");
+    ASSERT_EQ(slow.QuartersPerBeat, 1);
+    EXPECT_EQ(msAtTick(slow, 400), 2000);
+
+    // A tempo of 0 is left out, and said once however often it comes.
+    Track zero;
+    zero.Tempo(0, 500'000).Raw(0, {0x90, 60, 100}).Tempo(96, 0).Raw(0, {0x80, 60, 0}).Tempo(0, 0)
+        .Raw(0, {0x90, 62, 100}).Raw(96, {0x80, 62, 0}).End();
+    const TImportedSong zeroed = ImportSong(smf::File(96, {zero}), "/music/zero.mid");
+    EXPECT_EQ(zeroed.Warnings, std::vector<std::string>{"zero.mid: 2 tempos of 0 (the first in track 0 at tick 96) "
+                                                        "are ignored; the tempo before each stays"});
+    EXPECT_EQ(msAtTick(zeroed, 100), 1000);  // two quarter notes at 120, one beat of the game
+
+    // 200 a minute while the notes sound: a beat of four quarter notes, whatever the tempo after.
+    Track fast;
+    fast.Tempo(0, 300'000).Raw(0, {0x90, 60, 100}).Raw(96, {0x80, 60, 0}).Tempo(0, 10'000'000).End(96);
+    const TImportedSong quick = ImportSong(smf::File(96, {fast}), "fast.mid");
+    EXPECT_EQ(quick.QuartersPerBeat, 4);
+}
+
+TEST(SongImport, ATrackEndsAtItsEndOfTrackAndANumberOfFiveBytesIsDamageAtItsByte)
+{
+    Track padded;
+    padded.Raw(0, {0x90, 60, 100}).Raw(96, {0x80, 60, 0}).End();
+    padded.data.insert(padded.data.end(), {0, 0, 0, 0});
+    TMidiData read;
+    read.OpenBytes(ImportSong(smf::File(96, {padded}), "padded.mid").File, "padded.mid");
+    EXPECT_EQ(read.Tracks(1)->EventCount(), 3);
+
+    Track lead, damaged;
+    lead.Name(0, "Lead").End();
+    damaged.Raw(0, {0x90, 60, 100}).Raw(96, {0x80, 60, 0});
+    damaged.data.insert(damaged.data.end(), {0x81, 0x80, 0x80, 0x80, 0x00, 0x90, 62, 100});
+    damaged.Raw(96, {0x80, 62, 0}).End();
+    // The header's 14 bytes, the lead's chunk of 20, the chunk header and two notes before it.
+    EXPECT_EQ(Refusal(smf::File(96, {lead, damaged})),
+              "song.mid: track 1 is damaged (a delta time of more than four bytes at byte 50)");
 }

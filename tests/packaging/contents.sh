@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The package as a desktop, a software centre and apt read it: the menu entry and the AppStream
 # metadata validate, the entry's command and its icon (in every size it claims) are in the
-# package, and every library the two programs link is owned by a package the package depends
-# on, so a library a new feature links is never missing on a player's machine.
+# package, so are the shipped songs, and every library the two programs link is owned by a
+# package the package depends on, so a library a new feature links is never missing on a
+# player's machine.
 # usage: contents.sh DEB
 set -u
 deb=$1
@@ -31,6 +32,8 @@ done
 [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] && [ -f "$root/usr/share/icons/hicolor/128x128/apps/$icon.png" ] ||
   fail "icon $icon lacks the 48 or 128 pixel size menus and software centres use"
 [ -f "$root/usr/lib/udev/rules.d/70-grip-ball.rules" ] || fail "no udev rule where udev reads it"
+songs=$(find "$root/usr/lib/griprhythm/songs" -name '*.mid' 2>/dev/null | wc -l)
+[ "$songs" -ge 12 ] || fail "the package ships $songs songs in usr/lib/griprhythm/songs"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 # The package names alone, one a line (alternatives count like the others).
@@ -53,4 +56,4 @@ while read -r program library; do
   done
   [ -n "$found" ] || fail "$program links $library ($owners), which the package does not depend on: $depends"
 done <<<"$linked"
-echo "contents: menu entry and metadata valid, command and $sizes icon sizes in place, every linked library depended on"
+echo "contents: menu entry and metadata valid, command and $sizes icon sizes in place, $songs songs, every linked library depended on"

@@ -2,11 +2,12 @@
 # The game as the package installs it, unpacked into a scratch folder: started through its link
 # in usr/games it finds its pictures, song and sound beside itself (no box says a file cannot be
 # loaded) and shows its window, and End closes it; griptool answers --help through its link.
-# usage: unpacked.sh DEB   (run inside xvfb-run)
+# usage: unpacked.sh DEB
 set -u
 deb=$1
 work=$(mktemp -d)
 . "$(dirname "$0")/../shell/e2e/window.sh"
+start_xserver
 
 root=$work/root
 dpkg-deb -x "$deb" "$root" || fail "cannot unpack $deb"

@@ -1,20 +1,24 @@
 #include "support/GameHarness.h"
 
 #include "game/GripGame.h"
+#include "game/KeyGrip.h"
 #include "game/StressValue.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-void Key(QObject& target, QEvent::Type type, int key, bool repeat = false)
+void Key(QObject& target, QEvent::Type type, int key, bool repeat = false,
+         Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QKeyEvent event(type, key, Qt::NoModifier, QString(), repeat);
+    QKeyEvent event(type, key, modifiers, QString(), repeat);
     QApplication::sendEvent(&target, &event);
 }
 
@@ -67,4 +71,30 @@ TEST(KeyboardGrip, WithABallTheKeysDoNothing)
     h.Bus().Unplug(h.Ball());
     h.RunMs(30);
     EXPECT_EQ(h.Level(), 6);
+}
+
+TEST(KeyboardGrip, NoKeyStaysHeldPastAModifierAMenuOrADialog)
+{
+    TGameHarness h(NoBall());
+    TKeyGrip& keys = h.Game()->Keys();
+    // Let go with Ctrl, Alt or Meta down: still let go.
+    for (Qt::KeyboardModifier modifier : {Qt::ControlModifier, Qt::AltModifier, Qt::MetaModifier}) {
+        Key(h.Screen(), QEvent::KeyPress, Qt::Key_K);
+        ASSERT_NE(keys.HeldForce(), 0);
+        Key(h.Screen(), QEvent::KeyRelease, Qt::Key_K, false, modifier);
+        EXPECT_EQ(keys.HeldForce(), 0) << modifier;
+    }
+    // A release that reaches another window of the program's, and a menu or a dialog opening,
+    // which takes the keyboard and the release with it.
+    QMenu menu;
+    Key(h.Screen(), QEvent::KeyPress, Qt::Key_L);
+    Key(menu, QEvent::KeyRelease, Qt::Key_L);
+    EXPECT_EQ(keys.HeldForce(), 0);
+    Key(h.Screen(), QEvent::KeyPress, Qt::Key_J);
+    menu.popup(h.Screen().mapToGlobal(QPoint(100, 100)));
+    EXPECT_EQ(keys.HeldForce(), 0);
+    QMessageBox box(QMessageBox::Information, "Grip Rhythm", "A message", QMessageBox::Ok, &h.Screen());
+    Key(h.Screen(), QEvent::KeyPress, Qt::Key_J);
+    box.show();
+    EXPECT_EQ(keys.HeldForce(), 0);
 }

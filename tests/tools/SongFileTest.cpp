@@ -1,6 +1,7 @@
 #include "MidiChunks.h"
 #include "game/Metronome.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -197,6 +198,18 @@ TEST_F(SongFileTest, GeneratorsRepeatThemselvesExactly)
         const std::string fresh = ReadAll(out + name);
         EXPECT_FALSE(fresh.empty()) << name;
         EXPECT_TRUE(fresh == ReadAll(std::string(GRIP_BIN_DIR) + name)) << name << " differs from the build's";
+    }
+    const QDir tunes(GRIP_SOURCE_DIR "tools/songgen/tunes");
+    const QStringList names = tunes.entryList({"*.txt"}, QDir::Files);
+    QStringList arguments{"--tunes", dir.path()};
+    for (const QString& tune : names)
+        arguments << tunes.filePath(tune);
+    ASSERT_EQ(QProcess::execute(GRIP_SONGGEN, arguments), 0);
+    for (QString song : names) {
+        song.replace(".txt", ".mid");
+        const std::string fresh = ReadAll(out + song.toStdString());
+        EXPECT_FALSE(fresh.empty()) << song.toStdString();
+        EXPECT_TRUE(fresh == ReadAll(std::string(GRIP_BIN_DIR) + "songs/" + song.toStdString())) << song.toStdString();
     }
 }
 

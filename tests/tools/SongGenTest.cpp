@@ -1,5 +1,7 @@
 #include "BeatMapWriter.h"
 #include "Score.h"
+#include "Tune.h"
+#include "TuneArranger.h"
 #include "game/Metronome.h"
 #include "platform/TextFields.h"
 
@@ -83,6 +85,44 @@ TEST(SongGenTest, ScoreBarsFillFourFourAndTheMelodyStaysInThem)
         previousEnd = note.tick + note.length;
     }
     EXPECT_LE(previousEnd, score.EndTick());
+}
+
+// A tune in 3/4 of two sections, the second coming in with a pickup.
+std::string Waltz(const std::string& second = "melody E5/2 D5/1 | C5/3", const std::string& form = "a b")
+{
+    return "title Waltz\nmetre 3/4\ntempo 90\nkey C\nunit 4\nparts melody=73 chords=0 bass=32\n"
+           "section a\nchords C | G\nmelody C5/1 E5/1 G5/1 | G5/2 -/1\n"
+           "section b\nchords G | C\npickup F5/1\n" + second + "\nform " + form + "\n";
+}
+
+TEST(SongGenTest, TunesThatDoNotAddUpAreRefusedWithTheirLine)
+{
+    const TTune tune = ParseTune(Waltz());
+    ASSERT_EQ(tune.sections.size(), 2u);
+    // The pickup lies before the section, in the rest that ends the one before.
+    EXPECT_EQ(tune.sections[1].melody.front().tick, -480);
+    EXPECT_EQ(tune.sections[0].chords[1].start, 1440u);
+    const auto refused = [](const std::string& text) {
+        try {
+            ParseTune(text);
+        } catch (const std::runtime_error& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(refused(Waltz("melody E5/2 | C5/3")), "line 13: a bar of melody fills its bar exactly: |E5/2 |");
+    EXPECT_EQ(refused(Waltz("melody E5/2 D5/1")), "section b has 2 bars of chords and 1 of melody");
+    EXPECT_EQ(refused(Waltz("melody E5/2 D5/1 | C5/3", "a b:loud")), "line 14: unknown option loud in b:loud");
+    EXPECT_EQ(refused(Waltz("melody E5/2 D5/1 | C5/3", "a c")), "no section named c");
+}
+
+TEST(SongGenTest, ArrangingRefusesAMelodyThatWouldPlayTwoNotesAtOnce)
+{
+    EXPECT_NO_THROW(ArrangeTune(ParseTune(Waltz())));
+    // b after b: the pickup falls on the held C of the bar before it.
+    EXPECT_THROW(ArrangeTune(ParseTune(Waltz("melody E5/2 D5/1 | C5/3", "a b b"))), std::runtime_error);
+    // b first: its pickup would come before the song starts.
+    EXPECT_THROW(ArrangeTune(ParseTune(Waltz("melody E5/2 D5/1 | C5/3", "b a"))), std::runtime_error);
 }
 
 } // namespace

@@ -92,3 +92,55 @@ TEST(CalibrationStore, EachBallKeepsItsOwnPeakInTheConfigFolderAndResetForgetsOn
         EXPECT_EQ(TCalibrationStore().Find(other).Share, expected) << share;
     }
 }
+
+TEST(CalibrationStore, AHandEditedFileKeepsEveryLineOfItsUserAndASaveThatWorkedSaysSo)
+{
+    const QTemporaryDir user;
+    const QString path = user.filePath("calibration.conf");
+    const QByteArray mine = "; the balls of the Tuesday group\n"
+                            "my note: the left-hand ball\n"
+                            "[balls]\n"
+                            "GR-0001 = 80\n"
+                            "# GR-0002 was lent out\n"
+                            "\n"
+                            "[Tuesday]\n"
+                            "room=3\n";
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(mine);
+    }
+    TCalibrationStore store(path);
+    ASSERT_TRUE(store.Save("GR-0003", 120));
+    ASSERT_TRUE(store.Save("GR-0001", 90));
+    EXPECT_EQ(TCalibrationStore(path).Find("GR-0003").Peak, 120);
+    EXPECT_EQ(TCalibrationStore(path).Find("GR-0001").Peak, 90);
+    ASSERT_TRUE(store.Reset("GR-0003"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray now = file.readAll();
+    // Only the changed peak differs; the share comes first, where the game looks for it.
+    EXPECT_EQ(now, "share=70\n" + QByteArray(mine).replace("GR-0001 = 80", "GR-0001=90")) << now.toStdString();
+
+    // One that cannot be read is left alone, and the failure says so.
+    ASSERT_TRUE(QDir(user.path()).mkdir("folder.conf"));
+    TCalibrationStore folder(user.filePath("folder.conf"));
+    EXPECT_FALSE(folder.Save("GR-0001", 90));
+    EXPECT_TRUE(folder.Failure().startsWith("cannot be read")) << folder.Failure().toStdString();
+}
+
+// Odd section headers once hid the ball's key from the look a reset took first: the reset said
+// it had forgotten a peak it left in the file, to come back when the headers were mended.
+TEST(CalibrationStore, FuzzRegressionAResetTakesThePeakOutOfAFileOfOddSections)
+{
+    const QTemporaryDir user;
+    const QString path = user.filePath("calibration.conf");
+    ASSERT_TRUE(QFile::copy(GRIP_SOURCE_DIR "fuzz/regressions/calibration_file/escaped-bracket-unclosed-section", path));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    TCalibrationStore store(path);
+    ASSERT_TRUE(store.Save("GR-0001", 90));
+    ASSERT_TRUE(store.Reset("GR-0001"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("GR-0001=90"));
+}

@@ -4,9 +4,11 @@
 
 #include "core/GameCore.h"
 #include "game/GripGame.h"
+#include "game/KeyGrip.h"
 #include "hid/simulated/HidSimulatedBus.h"
 #include "midi/MidiPlayer.h"
 #include "shell/ScreenForm.h"
+#include "training/CalibrationStore.h"
 #include "training/Training.h"
 
 #include <QDir>
@@ -270,4 +272,31 @@ TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale
     ball = h.Bus().PlugGripBall("GR-0042");
     EXPECT_EQ(level(*ball, 30), 6);
     EXPECT_EQ(level(*ball, 29), 5);
+}
+
+TEST(TrainingGame, AGameOnTheBallFinishedOnTheKeysNamesBothAndTheBallsCalibration)
+{
+    TGameHarness::TOptions options;
+    options.PlugBall = false;
+    TGameHarness h(options);
+    ASSERT_TRUE(TCalibrationStore(h.UserFolder() + "/config/griprhythm/calibration.conf").Save("GR-0042", 100));
+    auto ball = h.Bus().PlugGripBall("GR-0042");
+    h.PressStart();
+    for (int ms = 0; ms < 2000; ++ms) {
+        Report(*ball, ms % 400 < 200 ? 0 : 90);
+        h.Step();
+    }
+    h.Bus().Unplug(ball);
+    h.PressResume();
+    h.Game()->Keys().Press(TGripKey::Light);
+    h.RunMs(2000);
+    h.PressStart();
+
+    const QStringList lines = RecordLines(h);
+    ASSERT_EQ(lines.size(), 2);
+    const QStringList fields = lines[1].split(',');
+    ASSERT_EQ(fields.size(), 19) << lines[1].toStdString();
+    EXPECT_EQ(fields[3] + " " + fields[18], "GR-0042+keyboard 100+");
+    EXPECT_EQ(ReadRecordFile(RecordPath(h)).Records.at(0).CalibratedPeaks,
+              (std::vector<std::optional<int>>{100, std::nullopt}));
 }

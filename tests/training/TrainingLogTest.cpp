@@ -3,6 +3,7 @@
 #include "platform/UserFoldersOverride.h"
 #include "training/TrainingLog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -11,6 +12,9 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,7 +33,8 @@ TGameRecord Game(int player, int percent)
     r.Grips = 150;
     r.PeakForce = 201;
     r.MeanGripForce = 121.24;
-    r.CalibratedPeak = player == 1 ? std::optional(140) : std::nullopt;
+    if (player == 1)
+        r.CalibratedPeaks = {140};
     return r;
 }
 
@@ -72,7 +77,7 @@ TEST(TrainingLog, LinesGoUnderTheDataFolderAndReadBackAsWritten)
     EXPECT_EQ(file.Records[0].Song, "Hey, \"Jude\"");
     EXPECT_EQ(file.Records[0].Started, Game(1, 82).Started);
     EXPECT_EQ(file.Records[0].Started.offsetFromUtc(), -4 * 3600 - 30 * 60);
-    EXPECT_EQ(file.Records[1].CalibratedPeak, std::nullopt);
+    EXPECT_TRUE(file.Records[1].CalibratedPeaks.empty());
 }
 
 TEST(TrainingLog, AWriteThatFailsHalfWayWarnsOnceAndLeavesTheFileAsItWas)
@@ -121,4 +126,75 @@ TEST(TrainingLog, AFolderThatCannotBeMadeLosesTheGameButNothingElse)
     EXPECT_FALSE(log.Append({Game(1, 50)}));
     EXPECT_EQ(warnings, 1);
     EXPECT_EQ(Contents(dir.filePath("griprhythm")), QByteArray());
+}
+
+TEST(TrainingLog, TwoGamesAppendingAtOnceKeepEveryLineOfBothThroughFailedWrites)
+{
+    // In memory where there is room for it: each line is synced to the disk.
+    const QTemporaryDir dir(QDir("/dev/shm").exists() ? "/dev/shm/grip-XXXXXX" : QString());
+    const QString path = dir.filePath("training.csv");
+    constexpr int lines = 1000;
+    // Each game fails four writes for each one that goes in, as a game at its size limit does.
+    auto game = [&](int player) {
+        TTrainingLog log(path);
+        int warnings = 0;
+        log.Warn = [&](const QString&) { ++warnings; };
+        bool ok = true;
+        for (int i = 0; i < lines; ++i) {
+            for (int failing = 0; failing < 4; ++failing) {
+                struct stat now {};
+                const TOverride full = LimitFileSize(::stat(qPrintable(path), &now) == 0 ? rlim_t(now.st_size) : 0);
+                ok = !log.Append({Game(player, 0)}) && ok;
+            }
+            ok = log.Append({Game(player, i)}) && ok;
+        }
+        return ok && warnings == 1;
+    };
+    // Both start together, once the parent lets go of the pipe.
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    pid_t children[2];
+    for (int player : {1, 2}) {
+        if ((children[player - 1] = fork()) == 0) {
+            char go;
+            close(start[1]);
+            _exit(read(start[0], &go, 1) == 0 && game(player) ? 0 : 1);
+        }
+    }
+    close(start[0]);
+    close(start[1]);
+    for (pid_t child : children) {
+        int status = -1;
+        EXPECT_TRUE(waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const TRecordFile file = ReadRecordFile(path);
+    EXPECT_EQ(file.Damaged, 0);
+    ASSERT_EQ(file.Records.size(), size_t(2 * lines));
+    // Each game's own lines in the order it wrote them.
+    int next[2] = {0, 0}, outOfOrder = 0;
+    for (const TGameRecord& r : file.Records)
+        outOfOrder += r.Percent != next[r.Player - 1]++;
+    EXPECT_EQ(outOfOrder, 0);
+    EXPECT_EQ(Contents(path).count(RecordHeader().toUtf8()), 1);
+}
+
+TEST(TrainingLog, NamesASpreadsheetWouldTakeForAFormulaAreWrittenAsTextAndReadBackAsTheyWere)
+{
+    const QTemporaryDir dir;
+    TTrainingLog log(dir.filePath("training.csv"));
+    std::vector<TGameRecord> games;
+    for (const char* name : {"=cmd|' /C calc'!A0", "+1", "-2", "@SUM(1)", "\t=1", "'=quoted", "'plain", "a=b"}) {
+        games.push_back(Game(1, 50));
+        games.back().Song = name;
+        games.back().Input = "=" + games.back().Song;
+    }
+    ASSERT_TRUE(log.Append(games));
+    const QList<QByteArray> lines = Contents(log.Path()).split('\n');
+    EXPECT_TRUE(lines[1].startsWith("2025-03-14T09:26:53-04:30,\"'=cmd|' /C calc'!A0\",1,\"'==cmd"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[7].contains(",'plain,1,\"'='plain\",")) << lines[7].toStdString();
+    const TRecordFile file = ReadRecordFile(log.Path());
+    ASSERT_EQ(file.Records.size(), games.size());
+    for (size_t i = 0; i < games.size(); ++i)
+        EXPECT_EQ(file.Records[i].Song + file.Records[i].Input, games[i].Song + games[i].Input);
 }

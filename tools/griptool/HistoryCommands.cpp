@@ -1,5 +1,6 @@
 #include "HistoryCommands.h"
 
+#include "platform/ControlEscapes.h"
 #include "platform/Exception.h"
 
 #include <QApplication>
@@ -32,6 +33,18 @@ QString Options(const TGameRecord& r)
     if (r.SmallShift)
         options << "small";
     return options.isEmpty() ? "-" : options.join('+');
+}
+
+// Names come from a file anyone can edit; none may reach the terminal raw.
+QString Shown(const QString& name) { return QString::fromStdString(EscapeControls(name.toStdString())); }
+
+// The peak of each input, "-" for one on the game's own scale.
+QString Calibrated(const TGameRecord& r)
+{
+    QStringList peaks;
+    for (const std::optional<int>& peak : r.CalibratedPeaks)
+        peaks << (peak ? QString::number(*peak) : "-");
+    return peaks.isEmpty() ? "-" : peaks.join('+');
 }
 
 QString Duration(double seconds)
@@ -108,13 +121,13 @@ void THistoryCommands::Table(const std::vector<TGameRecord>& records, std::ostre
                                 "hit", "hit %", "combo", "score", "grips", "peak", "mean", "calibrated"};
     std::vector<QStringList> rows;
     for (const TGameRecord& r : records) {
-        rows.push_back({r.Started.toString("yyyy-MM-dd HH:mm"), r.Song, QString::number(r.Player), r.Input,
+        rows.push_back({r.Started.toString("yyyy-MM-dd HH:mm"), Shown(r.Song), QString::number(r.Player), Shown(r.Input),
                         Duration(r.Seconds), QString::number(r.MelodySpeed) + " %", Options(r),
                         QString::number(r.Balls), QString::number(r.BallsHit), QString::number(r.Percent),
                         QString::number(r.LongestCombo), QString::number(r.Score), QString::number(r.Grips),
                         QString::number(r.PeakForce),
                         r.MeanGripForce ? QString::number(*r.MeanGripForce, 'f', 1) : "-",
-                        r.CalibratedPeak ? QString::number(*r.CalibratedPeak) : "-"});
+                        Calibrated(r)});
     }
     PrintTable(header, rows, 7, out);
     std::map<int, std::vector<const TGameRecord*>> byPlayer;

@@ -3,17 +3,30 @@
 #include "game/BeatMapMaker.h"
 #include "midi/MidiData.h"
 #include "midi/SongImport.h"
+#include "platform/ControlEscapes.h"
 #include "platform/Exception.h"
 
 #include <QSaveFile>
 
 #include <algorithm>
 
+namespace {
+
+TImportedSong Import(const std::string& in, std::ostream& report)
+{
+    TImportedSong song = ImportSongFile(in);
+    for (const std::string& warning : song.Warnings)
+        report << warning << '\n';
+    return song;
+}
+
+} // namespace
+
 namespace TSongCommands {
 
-void Canon(const std::string& in, const std::string& out)
+void Canon(const std::string& in, const std::string& out, std::ostream& report)
 {
-    const TImportedSong song = ImportSongFile(in);
+    const TImportedSong song = Import(in, report);
     QSaveFile file(QString::fromStdString(out));
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(reinterpret_cast<const char*>(song.File.data()), qint64(song.File.size())) != qint64(song.File.size()) ||
@@ -24,7 +37,7 @@ void Canon(const std::string& in, const std::string& out)
 void MakeBeatMap(const std::string& in, std::optional<int> track, int spacing, std::ostream& out,
                  std::ostream& report)
 {
-    const TImportedSong imported = ImportSongFile(in);
+    const TImportedSong imported = Import(in, report);
     TMidiData song;
     song.OpenBytes(imported.File, in);
     TBeatMapOptions options;
@@ -50,7 +63,7 @@ void MakeBeatMap(const std::string& in, std::optional<int> track, int spacing, s
     QString name = QString::fromUtf8(map.Melody.Name);
     if (name.contains(QChar::ReplacementCharacter))
         name = QString::fromLatin1(map.Melody.Name);
-    report << "melody: track " << (it - imported.SongTrackOf.begin()) << " \"" << name.toStdString() << "\" channel "
+    report << "melody: track " << (it - imported.SongTrackOf.begin()) << " \"" << EscapeControls(name.toStdString()) << "\" channel "
            << map.Melody.Channel + 1 << " program " << map.Melody.Program << ", " << map.Meets.size() << " balls\n";
 }
 

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <optional>
@@ -96,7 +97,7 @@ bool Run(const std::vector<std::string>& a)
     } else if (group == "midi" && command == "devices" && n == 2) {
         TMidiCommands::Devices(std::cout);
     } else if (group == "song" && command == "canon" && n == 4) {
-        TSongCommands::Canon(a[2], a[3]);
+        TSongCommands::Canon(a[2], a[3], std::cerr);
     } else if (group == "beatmap" && command == "make" && n >= 3) {
         std::optional<int> track;
         int spacing = 50;
@@ -152,13 +153,26 @@ bool Run(const std::vector<std::string>& a)
     return true;
 }
 
+// Every command's output ends here: a pipe closed early or a full disk is a failure too,
+// or a script would take a cut listing for a whole one.
+int Finish(int status)
+{
+    errno = 0;
+    std::cout.flush();
+    if (std::cout)
+        return status;
+    std::cerr << "griptool: the output could not be written" << (errno ? ": " : "")
+              << (errno ? std::strerror(errno) : "") << '\n';
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::cout << Usage << '\n' << TDxgManifest::Help;
-        return 0;
+        return Finish(0);
     }
     // Decoding icons goes through Qt's image plugins, which want an application object; the
     // history's chart is drawn with widgets, off any screen.
@@ -178,7 +192,7 @@ int main(int argc, char** argv)
         }
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
-        return 1;
+        return Finish(1);
     }
-    return 0;
+    return Finish(0);
 }

@@ -51,26 +51,6 @@ int PitchClass(const std::string& text, std::size_t& pos)
     return (pc + 12) % 12;
 }
 
-std::vector<std::string> Split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, separator))
-        parts.push_back(part);
-    return parts;
-}
-
-std::vector<std::string> Words(const std::string& text)
-{
-    std::vector<std::string> words;
-    std::stringstream stream(text);
-    std::string word;
-    while (stream >> word)
-        words.push_back(word);
-    return words;
-}
-
 // Appends one bar of melody tokens; every bar must fill exactly eight eighths.
 void AddMelodyBar(const std::string& text, std::uint32_t barStart, std::vector<TMelodyNote>& melody)
 {
@@ -95,6 +75,26 @@ void AddMelodyBar(const std::string& text, std::uint32_t barStart, std::vector<T
 }
 
 } // namespace
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::stringstream stream(text);
+    std::string part;
+    while (std::getline(stream, part, separator))
+        parts.push_back(part);
+    return parts;
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::stringstream stream(text);
+    std::string word;
+    while (stream >> word)
+        words.push_back(word);
+    return words;
+}
 
 int ParseKey(const std::string& name)
 {
@@ -122,6 +122,12 @@ TChord ParseChord(const std::string& symbol)
         chord.intervals = {0, 5, 7};
     else if (quality == "7")
         chord.intervals = {0, 4, 7, 10};
+    else if (quality == "m7")
+        chord.intervals = {0, 3, 7, 10};
+    else if (quality == "maj7")
+        chord.intervals = {0, 4, 7, 11};
+    else if (quality == "dim7")
+        chord.intervals = {0, 3, 6, 9};
     else
         throw std::runtime_error("unknown chord '" + symbol + "'");
     return chord;

@@ -41,9 +41,14 @@ struct TScore {
     std::uint32_t EndTick() const { return static_cast<std::uint32_t>(bars.size()) * kTicksPerBar; }
 };
 
+// The parts of text between separators, and its words between blanks.
+std::vector<std::string> Split(const std::string& text, char separator);
+std::vector<std::string> Words(const std::string& text);
+
 // Parses "C#5" style note names (C4 = 60); throws on anything else.
 int ParseKey(const std::string& name);
-// Parses "Bm", "F#m", "G", "Asus4" style chord symbols; throws on anything else.
+// Parses "Bm", "F#m", "G", "Asus4", "A7", "Em7", "Fmaj7", "C#dim7" style chord symbols; throws on
+// anything else.
 TChord ParseChord(const std::string& symbol);
 
 TScore ComposeScore();

@@ -3,13 +3,14 @@
 # plugged in at start-up, Start is clicked and the ball squeezes in a rhythm: player one's score
 # rises. A second ball plugged in mid-song is player two's: its score shows in player two's
 # half, and each player's score follows its own ball only.
-# usage: balls.sh GAME BALLBED PRELOAD   (run inside xvfb-run)
+# usage: balls.sh GAME BALLBED PRELOAD
 set -u
 game=$1
 ballbed=$2
 preload=$3
 work=$(mktemp -d)
 . "$(dirname "$0")/window.sh"
+start_xserver
 
 # Commands for the balls go through a pipe held open both ways, so that neither end waits.
 # Waits up to 5 s for the ball bed to tell that the game greeted ball $1.

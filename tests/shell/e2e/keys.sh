@@ -2,11 +2,12 @@
 # The real game without a ball, on a virtual X server, played with the keyboard: the hint on
 # the game surface names the keys, Start is clicked, J is pressed and let go in a rhythm, and
 # player one's score rises.
-# usage: keys.sh GAME   (run inside xvfb-run, on a machine without a grip ball)
+# usage: keys.sh GAME   (on a machine without a grip ball)
 set -u
 game=$1
 work=$(mktemp -d)
 . "$(dirname "$0")/window.sh"
+start_xserver
 
 launch_game "$game"
 find_main_window

@@ -3,11 +3,12 @@
 # Start is clicked, the song plays and the balls of both lanes move (only the song's position
 # moves them, so moving balls are the song advancing), Pause holds every ball still,
 # Resume sets them going again, and End closes the program with status 0.
-# usage: play.sh GAME   (run inside xvfb-run; the game's data files lie beside GAME)
+# usage: play.sh GAME   (the game's data files lie beside GAME)
 set -u
 game=$1
 work=$(mktemp -d)
 . "$(dirname "$0")/window.sh"
+start_xserver
 
 for f in invincible.mid Fine.txt good.wav balls.dxg Context.dxg Effect.dxg FixedBmp.dxg Gesture.dxg Animation.dxg; do
   [ -f "$(dirname "$game")/$f" ] || fail "the build has no $f beside the game"

@@ -3,12 +3,13 @@
 # opens without a message, its title plate differs from the game's own, and after Start its
 # balls come along both lanes. Then a file that is no song: the game shows why and keeps running
 # on the song it started with.
-# usage: song.sh GAME SONG   (run inside xvfb-run; the game's data files lie beside GAME)
+# usage: song.sh GAME SONG   (the game's data files lie beside GAME)
 set -u
 game=$1
 song=$2
 work=$(mktemp -d)
 . "$(dirname "$0")/window.sh"
+start_xserver
 [ -f "$song" ] || fail "no song $song (scripts/deps installs the openttd-openmsx set)"
 
 shot() { import -window root "$work/$1.png" || fail "no screenshot $1"; }

@@ -4,13 +4,14 @@
 # music is in the monitor again within 2 seconds of the server taking clients; the game said
 # once that the sound went and once that it is back, and nothing else; after Pause the sink
 # falls silent (no note hangs on).
-# usage: sound.sh GAME PULSE_HELPERS   (run inside xvfb-run; PULSE_HELPERS is tests/support/pulse.sh)
+# usage: sound.sh GAME PULSE_HELPERS   (PULSE_HELPERS is tests/support/pulse.sh)
 set -u
 game=$1
 work=$(mktemp -d)
 . "$(dirname "$0")/window.sh"
+start_xserver
 . "$2"
-trap 'pulse_kill; rm -rf "$work"; [ -n "$pid" ] && kill "$pid" 2>/dev/null' EXIT
+on_exit pulse_kill
 
 command -v pulseaudio >/dev/null || fail "pulseaudio is not installed (scripts/deps installs it)"
 pulse_start "$work/pa" || fail "no private sound server"

@@ -2,12 +2,13 @@
 # Starts the real game on a virtual X server and checks what a player would see first:
 # a borderless 573 x 465 window at its designed place, the skin drawn at (-2, 11) in the
 # drawing surface, and End closing the program with status 0.
-# usage: startup.sh GAME SKIN_BMP   (run inside xvfb-run)
+# usage: startup.sh GAME SKIN_BMP
 set -u
 game=$1
 skin=$2
 work=$(mktemp -d)
 . "$(dirname "$0")/window.sh"
+start_xserver
 
 launch_game "$game"
 find_main_window

@@ -3,11 +3,12 @@
 # song: when the song ends the results stand on the game surface, the training record holds
 # one line for the game with its columns as played, and End adds nothing. The game runs from
 # a copy of its folder whose song and beat map last 24 s instead of the shipped ones.
-# usage: training.sh GAME   (run inside xvfb-run, on a machine without a grip ball)
+# usage: training.sh GAME   (on a machine without a grip ball)
 set -u
 source_game=$1
 work=$(mktemp -d)
 . "$(dirname "$0")/window.sh"
+start_xserver
 
 folder="$work/game"
 mkdir -p "$folder"

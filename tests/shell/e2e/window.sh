@@ -1,8 +1,25 @@
-# What both end-to-end scripts do with the real game: start it, find its main window, press
-# its buttons and end it. Sourced; the caller sets `work` to a scratch folder first.
+# What the scripts that run the real game share: a virtual X server of their own, starting the
+# game, finding its main window, pressing its buttons and ending it, and tidying up whatever
+# ends the script. Sourced; the caller sets `work` to a scratch folder first.
 
 pid=""
-trap 'rm -rf "$work"; [ -n "$pid" ] && kill "$pid" 2>/dev/null' EXIT
+xserver=""
+exit_steps=()
+# Adds a command to what the script's end runs (before the game and the X server are ended).
+on_exit() { exit_steps+=("$1"); }
+finish() {
+  local step
+  for step in "${exit_steps[@]}"; do eval "$step"; done
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  if [ -n "$xserver" ]; then
+    kill "$xserver" 2>/dev/null
+    wait "$xserver" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap finish EXIT
+# A script stopped from outside (a test's time-out) still tidies up.
+trap 'exit 143' TERM INT HUP
 
 fail() {
   echo "FAIL: $*"
@@ -10,6 +27,31 @@ fail() {
   [ -n "${GRIP_E2E_SHOTS:-}" ] && cp "$work"/*.png "$GRIP_E2E_SHOTS/" 2>/dev/null
   [ -f "$work/out.log" ] && sed 's/^/  game: /' "$work/out.log"
   exit 1
+}
+
+# Starts an X server of the script's own, 800 x 600, and exports DISPLAY and XAUTHORITY for it.
+# The server picks a display that is free and writes its number to a descriptor once it takes
+# clients, so scripts started together never share one; it takes only clients with its cookie.
+start_xserver() {
+  local cookie display="" _
+  cookie=$(mcookie)
+  export XAUTHORITY=$work/Xauthority
+  : >"$XAUTHORITY"
+  # The server takes every cookie in its file, whatever display the entry names; the display
+  # is known only once the server runs.
+  xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
+  Xvfb -displayfd 3 -auth "$XAUTHORITY" -screen 0 800x600x24 -nolisten tcp \
+    3>"$work/xdisplay" >"$work/xserver.log" 2>&1 &
+  xserver=$!
+  for _ in $(seq 1 200); do
+    IFS= read -r display <"$work/xdisplay" && break
+    kill -0 "$xserver" 2>/dev/null || fail "the X server ended at start-up: $(cat "$work/xserver.log")"
+    sleep 0.05
+  done
+  [ -n "$display" ] || fail "the X server named no display within 10 s"
+  [ "$display" = 0 ] || xauth -q -f "$XAUTHORITY" remove :0
+  xauth -q -f "$XAUTHORITY" add ":$display" . "$cookie"
+  export DISPLAY=:$display
 }
 
 # Starts GAME [ARGS...] on the X server (not offscreen), its output kept for fail(); sets pid.
