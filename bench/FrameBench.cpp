@@ -1,5 +1,6 @@
 // The cost of one frame of the game as it stands after start-up, and the CPU an idle running
 // game takes.
+#include "core/GameCore.h"
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
@@ -24,7 +25,8 @@ double CpuSeconds()
 void BM_FrameOnStartUpScene(benchmark::State& state)
 {
     TScreenForm screen;
-    TDatas datas;
+    TGameCore core(screen.DXDraw, screen.Settings());
+    TDatas datas(core);
     screen.show();
     for (auto _ : state)
         screen.DXTimerTimer(1);
@@ -38,12 +40,13 @@ void BM_IdleGameCpuShare(benchmark::State& state)
 {
     for (auto _ : state) {
         TScreenForm screen;
-        TDatas datas;
+        TGameCore core(screen.DXDraw, screen.Settings());
+        TDatas datas(core);
         screen.show();
         screen.activateWindow();
         // GRIP_BENCH_NO_TICK / GRIP_BENCH_NO_FRAME split the share between the two drivers.
         if (qEnvironmentVariableIsSet("GRIP_BENCH_NO_TICK"))
-            datas.Timer1->stop();
+            core.Timer1->stop();
         if (qEnvironmentVariableIsSet("GRIP_BENCH_NO_FRAME"))
             screen.DXTimer->SetEnabled(false);
         const double before = CpuSeconds();

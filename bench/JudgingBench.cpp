@@ -74,7 +74,7 @@ void BM_Tick(benchmark::State& state)
         ball->QueueInput({0, 17, 0, 0, 0, 0, 0, 0, 0});
         scene.game.PollGrip();
         ++position;
-        scene.game.SyncPosition(position / 400, (position / 100) % 4, position % 100);
+        scene.game.SyncPosition(position / SongTicksPerBar, position % SongTicksPerBar / SongDivision, position % SongDivision);
     }
 }
 

@@ -4,6 +4,7 @@
 // the pictures, the synthesizer) for comparison. Then the worst a file can do: a 60 MB file
 // refused, and the largest file the import takes, made of the events that cost most for their
 // bytes, each measured in a child process for its time and the memory it adds at its peak.
+#include "core/GameCore.h"
 #include "game/BeatMapMaker.h"
 #include "midi/MidiData.h"
 #include "midi/SongFile.h"
@@ -12,7 +13,6 @@
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
-#include "shell/SongSwitch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,10 +68,11 @@ void BM_SwitchToTheSongInTheGame(benchmark::State& state)
         return;
     }
     TScreenForm screen;
-    TDatas datas;
+    TGameCore core(screen.DXDraw, screen.Settings());
+    TDatas datas(core);
     screen.show();
     for (auto _ : state)
-        datas.Songs->Open(path.toStdString());
+        core.ChooseSong(path.toStdString());
 }
 BENCHMARK(BM_SwitchToTheSongInTheGame)->Unit(benchmark::kMillisecond);
 
@@ -79,10 +80,11 @@ void BM_GameStartUp(benchmark::State& state)
 {
     for (auto _ : state) {
         TScreenForm screen;
-        TDatas datas;
+        TGameCore core(screen.DXDraw, screen.Settings());
+        TDatas datas(core);
         screen.show();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(datas.StartUpComplete());
+        benchmark::DoNotOptimize(core.StartUpComplete());
     }
 }
 BENCHMARK(BM_GameStartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -213,10 +215,11 @@ void BM_SwitchToTheLargestTaken(benchmark::State& state)
 {
     const std::string path = CraftedSong("programs.mid", LargestSongFile, false);
     TScreenForm screen;
-    TDatas datas;
+    TGameCore core(screen.DXDraw, screen.Settings());
+    TDatas datas(core);
     screen.show();
     for (auto _ : state)
-        datas.Songs->Open(path);
+        core.ChooseSong(path);
 }
 BENCHMARK(BM_SwitchToTheLargestTaken)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the beat-map reader as a file, and every line of it to the line
 // parser alone. A map must load or fail with one of the reader's fixed messages, and a loaded
 // one holds marks only below the size it announces.
-#include "game/Synergy.h"
+#include "game/Metronome.h"
+#include "platform/TextFields.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // import writes that the game cannot read or make a map for is a fault, and so is a map whose
 // balls break the spacing or come before a beat or after the end.
 #include "game/BeatMapMaker.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
 #include "midi/MidiData.h"
 #include "midi/SongImport.h"
 
@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TBeatMapOptions options;
     options.QuartersPerBeat = imported.QuartersPerBeat;
     const TMadeBeatMap map = MakeBeatMap(song, options);
-    std::int32_t last = -50;
+    std::int32_t last = -options.Spacing;
     for (std::int32_t meet : map.Meets) {
-        if (meet - last < 50 || meet < 100 || meet % MarkGrid != 0)
+        if (meet - last < options.Spacing || meet < SongDivision || meet % MarkGrid != 0)
             __builtin_trap();
         last = meet;
     }

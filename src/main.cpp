@@ -1,3 +1,4 @@
+#include "core/GameCore.h"
 #include "platform/DataPath.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
@@ -15,8 +16,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     app.setApplicationName("Grip Rhythm");
+    // The main window first: the core's stores and layers draw on its surface. The debug form
+    // shows the core.
     auto* screen = new TScreenForm;
-    auto* datas = new TDatas;
+    auto* core = new TGameCore(screen->DXDraw, screen->Settings());
+    auto* datas = new TDatas(*core);
     screen->show();
     screen->activateWindow();
     // A song named on the command line (as the file manager does) takes the place of the one
@@ -26,6 +30,7 @@ int main(int argc, char** argv)
         screen->OpenSong(arguments.at(1));
     const int status = app.exec();
     delete datas;
+    delete core;
     delete screen;
     return status;
 }

@@ -7,19 +7,20 @@
 namespace {
 
 // A ball no sooner than a beat into the song: it comes into sight before it is due.
-constexpr std::int32_t kFirstMeet = 100;
+constexpr std::int32_t kFirstMeet = SongDivision;
 
 std::string Line(std::int32_t mark)
 {
-    return std::to_string(mark / 400) + ":" + std::to_string(mark % 400 / 100) + ":" + std::to_string(mark % 100) + "\n";
+    return std::to_string(mark / SongTicksPerBar) + ":" + std::to_string(mark % SongTicksPerBar / SongDivision) + ":" +
+           std::to_string(mark % SongDivision) + "\n";
 }
 
 } // namespace
 
 TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
 {
-    if (song.PPQN() != 100)
-        throw EMelody(Format("A beat map is made for a song of 100 ticks to the beat, not %d", song.PPQN()));
+    if (song.PPQN() != SongDivision)
+        throw EMelody(Format("A beat map is made for a song of %d ticks to the beat, not %d", SongDivision, song.PPQN()));
     TMadeBeatMap map;
     map.Melody = FindMelody(song, options.Track, options.QuartersPerBeat);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/Melody.h"
+#include "midi/SongPosition.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,11 +27,6 @@ struct TMadeBeatMap {
     // The song position at which each ball meets the rule mark, ascending.
     std::vector<std::int32_t> Meets;
 };
-
-// A ball laid out for mark m meets the rule mark once the song has moved m - 500 positions;
-// marks keep quarter beats only.
-constexpr std::int32_t BallLead = 500;
-constexpr std::int32_t MarkGrid = 25;
 
 // A beat map for a song in the game's form (division 100, every bar 4/4, so that a tick is a
 // song position): one ball on each note of the melody, meeting the mark at the note's start or

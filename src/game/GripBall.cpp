@@ -92,8 +92,8 @@ void TGripBall::Release()
     retry_.stop();
     Player = nullptr;
     PlayerTwo = nullptr;
-    OnBallLost = nullptr;
-    OnPlayerBall = nullptr;
+    OnBallLost.Clear();
+    OnPlayerBall.Clear();
     for (TJvHidDevice* device : std::vector<TJvHidDevice*>(UsbHids.Devices()))
         if (device->CheckedOut())
             UsbHids.CheckIn(device);

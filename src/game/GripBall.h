@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Listeners.h"
+
 #include <QTimer>
 
 #include <functional>
@@ -52,9 +54,9 @@ public:
     TStressValue* Player = nullptr;
     TStressValue* PlayerTwo = nullptr;
     // A player's ball went (0 for player one, 1 for player two).
-    std::function<void(int player)> OnBallLost;
+    TListeners<void(int player)> OnBallLost;
     // A player was given a ball, or lost one (its Device tells which).
-    std::function<void(TStressValue& player)> OnPlayerBall;
+    TListeners<void(TStressValue& player)> OnPlayerBall;
     // What to tell the user about a ball that cannot be opened; said once for each node and
     // reason.
     std::function<void(const std::string& message)> OnAccessProblem;

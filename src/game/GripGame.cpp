@@ -95,8 +95,8 @@ void TGripGame::Start()
         lastSongPosition_ = 0;
     }
     Rocker->Run();
-    if (OnStarted)
-        OnStarted();
+    songGoing_ = true;
+    OnStarted();
 }
 
 void TGripGame::ChangeSong(const std::string& beatMap, const std::string& title)
@@ -123,6 +123,16 @@ void TGripGame::Resume()
 {
     pausedForBall_ = -1;
     Rocker->Run();
+    songGoing_ = true;
+}
+
+void TGripGame::CheckSongEnd()
+{
+    TMidiPlayer* player = Rocker->Player();
+    if (!songGoing_ || !player || player->Play() || !player->AtEnd())
+        return;
+    songGoing_ = false;
+    OnSongEnded();
 }
 
 void TGripGame::BallLost(int player)

@@ -4,10 +4,11 @@
 #include "game/GameSettings.h"
 #include "game/KeyGrip.h"
 #include "game/PlayerScreen.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
+#include "midi/SongPosition.h"
+#include "platform/Listeners.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -64,7 +65,12 @@ public:
     void ChangeSong(const std::string& beatMap, const std::string& title);
     // Told when a Start has laid the lanes out and set the song going: whatever was played
     // before has ended there. A Start that fails on the way tells nothing.
-    std::function<void()> OnStarted;
+    TListeners<void()> OnStarted;
+    // Told once when the song that Start or Resume set going has played to its end.
+    TListeners<void()> OnSongEnded;
+    // Looks whether the song has played to its end since it was set going; the tick asks
+    // after everything else it does.
+    void CheckSongEnd();
     void Pause();
     void Resume();
     // Player one's grip from its ball, or from the keys while it has none; then player two's,
@@ -93,10 +99,9 @@ public:
     // The song position the lanes were last moved to.
     std::int32_t LastSongPosition() const { return lastSongPosition_; }
 
-    // Song position: four beats to the bar and 100 ticks to the beat, whatever the song says.
     static std::int32_t SongPosition(std::int32_t bar, std::int32_t beat, std::int32_t tick)
     {
-        return (bar * 4 + beat) * 100 + tick;
+        return static_cast<std::int32_t>(SongPositionAt(bar, beat, tick));
     }
 
     TMetronome* Metronome = nullptr;
@@ -119,6 +124,8 @@ private:
     TKeyGrip keys_;
     bool playerTwoPlays_ = false;
     int pausedForBall_ = -1;
+    // The song was set going and its end has not been told yet.
+    bool songGoing_ = false;
     // The chosen song's beat map; none while the game plays the song it started with, whose
     // map is "Fine.txt" in the data folder.
     std::optional<std::string> songBeatMap_;

@@ -1,7 +1,8 @@
 #include "game/PipeLine.h"
 
+#include "game/Bits.h"
 #include "game/GameRandom.h"
-#include "game/Synergy.h"
+#include "midi/SongPosition.h"
 
 #include <array>
 
@@ -91,7 +92,8 @@ std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows,
     const std::int32_t room = n > 0 ? n - 1 : 0;
     std::vector<TBallPlacement> plan;
     plan.reserve(static_cast<size_t>(room));
-    double x = 775.0;
+    // The first position's ball is as far before the mark as the lead.
+    double x = TRuleMark::MarkX + BallLead;
     for (std::int32_t i = 0; i + 1 < size; ++i) {
         if (bits.Bit(i) && static_cast<std::int32_t>(plan.size()) < room) {
             const std::int32_t j = static_cast<std::int32_t>(plan.size());

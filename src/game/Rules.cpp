@@ -17,9 +17,9 @@ TRuleMark::TRuleMark(TSprite* parent) : TRule(parent)
 void TRuleMark::PlaceFor(int player)
 {
     if (player == 0)
-        SetPosition(275, 117);
+        SetPosition(MarkX, 117);
     else if (player == 1)
-        SetPosition(275, 290);
+        SetPosition(MarkX, 290);
     Visible = true;
 }
 
@@ -59,13 +59,13 @@ void TRuleMark::MoveSelf(int moveCount)
 TRule1P::TRule1P(TSprite* parent) : TRule(parent)
 {
     SetImage(SlotImgFixed, "Rule1P");
-    SetPosition(275, 117);
+    SetPosition(TRuleMark::MarkX, 117);
 }
 
 TRule2P::TRule2P(TSprite* parent) : TRule(parent)
 {
     SetImage(SlotImgFixed, "Rule2P");
-    SetPosition(275, 290);
+    SetPosition(TRuleMark::MarkX, 290);
 }
 
 TBackPipeLineOne::TBackPipeLineOne(TSprite* parent) : TBackPipeLine(parent)

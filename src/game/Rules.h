@@ -16,6 +16,9 @@ class TRuleMark : public TRule {
 public:
     explicit TRuleMark(TSprite* parent);
 
+    // Across the surface, both lanes' marks stand at the same place.
+    static constexpr int MarkX = 275;
+
     // Player 0 or 1 gets its lane's place; any other value keeps the place. Shows the mark.
     void PlaceFor(int player);
     // The results the mark credits and the grip it judges against; neither is owned. Until

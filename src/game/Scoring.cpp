@@ -26,7 +26,7 @@ void TScoring::Credit()
         explode_->PlaceFor(player_);
         explode_->Show(true);
     }
-    marker_.AddScore(50);
+    marker_.AddScore(PointsPerHit);
     marker_.AddHit();
     if (ok_) {
         ok_->PlaceFor(player_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/SoundEffect.h"
+#include "platform/Listeners.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,8 @@ public:
     TScoring(int player, TMarker& marker, TCombo& combo, TPercentag& percentage);
     TScoring(const TScoring&) = delete;
     TScoring& operator=(const TScoring&) = delete;
+
+    static constexpr std::int32_t PointsPerHit = 50;
 
     // Both effects are made after the game; until then a hit shows none.
     void SetEffects(TExplode* explode, TOk* ok);
@@ -48,7 +51,7 @@ public:
     // What a hit plays; by default the game's own hit sound.
     THitSound HitSound = PlayHitSound;
     // Told of every judgement once it is recorded: the ball and whether it was credited.
-    std::function<void(const TPrize& ball, bool hit)> OnJudged;
+    TListeners<void(const TPrize& ball, bool hit)> OnJudged;
 
 private:
     int player_;

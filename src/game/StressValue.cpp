@@ -1,5 +1,6 @@
 #include "game/StressValue.h"
 
+#include "game/GripLevel.h"
 #include "hid/HidDevice.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ void TStressValue::ReadDevice()
 
 void TStressValue::Take(std::uint8_t force, std::uint8_t scaled)
 {
-    const std::int32_t reading = scaled / 5;
+    const std::int32_t reading = scaled / ForcePerLevel;
     if (OnForce)
         OnForce(force, reading);
     TakeReading(reading);

@@ -2,6 +2,7 @@
 
 #include "game/Displays.h"
 #include "game/Extrinsic.h"
+#include "platform/Listeners.h"
 
 #include <array>
 #include <cstdint>
@@ -37,7 +38,7 @@ public:
     // take it. None is the game's own scale; the keys never go through it.
     std::function<std::uint8_t(std::uint8_t force)> FitForce;
     // Told of every force taken, as reported, with the reading the gate took from it.
-    std::function<void(std::uint8_t force, std::int32_t reading)> OnForce;
+    TListeners<void(std::uint8_t force, std::int32_t reading)> OnForce;
 
     // A device that keeps its queue full cannot hold a tick longer than this many reports.
     static constexpr int MaxReportsPerRead = 64;

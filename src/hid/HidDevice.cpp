@@ -1,7 +1,5 @@
 #include "hid/HidDevice.h"
 
-#include "hid/HidDeviceController.h"
-
 #include <QLocale>
 #include <QString>
 
@@ -69,9 +67,11 @@ std::string TJvHidDevice::LanguageName(uint16_t languageId)
     return Format("unknown Locale ID $%.4x", languageId);
 }
 
+void THidDeviceOwner::DeviceDestroyed(TJvHidDevice*) {}
+
 TJvHidDevice::TJvHidDevice(const std::string& devicePath, uint64_t deviceInstance,
                            const std::string& deviceDescription, const std::string& classDescription,
-                           TJvHidDeviceController* controller)
+                           THidDeviceOwner* controller)
     : FController(controller), FDevicePath(devicePath)
 {
     FBackend = controller ? controller->Backend() : HidBackend();

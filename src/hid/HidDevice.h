@@ -9,7 +9,6 @@
 #include <vector>
 
 class TJvHidDevice;
-class TJvHidDeviceController;
 
 class EHidClientError : public Exception {
 public:
@@ -21,13 +20,31 @@ void HidCheck(bool result);
 
 using TJvHidUnplugEvent = THidEvent<void(TJvHidDevice* HidDev)>;
 
+// What a device needs of the controller whose list it is in: the back end it was found on,
+// the unplug handler it starts with, and word when it is destroyed. The controller
+// (TJvHidDeviceController) is the one implementation.
+class THidDeviceOwner {
+public:
+    virtual const std::shared_ptr<THidBackend>& Backend() const = 0;
+    virtual const TJvHidUnplugEvent& OnDeviceUnplug() const = 0;
+
+protected:
+    ~THidDeviceOwner() = default;
+
+private:
+    friend class TJvHidDevice;
+    // Told as a device is destroyed; an owner that keeps no list of its devices has nothing to
+    // do.
+    virtual void DeviceDestroyed(TJvHidDevice* device);
+};
+
 // One HID interface present on the machine. The controller creates it, reads its identity
 // once, and lends it to the application; it can do I/O only while it is lent out or being
 // enumerated.
 class TJvHidDevice {
 public:
     TJvHidDevice(const std::string& devicePath, uint64_t deviceInstance, const std::string& deviceDescription,
-                 const std::string& classDescription, TJvHidDeviceController* controller);
+                 const std::string& classDescription, THidDeviceOwner* controller);
     // A destroyed device that is still plugged in leaves a fresh, checked-in copy in its
     // controller's list; an unplugged one leaves the list.
     virtual ~TJvHidDevice();
@@ -57,7 +74,7 @@ public:
     int ReadTimeout() const { return FReadTimeout; }
     void SetReadTimeout(int milliseconds) { FReadTimeout = milliseconds; }
 
-    TJvHidDeviceController* Controller() const { return FController; }
+    THidDeviceOwner* Controller() const { return FController; }
     bool PluggedIn() const { return FPluggedIn; }
     bool CheckedOut() const { return FCheckedOut; }
     bool Enumerating() const { return FEnumerating; }
@@ -92,7 +109,7 @@ private:
     void ReadIdentity(THidHandle& handle);
     bool ReadReport(void* buffer, int bytesToRead, uint32_t& bytesRead, int timeoutMs);
 
-    TJvHidDeviceController* FController;
+    THidDeviceOwner* FController;
     bool FPluggedIn = true;
     bool FCheckedOut = false;
     bool FEnumerating = false;

@@ -25,7 +25,7 @@ using TNotifyEvent = THidEvent<void(QObject* Sender)>;
 //
 // A checked-out device belongs to whoever checked it out until it is checked in; every
 // other listed device belongs to the controller.
-class TJvHidDeviceController : public QObject {
+class TJvHidDeviceController : public QObject, public THidDeviceOwner {
 public:
     // Uses HidBackend() when no back end is given.
     explicit TJvHidDeviceController(QObject* owner = nullptr, std::shared_ptr<THidBackend> backend = nullptr);
@@ -52,7 +52,7 @@ public:
     int32_t NumCheckedOutDevices() const { return FNumCheckedOutDevices; }
     int32_t NumUnpluggedDevices() const { return FNumUnpluggedDevices; }
 
-    const TJvHidUnplugEvent& OnDeviceUnplug() const { return FOnDeviceUnplug; }
+    const TJvHidUnplugEvent& OnDeviceUnplug() const override { return FOnDeviceUnplug; }
     void SetOnDeviceUnplug(TJvHidUnplugEvent handler);
     const TJvHidEnumerateEvent& OnEnumerate() const { return FOnEnumerate; }
     void SetOnEnumerate(TJvHidEnumerateEvent handler) { FOnEnumerate = std::move(handler); }
@@ -61,7 +61,7 @@ public:
 
     // The listed devices in list order (present ones, and unplugged ones still checked out).
     const std::vector<TJvHidDevice*>& Devices() const { return FList; }
-    const std::shared_ptr<THidBackend>& Backend() const { return FBackend; }
+    const std::shared_ptr<THidBackend>& Backend() const override { return FBackend; }
 
 private:
     friend class TJvHidDevice;
@@ -72,7 +72,7 @@ private:
     bool CheckOutFirst(TJvHidDevice*& HidDev, Match match);
     void TakeOut(TJvHidDevice* device);
     // The device's slot is handed a fresh copy (present) or removed (unplugged).
-    void DeviceDestroyed(TJvHidDevice* device);
+    void DeviceDestroyed(TJvHidDevice* device) override;
 
     std::shared_ptr<THidBackend> FBackend;
     TNotifyEvent FOnDeviceChange;

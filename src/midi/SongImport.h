@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/SongPosition.h"
 #include "platform/Exception.h"
 
 #include <cstddef>
@@ -13,11 +14,6 @@ class ESongImport : public Exception {
 public:
     using Exception::Exception;
 };
-
-// Ticks to the beat and beats to the bar of every imported song: the game's song position
-// counts exactly these.
-constexpr int SongDivision = 100;
-constexpr int SongTicksPerBar = 4 * SongDivision;
 
 // Real songs are well under 1 MB; a file of this size still imports in a fraction of a second,
 // so opening one never holds the game's window up for long.

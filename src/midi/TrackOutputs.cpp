@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-TTrackOutput::TTrackOutput(TMidiTrackStream* track, int deviceId) : Track(track), port_(std::make_unique<TMidiOutputPort>())
+TTrackOutput::TTrackOutput(TMidiTrackStream* track, int deviceId) : Track{track}, port_(std::make_unique<TMidiOutputPort>())
 {
     port_->SetPortId(deviceId);
     port_->SetActive(true);

@@ -1,24 +1,16 @@
 #include "shell/Datas.h"
 
+#include "core/GameCore.h"
 #include "game/GripBall.h"
 #include "game/GripGame.h"
-#include "game/Registries.h"
-#include "hid/HidDeviceController.h"
+#include "game/StressValue.h"
+#include "hid/HidDevice.h"
 #include "midi/MidiData.h"
-#include "midi/MidiPlayer.h"
-#include "midi/TrackOutputs.h"
-#include "platform/Exception.h"
-#include "platform/Guard.h"
 #include "shell/FormFont.h"
 #include "shell/FormsOutput.h"
-#include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
-#include "shell/SongSwitch.h"
-#include "shell/StartUp.h"
-#include "sprites/DXDraws.h"
-#include "sprites/DXImageList.h"
-#include "sprites/DXSprite.h"
-#include "training/Training.h"
+
+#include <QFileInfo>
 
 TDatas* Datas = nullptr;
 
@@ -41,7 +33,7 @@ QLineEdit* Edit(QWidget* parent, const char* text, int x, int y, int w, int h)
 
 } // namespace
 
-TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
+TDatas::TDatas(TGameCore& core, QWidget* parent) : QWidget(parent, Qt::Window), core_(core)
 {
     Datas = this;
     setObjectName("Datas");
@@ -58,11 +50,12 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     ImgViewport->setGeometry(32, 120, 461, 362);
 
     Label1 = Label(this, "Device One", 8, 16);
-    edtDevOnePN = Edit(this, "Kneadle Bal", 80, 16, 65, 21);
+    // The device boxes are filled below, as the balls stand.
+    edtDevOnePN = Edit(this, "", 80, 16, 65, 21);
     Label2 = Label(this, "PID", 152, 16);
-    edtDevOnePid = Edit(this, "5678", 176, 16, 73, 21);
+    edtDevOnePid = Edit(this, "", 176, 16, 73, 21);
     Label3 = Label(this, "VID", 256, 16);
-    edtDevOneVid = Edit(this, "1234", 280, 16, 65, 21);
+    edtDevOneVid = Edit(this, "", 280, 16, 65, 21);
     Label4 = Label(this, "Device Two", 8, 56);
     edtDevTwoPN = Edit(this, "", 80, 48, 65, 21);
     Label5 = Label(this, "PID", 152, 56);
@@ -96,114 +89,57 @@ TDatas::TDatas(QWidget* parent) : QWidget(parent, Qt::Window)
     midiFile->lower();
     ImgViewport->lower();
 
-    MidiData = std::make_unique<TMidiData>();
-    MidiData->SetPPQN(180);
-    TrackOutputs = std::make_unique<TTrackOutputs>();
-    TrackOutputs->DefaultOutputPort = 0;
-    TrackOutputs->SetMidiData(MidiData.get());
-    MidiPlayer = std::make_unique<TMidiPlayer>();
-    MidiPlayer->SetTimerPeriod(1);
-    MidiPlayer->SetTimerResolution(4);
-    MidiPlayer->SetTrackOutputs(TrackOutputs.get());
-    MidiPlayer->BoostPriority = false;
-    PianoRoll->SetMidiData(MidiData.get());
-
-    // Stores and layers draw on the main window's surface, which is why that window comes first.
-    TDXDraw* surface = ScreenForm ? ScreenForm->DXDraw : nullptr;
-    auto store = [this, surface](const char* name) {
-        auto* list = new TDXImageList(this);
-        list->setObjectName(name);
-        list->SetDXDraw(surface);
-        return list;
-    };
-    ImgStoreAnimation = store("ImgStoreAnimation");
-    ImgStoreBalls = store("ImgStoreBalls");
-    ImgStoreContext = store("ImgStoreContext");
-    ImgStoreEffect = store("ImgStoreEffect");
-    ImgStoreFixed = store("ImgStoreFixed");
-    ImgStoreGesture = store("ImgStoreGesture");
-    auto layer = [this, surface](const char* name) {
-        auto* engine = new TDXSpriteEngine(this);
-        engine->setObjectName(name);
-        engine->SetDXDraw(surface);
-        return engine;
-    };
-    SpriteEngineLayerTwo = layer("SpriteEngineLayerTwo");
-    SpriteEngineLayerThree = layer("SpriteEngineLayerThree");
-    SpriteEngineLayerFour = layer("SpriteEngineLayerFour");
-    SpriteEngineLayerFive = layer("SpriteEngineLayerFive");
-    SpriteEngineLayerSix = layer("SpriteEngineLayerSix");
-    SpriteEngineLayerSeven = layer("SpriteEngineLayerSeven");
-
-    // The game shows its grip level in the main window's Edit1 and logs to this form's memo;
-    // its options start as the main window's controls stand.
+    // The game shows its grip level in the main window's Edit1 and logs to this form's memo.
     output_ = std::make_unique<TFormsOutput>(ScreenForm ? ScreenForm->Edit1 : nullptr, Memo1);
-    if (ScreenForm)
-        settings_ = ScreenForm->Settings();
-
-    UsbHids = new TJvHidDeviceController(this);
-    UsbHids->setObjectName("UsbHids");
-    GripBall = std::make_unique<TGripBall>(*UsbHids);
-    // A ball that cannot be opened is said once, in a box and on the terminal, as every
-    // message is; the game goes on.
-    GripBall->OnAccessProblem = [](const std::string& message) {
-        ReportException(std::make_exception_ptr(Exception(message)));
-    };
-    // The first device-change handler is called at once: the ball is found before FormCreate.
-    Guarded([this] { GripBall->Bind(); });
-
-    Timer1 = new QTimer(this);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(1);
-    Training = std::make_unique<TTraining>();
-    Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
-    Tick->SetTraining(Training.get());
-    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
-    Timer1->start();
-
-    StartUp = std::make_unique<TStartUp>(*this);
-    Guarded([this] { StartUp->FormCreate(); });
-    Songs = std::make_unique<TSongSwitch>(*this);
+    following_.push_back(core.OnGripLevel.Subscribe([this](int level) { output_->ShowGripLevel(level); }));
+    following_.push_back(core.OnMemoLine.Subscribe([this](const QString& line) { output_->AppendMemoLine(line); }));
+    following_.push_back(core.OnSongChanged.Subscribe([this] { SongChanged(); }));
+    following_.push_back(core.GripBall->OnPlayerBall.Subscribe([this](TStressValue& grip) {
+        const TGripGame* game = core_.Game();
+        ShowBall(game && &grip == game->PlayerTwoStress() ? 1 : 0, grip.Device);
+    }));
+    ShowSong();
+    const TGripGame* game = core.Game();
+    ShowBall(0, game ? game->PlayerOneStress()->Device : nullptr);
+    ShowBall(1, game ? game->PlayerTwoStress()->Device : nullptr);
 }
 
 TDatas::~TDatas()
 {
-    Timer1->stop();
-    // The game under way ends here, as the program does, and goes into the record.
-    Training->Detach();
-    // No handler of this form may run while it is being taken apart; the balls go back.
-    GripBall->Release();
-    StartUp->DestroyGame();
-    delete UsbHids;
-    UsbHids = nullptr;
-    // The player sends through the outputs and the piano roll reads the song: both go first.
-    MidiPlayer.reset();
-    TrackOutputs.reset();
+    following_.clear();
     PianoRoll->SetMidiData(nullptr);
-    MidiData.reset();
-    // Sprites go before the stores whose pictures they show; the registries point at neither.
-    RegisterLayers(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    RegisterImageStores(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    for (TDXSpriteEngine* engine : {SpriteEngineLayerTwo, SpriteEngineLayerThree, SpriteEngineLayerFour,
-                                    SpriteEngineLayerFive, SpriteEngineLayerSix, SpriteEngineLayerSeven})
-        delete engine;
-    for (TDXImageList* list :
-         {ImgStoreAnimation, ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture})
-        delete list;
     if (Datas == this)
         Datas = nullptr;
 }
 
-void TDatas::ApplySettings(const TGameSettings& settings)
+void TDatas::ShowSong()
 {
-    settings_ = settings;
-    MidiPlayer->SetTempoPercent(settings.MelodySpeed);
-    if (TGripGame* game = Game())
-        game->SetSettings(settings);
+    PianoRoll->SetMidiData(core_.MidiData.get());
+    PianoRoll->SetTrack(core_.ShownTrack());
+    if (!core_.ChosenSongPath().empty())
+        edtMidiName->setText(QFileInfo(QString::fromStdString(core_.ChosenSongPath())).fileName());
 }
 
-TGameOutput* TDatas::Output() const { return output_.get(); }
+void TDatas::SongChanged()
+{
+    ShowSong();
+    // The memo logs the judging of the song that plays.
+    Memo1->clear();
+}
 
-bool TDatas::StartUpComplete() const { return StartUp && StartUp->Complete(); }
-
-TGripGame* TDatas::Game() const { return StartUp ? StartUp->Game() : nullptr; }
+void TDatas::ShowBall(int player, const TJvHidDevice* ball)
+{
+    QLineEdit* name = player == 0 ? edtDevOnePN : edtDevTwoPN;
+    QLineEdit* pid = player == 0 ? edtDevOnePid : edtDevTwoPid;
+    QLineEdit* vid = player == 0 ? edtDevOneVid : edtDevTwoVid;
+    // As designed: player one's row names the ball the game looks for.
+    if (!ball) {
+        name->setText(player == 0 ? "Kneadle Bal" : "");
+        pid->setText(player == 0 ? "5678" : "");
+        vid->setText(player == 0 ? "1234" : "");
+        return;
+    }
+    name->setText(QString::fromStdString(ball->ProductName()));
+    pid->setText(QString::asprintf("%04x", ball->Attributes().ProductID));
+    vid->setText(QString::asprintf("%04x", ball->Attributes().VendorID));
+}

@@ -1,40 +1,30 @@
 #pragma once
 
-#include "game/GameSettings.h"
 #include "midi/PianoRoll.h"
+#include "platform/Listeners.h"
 
 #include <memory>
+#include <vector>
 
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSlider>
-#include <QTimer>
 #include <QWidget>
 
-class TDXImageList;
-class TDXSpriteEngine;
 class TFormsOutput;
-class TGameOutput;
-class TGameTick;
-class TGripBall;
-class TGripGame;
-class TJvHidDeviceController;
-class TMidiData;
-class TMidiPlayer;
-class TSongSwitch;
-class TStartUp;
-class TTrackOutputs;
-class TTraining;
+class TGameCore;
+class TJvHidDevice;
 
-// The debug form: its controls and the game's non-visual components as designed. Its roles
-// each have a class of their own: the start-up (FormCreate), the tick (Timer1) and the grip
-// ball's handlers (UsbHids). It stays hidden until Debug shows it.
+// The debug form: a view of the game's core and a few controls, as designed. The piano roll
+// shows the core's song, the memo the judging's lines; the device, tempo and file-name boxes
+// show their designed values, and the file name that of a song chosen since. It stays hidden
+// until Debug shows it; it goes before the core it shows.
 class TDatas : public QWidget {
     Q_OBJECT
 public:
-    explicit TDatas(QWidget* parent = nullptr);
+    explicit TDatas(TGameCore& core, QWidget* parent = nullptr);
     ~TDatas() override;
 
     QImage ImgSkin;
@@ -57,50 +47,18 @@ public:
     QLineEdit* edtMidiName;
     QLabel* Label7;
     QSlider* tbTempo;
-    QTimer* Timer1;
-
-    // The non-visual components. Declaration order is teardown order reversed: the player
-    // goes before the outputs it sends through, the layers and stores before the surface.
-    std::unique_ptr<TMidiData> MidiData;
-    std::unique_ptr<TTrackOutputs> TrackOutputs;
-    std::unique_ptr<TMidiPlayer> MidiPlayer;
-    TDXImageList* ImgStoreAnimation;
-    TDXImageList* ImgStoreBalls;
-    TDXImageList* ImgStoreContext;
-    TDXImageList* ImgStoreEffect;
-    TDXImageList* ImgStoreFixed;
-    TDXImageList* ImgStoreGesture;
-    TDXSpriteEngine* SpriteEngineLayerTwo;
-    TDXSpriteEngine* SpriteEngineLayerThree;
-    TDXSpriteEngine* SpriteEngineLayerFour;
-    TDXSpriteEngine* SpriteEngineLayerFive;
-    TDXSpriteEngine* SpriteEngineLayerSix;
-    TDXSpriteEngine* SpriteEngineLayerSeven;
-    TJvHidDeviceController* UsbHids;
-
-    // The form's roles: the grip ball's handlers (bound to UsbHids), the tick (Timer1's
-    // handler), the training (each game's results and record, the balls fitted to the hands)
-    // and the start-up (FormCreate), which holds the game it built.
-    std::unique_ptr<TGripBall> GripBall;
-    std::unique_ptr<TGameTick> Tick;
-    std::unique_ptr<TTraining> Training;
-    std::unique_ptr<TStartUp> StartUp;
-    // Opens a song of the player's choosing in place of the loaded one.
-    std::unique_ptr<TSongSwitch> Songs;
-
-    // The main window's options: the song's tempo follows at once, and so does the game.
-    void ApplySettings(const TGameSettings& settings);
-    const TGameSettings& Settings() const { return settings_; }
-    // The grip level and the judging's lines, on the main window and the memo.
-    TGameOutput* Output() const;
-
-    bool StartUpComplete() const;
-    // The game start-up built; none before, and none if start-up ended before it.
-    TGripGame* Game() const;
 
 private:
-    TGameSettings settings_;
+    // The core's song in the piano roll, from the track that shows it best.
+    void ShowSong();
+    void SongChanged();
+    // A player's (0 or 1) ball in its row of device boxes; without one, the row as designed.
+    void ShowBall(int player, const TJvHidDevice* ball);
+
+    TGameCore& core_;
+    // The grip level on the main window's Edit1, the judging's lines in Memo1.
     std::unique_ptr<TFormsOutput> output_;
+    std::vector<TSubscription> following_;
 };
 
 extern TDatas* Datas;

@@ -1,8 +1,8 @@
 #include "shell/Globals.h"
 
+#include "core/GameCore.h"
 #include "game/GripBall.h"
 #include "game/GripGame.h"
-#include "shell/Datas.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ auto OfGame(Part part) -> decltype(part(*GripGame()))
 
 } // namespace
 
-TGripGame* GripGame() { return Datas ? Datas->Game() : nullptr; }
+TGripGame* GripGame() { return GameCore ? GameCore->Game() : nullptr; }
 
 TStressValueOne* PlayerOneStressValue()
 {
@@ -28,7 +28,7 @@ TStressValueTwo* PlayerTwoStressValue()
     return OfGame([](TGripGame& game) { return game.PlayerTwoStress(); });
 }
 
-TJvHidDevice* GripDevice() { return Datas && Datas->GripBall ? Datas->GripBall->GripDevice : nullptr; }
+TJvHidDevice* GripDevice() { return GameCore && GameCore->GripBall ? GameCore->GripBall->GripDevice : nullptr; }
 
 TMarker* PlayerOneMarker()
 {

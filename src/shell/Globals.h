@@ -10,9 +10,9 @@ class TPercentag;
 class TStressValueOne;
 class TStressValueTwo;
 
-// The program-wide references: the game the debug form's start-up built, the objects reached
-// through it and the grip device last found. Each is none until start-up has made it, and none
-// again once the debug form is gone.
+// The program-wide references: the game the core's start-up built, the objects reached through
+// it and the grip device last found. Each is none until start-up has made it, and none again
+// once the core is gone.
 TGripGame* GripGame();
 TStressValueOne* PlayerOneStressValue();
 TStressValueTwo* PlayerTwoStressValue();

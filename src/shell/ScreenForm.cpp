@@ -1,5 +1,6 @@
 #include "shell/ScreenForm.h"
 
+#include "core/GameCore.h"
 #include "game/GripGame.h"
 #include "game/Registries.h"
 #include "midi/MidiPlayer.h"
@@ -10,7 +11,6 @@
 #include "shell/Globals.h"
 #include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
-#include "shell/SongSwitch.h"
 #include "shell/SurfaceMenu.h"
 #include "shell/TrainingMenu.h"
 #include "shell/TrainingNotices.h"
@@ -156,7 +156,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     AddTrainingEntries(*Menu);
     ChooseSongFile = [this] {
-        QString folder = QFileInfo(QString::fromStdString(Datas ? Datas->Songs->Path() : std::string())).path();
+        QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();
         if (folder.isEmpty() || folder == ".")
             folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
         return QFileDialog::getOpenFileName(this, "Open song", folder,
@@ -228,8 +228,8 @@ TGameSettings TScreenForm::Settings() const
 
 void TScreenForm::OptionsChanged()
 {
-    if (Datas)
-        Datas->ApplySettings(Settings());
+    if (GameCore)
+        GameCore->ApplySettings(Settings());
 }
 
 void TScreenForm::DXDrawMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
@@ -291,8 +291,8 @@ void TScreenForm::ComposeFrame(bool judging)
     DrawSpriteLayers();
     if (const TGripGame* game = GripGame())
         ShowBallNotices(*game, Notices);
-    if (Datas && Datas->Training)
-        ShowTrainingNotices(*Datas->Training, Notices);
+    if (GameCore && GameCore->Training)
+        ShowTrainingNotices(*GameCore->Training, Notices);
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
     displayPacer_->Drawn();
@@ -302,7 +302,7 @@ void TScreenForm::PaceDisplayFrames()
 {
     // While the song moves the balls, they are drawn at the display's rate; judging keeps its
     // own pace. Otherwise the judging frames alone draw, and an idle game stays quiet.
-    const bool moving = Datas && Datas->MidiPlayer && Datas->MidiPlayer->Play() && DXTimer->Running();
+    const bool moving = GameCore && GameCore->MidiPlayer && GameCore->MidiPlayer->Play() && DXTimer->Running();
     if (moving)
         displayPacer_->Start();
     else
@@ -366,8 +366,8 @@ QString DroppedSong(const QMimeData* data)
 void TScreenForm::OpenSong(const QString& path)
 {
     Guarded([&] {
-        if (Datas)
-            Datas->Songs->Open(LocalSongFile(path).toStdString());
+        if (GameCore)
+            GameCore->ChooseSong(LocalSongFile(path).toStdString());
     });
 }
 

@@ -99,7 +99,7 @@ protected:
 private:
     void SetHint(const QString& hint);
     void PaceDisplayFrames();
-    // Hands the options to the debug form, which gives them to the song and the game.
+    // Hands the options to the core, which gives them to the song and the game.
     void OptionsChanged();
 
     QString hint_ = "123";

@@ -1,7 +1,7 @@
 #include "shell/TrainingMenu.h"
 
+#include "core/GameCore.h"
 #include "game/GripGame.h"
-#include "shell/Datas.h"
 #include "shell/SurfaceMenu.h"
 #include "training/Training.h"
 
@@ -10,11 +10,11 @@ namespace {
 // The lower half of the surface is player two's.
 int PlayerAt(QPoint at)
 {
-    const TGripGame* game = Datas ? Datas->Game() : nullptr;
+    const TGripGame* game = GameCore ? GameCore->Game() : nullptr;
     return game && at.y() >= 193 && game->PlayerTwoStress()->Device ? 1 : 0;
 }
 
-TTraining* Training() { return Datas && Datas->Game() ? Datas->Training.get() : nullptr; }
+TTraining* Training() { return GameCore && GameCore->Game() ? GameCore->Training.get() : nullptr; }
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #include "sprites/ImageWriter.h"
 
 #include "platform/ByteWriter.h"
-#include "sprites/PictureCollection.h"
+#include "sprites/PictureCollectionColors.h"
 
 namespace {
 
@@ -50,21 +50,6 @@ void WriteColor(TByteWriter& w, uint32_t color)
 }
 
 } // namespace
-
-TImageWriterItem TImageWriterItem::From(const TPictureCollectionItem& item)
-{
-    TImageWriterItem out;
-    out.Name = item.Name();
-    out.PatternHeight = item.PatternHeight;
-    out.PatternWidth = item.PatternWidth;
-    out.PictureRecord = item.Picture().SaveToRecord();
-    out.SkipHeight = item.SkipHeight;
-    out.SkipWidth = item.SkipWidth;
-    out.SystemMemory = item.SystemMemory;
-    out.Transparent = item.Transparent;
-    out.TransparentColor = item.TransparentColor();
-    return out;
-}
 
 std::vector<uint8_t> TImageWriter::PictureRecord(const std::string& graphicClass, std::span<const uint8_t> data)
 {

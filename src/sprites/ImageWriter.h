@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-class TPictureCollectionItem;
-
 // One image as stored in a picture-collection file.
 struct TImageWriterItem {
     std::string Name;
@@ -20,8 +18,6 @@ struct TImageWriterItem {
     bool SystemMemory = false;
     bool Transparent = true;
     uint32_t TransparentColor = 0;
-
-    static TImageWriterItem From(const TPictureCollectionItem& item);
 };
 
 // Writes picture-collection files: the resource header and a "TPF0" stream holding one

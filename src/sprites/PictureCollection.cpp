@@ -21,6 +21,22 @@ std::string Lower(const std::string& s)
     return r;
 }
 
+// An item as the writer stores it.
+TImageWriterItem WriterItem(const TPictureCollectionItem& item)
+{
+    TImageWriterItem out;
+    out.Name = item.Name();
+    out.PatternHeight = item.PatternHeight;
+    out.PatternWidth = item.PatternWidth;
+    out.PictureRecord = item.Picture().SaveToRecord();
+    out.SkipHeight = item.SkipHeight;
+    out.SkipWidth = item.SkipWidth;
+    out.SystemMemory = item.SystemMemory;
+    out.Transparent = item.Transparent;
+    out.TransparentColor = item.TransparentColor();
+    return out;
+}
+
 } // namespace
 
 // ---- items ----
@@ -296,7 +312,7 @@ std::vector<uint8_t> TPictureCollection::SaveToBytes() const
 {
     std::vector<TImageWriterItem> items;
     for (const auto& item : FItems)
-        items.push_back(TImageWriterItem::From(*item));
+        items.push_back(WriterItem(*item));
     return TImageWriter::Write(items, ColorTable);
 }
 

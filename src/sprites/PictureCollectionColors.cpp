@@ -1,4 +1,4 @@
-#include "sprites/PictureCollection.h"
+#include "sprites/PictureCollectionColors.h"
 
 #include <cctype>
 #include <utility>

@@ -15,8 +15,8 @@ std::uint8_t TForceScale::Apply(std::uint8_t force) const
 int TForceScale::ForceForLevel(int level) const
 {
     if (!Fitted())
-        return 5 * level;
+        return ForcePerLevel * level;
     // The least f with f * 30 * 100 / (Peak * Share) >= 5 * level.
     const int divisor = LevelSixForce * 100;
-    return (5 * level * Peak * Share + divisor - 1) / divisor;
+    return (ForcePerLevel * level * Peak * Share + divisor - 1) / divisor;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/GripLevel.h"
+
 #include <cstdint>
 
 // How a ball's force becomes the force the grip level is read from. As the game comes, level n
@@ -9,7 +11,7 @@
 struct TForceScale {
     static constexpr int DefaultShare = 70;
     // What the game's own scale needs for level 6.
-    static constexpr int LevelSixForce = 30;
+    static constexpr int LevelSixForce = TopGripLevel * ForcePerLevel;
     // A peak lighter than this is no measure of a hand: resting noise would be taken as grips.
     static constexpr int LeastPeak = 15;
 

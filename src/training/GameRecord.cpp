@@ -1,5 +1,7 @@
 #include "training/GameRecord.h"
 
+#include "platform/TextFields.h"
+
 #include <QFile>
 
 #include <cmath>
@@ -49,30 +51,12 @@ QString Number(double value) { return QString::number(value, 'f', 1); }
 // The fields of one CSV line; none when a quote is left open.
 std::optional<QStringList> Fields(const QString& line)
 {
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted) {
-            if (c != '"')
-                field += c;
-            else if (i + 1 < line.size() && line[i + 1] == '"')
-                field += '"', ++i;
-            else
-                quoted = false;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.append(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (quoted)
+    const TSplitFields split = SplitFields(line.toStdString(), TFieldBlanks::Keep);
+    if (split.Unclosed)
         return std::nullopt;
-    fields.append(field);
+    QStringList fields;
+    for (const std::string& field : split.Fields)
+        fields.append(QString::fromStdString(field));
     return fields;
 }
 

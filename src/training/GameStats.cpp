@@ -34,6 +34,8 @@ void TGameStats::Force(std::uint8_t force, std::int32_t reading)
     gripPeak_ = std::max<int>(gripPeak_, force);
 }
 
+int TGameStats::Score() const { return hits_ * TScoring::PointsPerHit; }
+
 int TGameStats::Percent() const { return TScoring::Percent(hits_, lastOrdinal_); }
 
 std::optional<double> TGameStats::MeanGripForce() const

@@ -20,7 +20,7 @@ public:
     int Balls() const { return int(met_.size()); }
     int BallsHit() const { return int(hit_.size()); }
     int Hits() const { return hits_; }
-    int Score() const { return hits_ * 50; }
+    int Score() const;
     // As the game works it out: the hits against the last ordinal judged (but at least 100).
     int Percent() const;
     int LongestCombo() const { return longestCombo_; }

@@ -19,15 +19,17 @@ void TTraining::Attach(TGripGame& game, TMidiPlayer* song)
     Detach();
     game_ = &game;
     player_ = song;
-    game.OnStarted = [this] { Started(); };
+    following_.push_back(game.OnStarted.Subscribe([this] { Started(); }));
+    following_.push_back(game.OnSongEnded.Subscribe([this] { End(true); }));
     TScoring* scorings[2] = {game.PlayerOne->Scoring, game.PlayerTwo->Scoring};
     TStressValue* grips[2] = {game.PlayerOneStress(), game.PlayerTwoStress()};
     for (int p = 0; p < 2; ++p) {
-        scorings[p]->OnJudged = [this, p](const TPrize& ball, bool hit) {
+        following_.push_back(scorings[p]->OnJudged.Subscribe([this, p](const TPrize& ball, bool hit) {
             if (running_)
                 players_[size_t(p)].Stats.Judged(&ball, ball.Ordinal, hit);
-        };
-        grips[p]->OnForce = [this, p](std::uint8_t force, std::int32_t reading) { Force(p, force, reading); };
+        }));
+        following_.push_back(grips[p]->OnForce.Subscribe(
+            [this, p](std::uint8_t force, std::int32_t reading) { Force(p, force, reading); }));
     }
     fitting_.SetGrips(grips[0], grips[1]);
     lastPoll_ = GameClock().NowMilliseconds();
@@ -39,11 +41,7 @@ void TTraining::Detach()
     if (!game_)
         return;
     End(false);
-    game_->OnStarted = nullptr;
-    for (TPlayerScreen* screen : {(TPlayerScreen*)game_->PlayerOne, (TPlayerScreen*)game_->PlayerTwo}) {
-        screen->Scoring->OnJudged = nullptr;
-        screen->LevelHolder->StressValue->OnForce = nullptr;
-    }
+    following_.clear();
     fitting_.SetGrips(nullptr, nullptr);
     game_ = nullptr;
     player_ = nullptr;
@@ -104,8 +102,6 @@ void TTraining::Poll()
     }
     lastPoll_ = now;
     wasPlaying_ = playing;
-    if (running_ && !playing && player_ && player_->AtEnd())
-        End(true);
 }
 
 void TTraining::Started()

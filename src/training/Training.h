@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/GameSettings.h"
+#include "platform/Listeners.h"
 #include "training/GameStats.h"
 #include "training/GripFitting.h"
 #include "training/TrainingLog.h"
@@ -42,7 +43,7 @@ public:
     void SetSong(const QString& name);
     const QString& Song() const { return song_; }
 
-    // Every tick: the time played, who plays with which input, and the song's end.
+    // Every tick: the time played, and who plays with which input.
     void Poll();
     // A player's grip got or lost a ball.
     void BallChanged(const TStressValue& grip);
@@ -81,6 +82,8 @@ private:
     TGripFitting fitting_;
     TGripGame* game_ = nullptr;
     TMidiPlayer* player_ = nullptr;
+    // What the training hears of the game while it follows it.
+    std::vector<TSubscription> following_;
     QString song_;
 
     bool running_ = false;

@@ -3,7 +3,7 @@
 #include "game/BeatMapMaker.h"
 #include "game/GameRandom.h"
 #include "game/PipeLine.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
 #include "midi/MidiData.h"
 #include "midi/SongImport.h"
 

@@ -4,9 +4,9 @@
 
 #include "support/GameHarness.h"
 
+#include "core/GameCore.h"
 #include "game/GripGame.h"
 #include "game/SoundEffect.h"
-#include "shell/Datas.h"
 #include "sprites/DXSprite.h"
 
 #include <gtest/gtest.h>
@@ -77,12 +77,12 @@ TEST_P(FileFault, MissingShowsItsMessageAndTheProgramStaysUp)
     if (want.empty()) {
         // Without its hit sound the game plays on in silence.
         EXPECT_TRUE(h.Messages().isEmpty()) << FirstMessage(h);
-        EXPECT_TRUE(h.Debug().StartUpComplete());
+        EXPECT_TRUE(h.Core().StartUpComplete());
         EXPECT_GT(h.LastSongPosition(), 0);
     } else {
         EXPECT_EQ(FirstMessage(h), want);
         // Start-up stops at a file it cannot read; the beat map only fails Start.
-        EXPECT_EQ(h.Debug().StartUpComplete(), !fault.readAtStartUp);
+        EXPECT_EQ(h.Core().StartUpComplete(), !fault.readAtStartUp);
     }
 }
 
@@ -96,14 +96,14 @@ TEST_P(FileFault, GarbageShowsItsMessageAndTheProgramStaysUp)
     if (!fault.garbage) {
         // A beat map of lines that are no beats: Start reports it and lays out nothing.
         ASSERT_FALSE(h.Messages().isEmpty());
-        EXPECT_TRUE(h.Debug().StartUpComplete());
+        EXPECT_TRUE(h.Core().StartUpComplete());
         EXPECT_TRUE(h.Game()->PlayerOne->Lane->Balls.empty());
     } else if (*fault.garbage == 0) {
         EXPECT_TRUE(h.Messages().isEmpty()) << FirstMessage(h);
         EXPECT_GT(h.LastSongPosition(), 0);
     } else {
         EXPECT_EQ(FirstMessage(h), fault.garbage);
-        EXPECT_FALSE(h.Debug().StartUpComplete());
+        EXPECT_FALSE(h.Core().StartUpComplete());
         EXPECT_EQ(h.Game(), nullptr);
     }
 }
@@ -117,7 +117,7 @@ TEST_P(FileFault, CutShortEitherWorksOrSaysWhy)
     TGameHarness h(options);
     PlayAround(h);
     // A program that could not finish starting, or could not start the song, says so.
-    if (!h.Debug().StartUpComplete() || h.LastSongPosition() == 0) {
+    if (!h.Core().StartUpComplete() || h.LastSongPosition() == 0) {
         EXPECT_FALSE(h.Messages().isEmpty());
     }
     if (std::string(fault.file).ends_with(".dxg")) {
@@ -159,7 +159,7 @@ TEST(Faults, MidiDeviceThatWillNotOpenIsReportedAndTheProgramStaysUp)
     options.MidiFailsToOpen = true;
     TGameHarness h(options);
     EXPECT_EQ(FirstMessage(h), "Unable to open port");
-    EXPECT_FALSE(h.Debug().StartUpComplete());
+    EXPECT_FALSE(h.Core().StartUpComplete());
     PlayAround(h);
     EXPECT_FALSE(h.Playing());
     EXPECT_TRUE(h.Midi().Messages().empty());

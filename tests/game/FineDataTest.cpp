@@ -1,4 +1,4 @@
-#include "game/Synergy.h"
+#include "game/Metronome.h"
 
 #include <gtest/gtest.h>
 

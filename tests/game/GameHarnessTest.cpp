@@ -1,9 +1,9 @@
 #include "support/GameHarness.h"
 
+#include "core/GameCore.h"
 #include "game/GripGame.h"
 #include "hid/HidControllerClass.h"
 #include "midi/MidiPlayer.h"
-#include "shell/Datas.h"
 #include "shell/Globals.h"
 #include "shell/ScreenForm.h"
 
@@ -111,7 +111,7 @@ std::vector<int> LaidOutIndices(TGripGame& game)
 TEST(GameHarness, StartUpFindsTheBallAndBuildsTheGame)
 {
     TGameHarness h;
-    ASSERT_TRUE(h.Debug().StartUpComplete()) << h.Messages().join("\n").toStdString();
+    ASSERT_TRUE(h.Core().StartUpComplete()) << h.Messages().join("\n").toStdString();
     ASSERT_NE(h.Game(), nullptr);
     EXPECT_EQ(PlayerOneStressValue()->Device, GripDevice());
     ASSERT_NE(GripDevice(), nullptr);
@@ -134,7 +134,7 @@ TEST(GameHarness, WithoutABallStartUpCompletesAndTheLevelStaysZero)
     TGameHarness::TOptions options;
     options.PlugBall = false;
     TGameHarness h(options);
-    ASSERT_TRUE(h.Debug().StartUpComplete());
+    ASSERT_TRUE(h.Core().StartUpComplete());
     EXPECT_EQ(PlayerOneStressValue()->Device, nullptr);
     h.RunMs(10);
     EXPECT_EQ(h.Screen().Edit1->text(), "0");
@@ -145,7 +145,7 @@ TEST(GameHarness, MissingPictureFileEndsStartUpWithItsMessage)
     TGameHarness::TOptions options;
     options.MissingFile = "Gesture.dxg";
     TGameHarness h(options);
-    EXPECT_FALSE(h.Debug().StartUpComplete());
+    EXPECT_FALSE(h.Core().StartUpComplete());
     EXPECT_EQ(h.Messages(), QStringList{QString::fromUtf8("無法載入Gesture檔")});
     EXPECT_EQ(h.Game(), nullptr);
     // Tick, frame and buttons find no game and do nothing.
@@ -285,7 +285,7 @@ TEST(GameHarness, PauseAndResumeKeepTheBallsInStepWithTheSong)
     h.RunMs(3001);
     // Every ball stands where the song position puts it: laid out at 775 - index.
     std::int32_t bar = 0, beat = 0, tick = 0;
-    h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
+    h.Core().MidiPlayer->GetBarBeatTick(bar, beat, tick);
     const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
     EXPECT_EQ(position, h.LastSongPosition());
     EXPECT_GT(position, 800);  // six seconds of play
@@ -373,7 +373,7 @@ TEST(GameHarness, StartAfterTheSongsEndPlaysItAgainFromItsBeginningWithTheBallsI
     EXPECT_TRUE(h.Playing());
     EXPECT_GT(h.Midi().Messages().size(), heard) << "the song is not heard again";
     std::int32_t bar = 0, beat = 0, tick = 0;
-    h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
+    h.Core().MidiPlayer->GetBarBeatTick(bar, beat, tick);
     const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
     EXPECT_EQ(h.LastSongPosition(), position);
     EXPECT_GT(position, 0);
@@ -395,7 +395,7 @@ TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugConnectsItAgain)
     h.Bus().Unplug(h.Ball());
     EXPECT_EQ(PlayerOneStressValue()->Device, nullptr);
     EXPECT_EQ(GripDevice(), nullptr);
-    EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 0);
+    EXPECT_EQ(h.Core().UsbHids->NumUnpluggedDevices(), 0);
     h.Tick();
     EXPECT_EQ(h.Level(), 4);  // nothing read any more
     auto again = h.Bus().PlugGripBall();
@@ -408,7 +408,7 @@ TEST(GameHarness, UnpluggingTheBallStopsReadingAndReplugConnectsItAgain)
     // Pulled out again, it is given back like the first one, not left taken.
     h.Bus().Unplug(again);
     EXPECT_EQ(PlayerOneStressValue()->Device, nullptr);
-    EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 0);
+    EXPECT_EQ(h.Core().UsbHids->NumUnpluggedDevices(), 0);
     EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
 }
 
@@ -416,14 +416,14 @@ TEST(GameHarness, TwoBallsAreBothTakenAndTheLastOneIsPlayed)
 {
     TGameHarness h;
     auto second = h.Bus().PlugGripBall();
-    EXPECT_EQ(h.Debug().UsbHids->NumCheckedOutDevices(), 2);
+    EXPECT_EQ(h.Core().UsbHids->NumCheckedOutDevices(), 2);
     EXPECT_EQ(GripDevice()->DevicePath(), second->Path());
     // Player one keeps the ball it was given at start-up.
     EXPECT_EQ(PlayerOneStressValue()->Device->DevicePath(), h.Ball()->Path());
     // The other ball is player two's: unplugged, it is given back, so that a later rescan that
     // finds the same devices is no change (player one's ball is not greeted again).
     h.Bus().Unplug(second);
-    EXPECT_EQ(h.Debug().UsbHids->NumUnpluggedDevices(), 0);
+    EXPECT_EQ(h.Core().UsbHids->NumUnpluggedDevices(), 0);
     const size_t greetings = h.Ball()->WrittenReports().size();
     h.Bus().Announce();
     EXPECT_EQ(h.Ball()->WrittenReports().size(), greetings);
@@ -458,7 +458,7 @@ TEST(GameHarness, FailingBallShowsTheHidErrorAndTheTicksGoOn)
     // The failed read is reported, yet the lanes still follow the song on every tick.
     EXPECT_TRUE(h.Playing());
     std::int32_t bar = 0, beat = 0, tick = 0;
-    h.Debug().MidiPlayer->GetBarBeatTick(bar, beat, tick);
+    h.Core().MidiPlayer->GetBarBeatTick(bar, beat, tick);
     const std::int32_t position = TGripGame::SongPosition(bar, beat, tick);
     EXPECT_GT(position, 0);
     EXPECT_EQ(h.LastSongPosition(), position);
@@ -493,7 +493,7 @@ TEST(GameHarness, TempoSliderSlowsTheSong)
     for (int percent : {100, 50}) {
         TGameHarness h;
         h.SetTempo(percent);
-        EXPECT_EQ(h.Debug().MidiPlayer->TempoPercent(), percent);
+        EXPECT_EQ(h.Core().MidiPlayer->TempoPercent(), percent);
         h.PressStart();
         h.RunMs(2000);
         reached[percent == 50] = h.LastSongPosition();
@@ -507,7 +507,7 @@ TEST(GameHarness, StartWithoutBeatMapShowsTheMessageAndPlaysNothing)
     TGameHarness::TOptions options;
     options.MissingFile = "Fine.txt";
     TGameHarness h(options);
-    ASSERT_TRUE(h.Debug().StartUpComplete());
+    ASSERT_TRUE(h.Core().StartUpComplete());
     h.PressStart();
     EXPECT_EQ(h.Messages(), QStringList{QString::fromStdString("Cannot open file " + h.DataDirectory() + "Fine.txt")});
     EXPECT_FALSE(h.Playing());

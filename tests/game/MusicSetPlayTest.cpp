@@ -4,10 +4,10 @@
 // before the song ends.
 #include "support/GameHarness.h"
 
+#include "core/GameCore.h"
 #include "game/BeatMapMaker.h"
 #include "game/GripGame.h"
 #include "midi/SongImport.h"
-#include "shell/Datas.h"
 #include "shell/ScreenForm.h"
 
 #include <gtest/gtest.h>
@@ -88,7 +88,7 @@ TResult PlayThrough(const QString& song, int frameInterval)
     h.SetFrameInterval(frameInterval);
     h.Screen().OpenSong(song);
     EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
-    const TMelody melody = FindMelody(*h.Debug().MidiData, std::nullopt, ImportSongFile(song.toStdString()).QuartersPerBeat);
+    const TMelody melody = FindMelody(*h.Core().MidiData, std::nullopt, ImportSongFile(song.toStdString()).QuartersPerBeat);
     h.PressStart();
     h.AlignFrames(frameInterval / 2);
     TRightGrip grip(h);

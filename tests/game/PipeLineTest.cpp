@@ -1,7 +1,7 @@
 #include "GameFixture.h"
 
 #include "game/PipeLine.h"
-#include "game/Synergy.h"
+#include "game/Bits.h"
 
 #include <string>
 #include <vector>

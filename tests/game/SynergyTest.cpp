@@ -1,5 +1,6 @@
-#include "game/Synergy.h"
+#include "game/Metronome.h"
 #include "platform/DataDirectoryOverride.h"
+#include "platform/TextFields.h"
 
 #include <QDir>
 #include <QTemporaryDir>

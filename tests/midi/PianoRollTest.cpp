@@ -1,4 +1,5 @@
 #include "BarControlSong.h"
+#include "core/GameCore.h"
 #include "midi/PianoRoll.h"
 #include "shell/Datas.h"
 
@@ -300,7 +301,8 @@ TEST(PianoRoll, WithoutASongNothingIsDrawnAndNothingBreaks)
 
 TEST(PianoRoll, DebugFormHoldsItWithItsDesignedSettings)
 {
-    TDatas form;
+    TGameCore core(nullptr);
+    TDatas form(core);
     TPianoRoll* roll = form.PianoRoll;
     ASSERT_NE(roll, nullptr);
     EXPECT_EQ(roll->parentWidget(), &form);

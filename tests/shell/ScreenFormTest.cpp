@@ -1,10 +1,10 @@
+#include "core/GameCore.h"
+#include "core/GameTick.h"
 #include "game/Registries.h"
 #include "midi/MidiData.h"
 #include "platform/DataDirectoryOverride.h"
 #include "shell/Datas.h"
-#include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
-#include "shell/StartUp.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 
@@ -23,11 +23,13 @@
 
 namespace {
 
-// Both forms over a data folder of the test's choosing (empty unless files are copied in).
+// Both forms and the core over a data folder of the test's choosing (empty unless files are
+// copied in).
 struct Forms {
     QTemporaryDir data;
     TOverride dataDirectory;
     std::unique_ptr<TScreenForm> screen;
+    std::unique_ptr<TGameCore> core;
     std::unique_ptr<TDatas> datas;
 
     explicit Forms(const QStringList& copiedFromBuild = {})
@@ -36,7 +38,8 @@ struct Forms {
             QFile::copy(QString(GRIP_BIN_DIR) + name, data.filePath(name));
         dataDirectory = OverrideDataDirectory(data.path().toStdString());
         screen = std::make_unique<TScreenForm>();
-        datas = std::make_unique<TDatas>();
+        core = std::make_unique<TGameCore>(screen->DXDraw, screen->Settings());
+        datas = std::make_unique<TDatas>(*core);
     }
     ~Forms()
     {
@@ -83,8 +86,8 @@ TEST(ScreenForm, ControlsSitAtTheirDesignedPlaces)
     EXPECT_EQ(d.edtMidiName->text(), "invincible.mid");
     EXPECT_EQ(d.Memo1->geometry(), QRect(288, 80, 137, 241));
     EXPECT_EQ(d.tbTempo->value(), 10);
-    EXPECT_EQ(d.Timer1->interval(), 1);
-    EXPECT_TRUE(d.Timer1->isActive());
+    EXPECT_EQ(f.core->Timer1->interval(), 1);
+    EXPECT_TRUE(f.core->Timer1->isActive());
     EXPECT_EQ(d.ImgSkin.size(), QSize(462, 363));
 }
 
@@ -204,12 +207,12 @@ TEST(StartUp, AMissingSongIsShownAndEndsStartUpBeforeTheImages)
     const QString shown = f.screen->ShownMessages().first();
     EXPECT_TRUE(shown.startsWith("Cannot open file ")) << shown.toStdString();
     EXPECT_TRUE(shown.contains(f.data.filePath("invincible.mid"))) << shown.toStdString();
-    EXPECT_FALSE(f.datas->StartUpComplete());
+    EXPECT_FALSE(f.core->StartUpComplete());
     EXPECT_EQ(SpriteLayers[0], nullptr);
     // The program stays up: frames and ticks run on what exists.
     f.screen->show();
     f.screen->DXTimerTimer(1);
-    f.datas->Tick->Timer1Timer();
+    f.core->Tick->Timer1Timer();
     EXPECT_EQ(f.screen->DXDraw->PresentedImage().size(), QSize(462, 363));
 }
 
@@ -230,10 +233,10 @@ TEST(StartUp, EachMissingPictureFileHasItsOwnMessageAndNoRegistryIsFilled)
         Forms f(files);
         ASSERT_FALSE(f.screen->ShownMessages().isEmpty()) << missing.toStdString();
         EXPECT_EQ(f.screen->ShownMessages().first(), message) << missing.toStdString();
-        EXPECT_FALSE(f.datas->StartUpComplete());
+        EXPECT_FALSE(f.core->StartUpComplete());
         EXPECT_EQ(SpriteLayers[1], nullptr);
         EXPECT_EQ(ImageStores[0], nullptr);
-        EXPECT_TRUE(f.datas->MidiData->Active()) << "the song opened before the pictures";
+        EXPECT_TRUE(f.core->MidiData->Active()) << "the song opened before the pictures";
     }
 
     // A file that exists but is not a picture collection fails the same way.
@@ -243,7 +246,7 @@ TEST(StartUp, EachMissingPictureFileHasItsOwnMessageAndNoRegistryIsFilled)
     gesture.write("not a picture collection");
     gesture.close();
     try {
-        corrupt.datas->StartUp->LoadImages();
+        corrupt.core->LoadImages();
         ADD_FAILURE() << "a spoilt file loaded";
     } catch (const Exception& e) {
         EXPECT_EQ(QString::fromUtf8(e.what()), QString::fromUtf8("無法載入Gesture檔"));

@@ -1,9 +1,9 @@
 // The training's entries on the surface's right-click menu, for the half that was clicked.
 #include "support/GameHarness.h"
 
+#include "core/GameCore.h"
 #include "game/GripGame.h"
 #include "hid/simulated/HidSimulatedBus.h"
-#include "shell/Datas.h"
 #include "shell/ScreenForm.h"
 #include "shell/SurfaceMenu.h"
 #include "training/Training.h"
@@ -29,7 +29,7 @@ QAction* Entry(TGameHarness& h, QPoint at, const QString& text)
 TEST(TrainingMenu, EachEntryServesThePlayerWhoseHalfWasClicked)
 {
     TGameHarness h;
-    const TGripFitting& fitting = h.Debug().Training->Fitting();
+    const TGripFitting& fitting = h.Core().Training->Fitting();
     const QPoint upper(100, 60), lower(100, 300);
     EXPECT_FALSE(Entry(h, lower, "Reset calibration")->isEnabled());
     EXPECT_FALSE(Entry(h, lower, "Cancel calibration")->isEnabled());

@@ -1,5 +1,7 @@
 #include "support/GameHarness.h"
 
+#include "core/GameCore.h"
+#include "core/GameTick.h"
 #include "game/Displays.h"
 #include "game/GameRandom.h"
 #include "game/GripGame.h"
@@ -10,7 +12,6 @@
 #include "platform/Guard.h"
 #include "platform/UserFoldersOverride.h"
 #include "shell/Datas.h"
-#include "shell/GameTick.h"
 #include "shell/ScreenForm.h"
 #include "sprites/DXDraws.h"
 #include "sprites/SpriteStage.h"
@@ -50,17 +51,20 @@ TGameHarness::TGameHarness(const TOptions& options)
     // The program starts with a fresh generator; the first layout depends on it.
     GameRandom().SetState(0);
 
-    // In the program's order: the main window, the debug form, and then the main window shown,
-    // which initialises the drawing surface. The ticks and frames are the harness's to run.
+    // In the program's order: the main window, the core, the debug form, and then the main
+    // window shown, which initialises the drawing surface. The ticks and frames are the
+    // harness's to run.
     screen_ = std::make_unique<TScreenForm>();
-    datas_ = std::make_unique<TDatas>();
-    datas_->Timer1->stop();
+    core_ = std::make_unique<TGameCore>(screen_->DXDraw, screen_->Settings());
+    core_->Timer1->stop();
+    datas_ = std::make_unique<TDatas>(*core_);
     screen_->show();
 }
 
 TGameHarness::~TGameHarness()
 {
     datas_.reset();
+    core_.reset();
     screen_.reset();
     SetHitSound(nullptr);
 }
@@ -117,7 +121,7 @@ void TGameHarness::Corrupt(const std::string& path, TOptions::TCorruption corrup
     file.write(kGarbage, sizeof kGarbage - 1);
 }
 
-TGripGame* TGameHarness::Game() const { return datas_->Game(); }
+TGripGame* TGameHarness::Game() const { return core_->Game(); }
 
 void TGameHarness::PressStart() { screen_->btnStart->click(); }
 void TGameHarness::PressPause() { screen_->btnStop->click(); }
@@ -153,7 +157,7 @@ void TGameHarness::Tick()
     if (ball_ && !silent_ && ball_->IsPlugged())
         ball_->QueueInput({0, grip_ ? grip_() : force_, 0, 0, 0, 0, 0, 0, 0});
     // As the timers run them: whatever they throw goes to the main window's message box.
-    Guarded([this] { datas_->Tick->Timer1Timer(); });
+    Guarded([this] { core_->Tick->Timer1Timer(); });
 }
 
 void TGameHarness::Frame()
@@ -188,7 +192,7 @@ bool TGameHarness::RunUntilSongEnds(int limitMs)
     return false;
 }
 
-bool TGameHarness::Playing() const { return datas_->MidiPlayer && datas_->MidiPlayer->Play(); }
+bool TGameHarness::Playing() const { return core_->MidiPlayer && core_->MidiPlayer->Play(); }
 
 std::int32_t TGameHarness::LastSongPosition() const { return Game() ? Game()->LastSongPosition() : 0; }
 

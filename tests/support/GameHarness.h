@@ -1,7 +1,7 @@
 #pragma once
 
-// The whole program without a screen: the main window and the debug form as the program
-// builds them, on the data files of the build, with only the platform seams replaced: a
+// The whole program without a screen: the main window, the core and the debug form as the
+// program builds them, on the data files of the build, with only the platform seams replaced: a
 // simulated HID bus holding a grip ball, a recording MIDI device as device 0, a manual clock
 // and a manual MIDI timer. Time moves only when the test says so; each millisecond of it runs
 // what the program runs: the song's timer every 4 ms, the debug form's tick every 1 ms and
@@ -24,6 +24,7 @@
 
 class TScreenForm;
 class TDatas;
+class TGameCore;
 class TGripGame;
 class TPrize;
 
@@ -48,6 +49,7 @@ public:
     TGameHarness& operator=(const TGameHarness&) = delete;
 
     TScreenForm& Screen() { return *screen_; }
+    TGameCore& Core() { return *core_; }
     TDatas& Debug() { return *datas_; }
     TGripGame* Game() const;
     THidSimulatedBus& Bus() { return *bus_; }
@@ -121,12 +123,13 @@ private:
     TManualMidiTimerService timers_;
     std::shared_ptr<TMidiRecording> recording_;
     std::shared_ptr<THidSimulatedBus> bus_;
-    // Declared before the forms, so that the forms are gone before the program's own data
+    // Declared before the forms, so that the forms and the core are gone before the program's own data
     // folder, clock, timers, MIDI device and HID back end come back.
     TOverride dataDirectoryOverride_, clockOverride_, timersOverride_, midiOverride_, hidOverride_,
         userFoldersOverride_;
     std::shared_ptr<THidSimulatedDevice> ball_;
     std::unique_ptr<TScreenForm> screen_;
+    std::unique_ptr<TGameCore> core_;
     std::unique_ptr<TDatas> datas_;
     std::function<std::uint8_t()> grip_;
     std::uint8_t force_ = 0;

@@ -1,5 +1,5 @@
 #include "MidiChunks.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
 
 #include <QDir>
 #include <QProcess>

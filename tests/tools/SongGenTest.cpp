@@ -2,7 +2,8 @@
 #include "Score.h"
 #include "Tune.h"
 #include "TuneArranger.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
+#include "platform/TextFields.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // the surface, and a ball calibrated through the game.
 #include "support/GameHarness.h"
 
+#include "core/GameCore.h"
 #include "game/GripGame.h"
 #include "game/KeyGrip.h"
 #include "hid/simulated/HidSimulatedBus.h"
 #include "midi/MidiPlayer.h"
-#include "shell/Datas.h"
 #include "shell/ScreenForm.h"
 #include "training/CalibrationStore.h"
 #include "training/Training.h"
@@ -94,7 +94,7 @@ TEST(TrainingGame, APlayedGameGoesIntoTheRecordWithEveryColumnRight)
     options.PlugBall = false;
     TGameHarness h(options);
     auto ball = h.Bus().PlugGripBall("GR-0042");
-    TTraining& training = *h.Debug().Training;
+    TTraining& training = *h.Core().Training;
     const QDateTime started(QDate(2025, 3, 14), QTime(9, 26, 53), Qt::OffsetFromUTC, 3600);
     training.Now = [&] { return started; };
     h.SetTempo(80);
@@ -215,7 +215,7 @@ TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale
     TGameHarness h(options);
     auto ball = h.Bus().PlugGripBall("GR-0042");
     h.SetEasyMode(true);
-    TTraining& training = *h.Debug().Training;
+    TTraining& training = *h.Core().Training;
     auto hold = [&](THidSimulatedDevice& b, int force, int ms) {
         for (int i = 0; i < ms; ++i) {
             Report(b, std::uint8_t(force));

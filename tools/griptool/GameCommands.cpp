@@ -2,7 +2,7 @@
 
 #include "game/GameRandom.h"
 #include "game/PipeLine.h"
-#include "game/Synergy.h"
+#include "game/Metronome.h"
 #include "platform/Exception.h"
 
 #include <cmath>

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "midi/SongPosition.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// A ball laid out for song position m starts 500 pixels before the rule mark and moves one pixel
-// per position, so the note sounding at position p needs the mark p + 500.
-constexpr std::uint32_t kBallLead = 500;
-// The loader keeps quarter beats only.
-constexpr std::uint32_t kMarkGrid = 25;
+// The note sounding at song position p needs the mark p + BallLead, kept to quarter beats.
 // Closest two marks may lie: half a beat, time to grip and let go.
 constexpr std::uint32_t kMinimumMarkSpacing = 50;
 // The highest mark only closes the map; every other mark becomes a ball.

@@ -132,7 +132,7 @@ TEST_F(THidrawUmockdevTest, BallsPluggedInAndOutAreCheckedInAndOutAndGoToTheirPl
     }));
 
     std::vector<int> lost;
-    Ball->OnBallLost = [&](int player) { lost.push_back(player); };
+    const TSubscription following = Ball->OnBallLost.Subscribe([&](int player) { lost.push_back(player); });
     Bed.Remove(first);
     ASSERT_TRUE(Within2s([&] { return One.Device == nullptr; })) << "the unplugged ball was kept";
     EXPECT_EQ(lost, std::vector<int>{0});

@@ -5,9 +5,9 @@ class TGripGame;
 class TMidiPlayer;
 class TTraining;
 
-// The debug form's tick (Timer1, every millisecond): player one's grip is read, while the
-// song plays both lanes follow its position, and the training counts the time played. Before
-// there is a game it does nothing but keep its own pace.
+// The game's tick (Timer1, every millisecond): player one's grip is read, while the song plays
+// both lanes follow its position, the training counts the time played, and the song's end is
+// told. Before there is a game it does nothing but keep its own pace.
 class TGameTick {
 public:
     static constexpr int IdleIntervalMs = 50;

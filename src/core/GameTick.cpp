@@ -1,4 +1,4 @@
-#include "shell/GameTick.h"
+#include "core/GameTick.h"
 
 #include "game/GripGame.h"
 #include "midi/MidiPlayer.h"
@@ -37,6 +37,8 @@ void TGameTick::Timer1Timer()
     }
     if (training_)
         training_->Poll();
+    // The time played is counted before the song's end is told.
+    game_->CheckSongEnd();
     if (readError)
         std::rethrow_exception(readError);
 }

@@ -2,6 +2,7 @@
 // what stays when it cannot be played.
 #include "support/GameHarness.h"
 
+#include "core/GameCore.h"
 #include "game/BeatMapMaker.h"
 #include "game/GripGame.h"
 #include "midi/MidiData.h"
@@ -102,7 +103,7 @@ TEST(SongSwitch, AChosenSongStopsThePlayingOneAndIsLaidReadyWithItsTitleAndItsOw
     // The plate names the song; the piano roll shows its melody.
     EXPECT_EQ(h.Game()->PlayerOne->SongName->Image->Name(), "songtitle");
     EXPECT_NE(TitleArea(h), shippedTitle);
-    const TMadeBeatMap made = MakeBeatMap(*h.Debug().MidiData);
+    const TMadeBeatMap made = MakeBeatMap(*h.Core().MidiData);
     EXPECT_EQ(h.Debug().PianoRoll->Track(), made.Melody.Track);
 
     h.PressStart();
@@ -151,7 +152,7 @@ TEST(SongSwitch, WhatCannotBeOpenedShowsItsMessageAndTheSongBeforePlaysOn)
     TGameHarness h;
     h.PressStart();
     h.RunMs(1000);
-    const TMidiData* song = h.Debug().MidiData.get();
+    const TMidiData* song = h.Core().MidiData.get();
     const std::int32_t position = h.LastSongPosition();
 
     h.Screen().OpenSong(junk);
@@ -164,7 +165,7 @@ TEST(SongSwitch, WhatCannotBeOpenedShowsItsMessageAndTheSongBeforePlaysOn)
                                          "played as one song",
                                          "Cannot open file " + missing}));
     // The song before goes on as if nothing had happened, and plays again from its own map.
-    EXPECT_EQ(h.Debug().MidiData.get(), song);
+    EXPECT_EQ(h.Core().MidiData.get(), song);
     EXPECT_TRUE(h.Playing());
     h.RunMs(200);
     EXPECT_GT(h.LastSongPosition(), position);

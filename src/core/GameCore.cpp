@@ -1,0 +1,239 @@
+#include "core/GameCore.h"
+
+#include "core/GameTick.h"
+#include "core/SongSwitch.h"
+#include "game/GameOutput.h"
+#include "game/GripBall.h"
+#include "game/GripGame.h"
+#include "game/Registries.h"
+#include "game/SoundEffect.h"
+#include "hid/HidDeviceController.h"
+#include "midi/MidiData.h"
+#include "midi/MidiPlayer.h"
+#include "midi/TrackOutputs.h"
+#include "platform/ControlEscapes.h"
+#include "platform/DataPath.h"
+#include "platform/Exception.h"
+#include "platform/Guard.h"
+#include "sprites/DXImageList.h"
+#include "sprites/DXSprite.h"
+#include "training/Training.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+TGameCore* GameCore = nullptr;
+
+// The game's output handed on to whichever windows follow the core.
+class TGameCore::TViewsOutput : public TGameOutput {
+public:
+    explicit TViewsOutput(TGameCore& core) : core_(core) {}
+    void ShowGripLevel(int level) override { core_.OnGripLevel(level); }
+    void AppendMemoLine(const QString& line) override { core_.OnMemoLine(line); }
+
+private:
+    TGameCore& core_;
+};
+
+TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
+    : settings_(settings), output_(std::make_unique<TViewsOutput>(*this))
+{
+    GameCore = this;
+    setObjectName("GameCore");
+
+    MidiData = std::make_unique<TMidiData>();
+    MidiData->SetPPQN(180);
+    TrackOutputs = std::make_unique<TTrackOutputs>();
+    TrackOutputs->DefaultOutputPort = 0;
+    TrackOutputs->SetMidiData(MidiData.get());
+    MidiPlayer = std::make_unique<TMidiPlayer>();
+    MidiPlayer->SetTimerPeriod(1);
+    MidiPlayer->SetTimerResolution(4);
+    MidiPlayer->SetTrackOutputs(TrackOutputs.get());
+    MidiPlayer->BoostPriority = false;
+
+    auto store = [this, surface](const char* name) {
+        auto* list = new TDXImageList(this);
+        list->setObjectName(name);
+        list->SetDXDraw(surface);
+        return list;
+    };
+    ImgStoreAnimation = store("ImgStoreAnimation");
+    ImgStoreBalls = store("ImgStoreBalls");
+    ImgStoreContext = store("ImgStoreContext");
+    ImgStoreEffect = store("ImgStoreEffect");
+    ImgStoreFixed = store("ImgStoreFixed");
+    ImgStoreGesture = store("ImgStoreGesture");
+    auto layer = [this, surface](const char* name) {
+        auto* engine = new TDXSpriteEngine(this);
+        engine->setObjectName(name);
+        engine->SetDXDraw(surface);
+        return engine;
+    };
+    SpriteEngineLayerTwo = layer("SpriteEngineLayerTwo");
+    SpriteEngineLayerThree = layer("SpriteEngineLayerThree");
+    SpriteEngineLayerFour = layer("SpriteEngineLayerFour");
+    SpriteEngineLayerFive = layer("SpriteEngineLayerFive");
+    SpriteEngineLayerSix = layer("SpriteEngineLayerSix");
+    SpriteEngineLayerSeven = layer("SpriteEngineLayerSeven");
+
+    UsbHids = new TJvHidDeviceController(this);
+    UsbHids->setObjectName("UsbHids");
+    GripBall = std::make_unique<TGripBall>(*UsbHids);
+    // A ball that cannot be opened is said once, in a box and on the terminal, as every
+    // message is; the game goes on.
+    GripBall->OnAccessProblem = [](const std::string& message) {
+        ReportException(std::make_exception_ptr(Exception(message)));
+    };
+    // The first device-change handler is called at once: the ball is found before FormCreate.
+    Guarded([this] { GripBall->Bind(); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(1);
+    Training = std::make_unique<TTraining>();
+    Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
+    Tick->SetTraining(Training.get());
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
+    Timer1->start();
+
+    Guarded([this] { FormCreate(); });
+}
+
+TGameCore::~TGameCore()
+{
+    Timer1->stop();
+    // The game under way ends here, as the program does, and goes into the record.
+    Training->Detach();
+    // No handler may run while the core is being taken apart; the balls go back.
+    GripBall->Release();
+    DestroyGame();
+    delete UsbHids;
+    UsbHids = nullptr;
+    // The player sends through the outputs, which route the song; a window that still shows the
+    // song lets go of it first.
+    MidiPlayer.reset();
+    TrackOutputs.reset();
+    const std::unique_ptr<TMidiData> song = std::move(MidiData);
+    OnSongChanged();
+    // Sprites go before the stores whose pictures they show; the registries point at neither.
+    RegisterLayers(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    RegisterImageStores(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    for (TDXSpriteEngine* engine : {SpriteEngineLayerTwo, SpriteEngineLayerThree, SpriteEngineLayerFour,
+                                    SpriteEngineLayerFive, SpriteEngineLayerSix, SpriteEngineLayerSeven})
+        delete engine;
+    for (TDXImageList* list :
+         {ImgStoreAnimation, ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture})
+        delete list;
+    if (GameCore == this)
+        GameCore = nullptr;
+}
+
+void TGameCore::FormCreate()
+{
+    OpenSong();
+    LoadImages();
+    RegisterLayers(SpriteEngineLayerTwo, SpriteEngineLayerThree, SpriteEngineLayerFour, SpriteEngineLayerFive,
+                   SpriteEngineLayerSix, SpriteEngineLayerSeven);
+    RegisterImageStores(ImgStoreBalls, ImgStoreContext, ImgStoreEffect, ImgStoreFixed, ImgStoreGesture,
+                        ImgStoreAnimation);
+    // The game takes Easy Mode for player one's grip from the settings.
+    game_ = std::make_unique<TGripGame>(MidiPlayer.get(), settings_, output_.get());
+    Tick->SetGame(game_.get());
+    // The training follows the game, and fits each ball to its hand as the players get them.
+    Training->Attach(*game_, MidiPlayer.get());
+    gameFollowing_.push_back(GripBall->OnPlayerBall.Subscribe(
+        [training = Training.get()](TStressValue& grip) { training->BallChanged(grip); }));
+    TStressValue* player = game_->PlayerOneStress();
+    player->Device = GripBall->GripDevice;
+    GripBall->Player = player;
+    // A second ball is player two's; a ball pulled out mid-song pauses the game.
+    GripBall->PlayerTwo = game_->PlayerTwoStress();
+    GripBall->AttachPlayers();
+    gameFollowing_.push_back(GripBall->OnBallLost.Subscribe([game = game_.get()](int who) { game->BallLost(who); }));
+    game_->CreateEffects();
+    // The hit sound is loaded now rather than on the first hit.
+    PrepareHitSound();
+    complete_ = true;
+}
+
+void TGameCore::DestroyGame()
+{
+    if (!game_)
+        return;
+    Tick->SetGame(nullptr);
+    Training->Detach();
+    gameFollowing_.clear();
+    if (GripBall->Player == game_->PlayerOneStress())
+        GripBall->Player = nullptr;
+    if (GripBall->PlayerTwo == game_->PlayerTwoStress())
+        GripBall->PlayerTwo = nullptr;
+    game_.reset();
+}
+
+void TGameCore::OpenSong()
+{
+    // The song's name is fixed; the debug form's edtMidiName only shows it.
+    const std::string song = DataFile("invincible.mid");
+    Training->SetSong(QFileInfo(QString::fromStdString(song)).fileName());
+    MidiData->SetFileName(song);
+    MidiData->SetActive(true);
+    TrackOutputs->SetActive(true);
+    MidiPlayer->Refresh();
+    // The piano roll measures the song anew.
+    OnSongChanged();
+    MidiPlayer->SetTempoPercent(settings_.MelodySpeed);
+}
+
+void TGameCore::LoadImages()
+{
+    const struct {
+        TDXImageList* store;
+        const char* file;
+        const char* message;
+    } loads[] = {
+        {ImgStoreAnimation, "Animation.dxg", "無法載入Animation檔"},
+        {ImgStoreBalls, "balls.dxg", "無法載入Balls檔"},
+        {ImgStoreContext, "Context.dxg", "無法載入Context檔"},
+        {ImgStoreEffect, "Effect.dxg", "無法載入Effect檔"},
+        {ImgStoreFixed, "FixedBmp.dxg", "無法載入Fixed檔"},
+        {ImgStoreGesture, "Gesture.dxg", "無法載入Gesture檔"},
+    };
+    for (const auto& load : loads) {
+        try {
+            load.store->Items().LoadFile(QString::fromStdString(DataFile(load.file)));
+        } catch (...) {
+            throw Exception(load.message);
+        }
+    }
+}
+
+void TGameCore::ChooseSong(const std::string& path)
+{
+    TGripGame* game = Game();
+    if (!game)
+        throw Exception("The game did not start, so no song can be opened");
+    TChosenSong chosen = ReadChosenSong(path, TrackOutputs->DefaultOutputPort);
+
+    // Nothing below fails: the game under way goes into the training record, the old song
+    // stops, and the new one is laid ready for Start. The old song and its outputs go last,
+    // once the player and the windows have let go of them.
+    Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName());
+    game->ChangeSong(chosen.BeatMap, chosen.Title);
+    MidiPlayer->SetTrackOutputs(chosen.Outputs.get());
+    std::swap(TrackOutputs, chosen.Outputs);
+    std::swap(MidiData, chosen.Song);
+    chosenPath_ = path;
+    shownTrack_ = chosen.MelodyTrack;
+    OnSongChanged();
+    for (const std::string& warning : chosen.Warnings)
+        OnMemoLine(QString::fromStdString(EscapeControls(warning)));
+}
+
+void TGameCore::ApplySettings(const TGameSettings& settings)
+{
+    settings_ = settings;
+    MidiPlayer->SetTempoPercent(settings.MelodySpeed);
+    if (TGripGame* game = Game())
+        game->SetSettings(settings);
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "game/GameSettings.h"
+#include "platform/Listeners.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QTimer;
+class TDXDraw;
+class TDXImageList;
+class TDXSpriteEngine;
+class TGameOutput;
+class TGameTick;
+class TGripBall;
+class TGripGame;
+class TJvHidDeviceController;
+class TMidiData;
+class TMidiPlayer;
+class TTrackOutputs;
+class TTraining;
+
+// The game without its windows: the song and its outputs, the song player, the grip game, the
+// HID controller with the grip ball's handlers, the training, the tick, the image stores and the
+// sprite layers, all wired to one another. It is made once at start-up, after the main window
+// whose drawing surface the stores and layers draw on, and lives until the program ends. The
+// windows show it and steer it; whatever outlives one song hangs off it.
+class TGameCore : public QObject {
+public:
+    // Makes the components with their designed settings, finds the grip ball (the controller's
+    // first device change) and runs the start-up (FormCreate). A start-up that fails is shown
+    // as every message is and ends at that step; the core keeps what was built.
+    explicit TGameCore(TDXDraw* surface, const TGameSettings& settings = {});
+    ~TGameCore() override;
+    TGameCore(const TGameCore&) = delete;
+    TGameCore& operator=(const TGameCore&) = delete;
+
+    // The start-up, in this order: the song, the six picture files, the registries, the game
+    // with its effects, connected to the grip ball, the training and the tick. A failure is
+    // raised and ends it at that step.
+    void FormCreate();
+    void OpenSong();
+    void LoadImages();
+
+    // Puts a song of the player's choosing in place of the loaded one, ready for Start: the game
+    // under way goes into the training record and the song playing stops. A song that cannot be
+    // played raises its message, and the loaded one stays loaded and playable.
+    void ChooseSong(const std::string& path);
+    // The song last chosen; empty while the game plays the one it started with.
+    const std::string& ChosenSongPath() const { return chosenPath_; }
+    // The track that best shows the loaded song: its melody's, 0 for the song it started with.
+    int ShownTrack() const { return shownTrack_; }
+
+    // The main window's options: the song's tempo follows at once, and so does the game.
+    void ApplySettings(const TGameSettings& settings);
+    const TGameSettings& Settings() const { return settings_; }
+
+    bool StartUpComplete() const { return complete_; }
+    // The game the start-up built; none before, and none if the start-up ended before it.
+    TGripGame* Game() const { return game_.get(); }
+
+    // The components as designed. The core takes them apart in a safe order: the balls before
+    // the controller, the player before the outputs it sends through, the layers before the
+    // stores whose pictures they show, and all before the surface they were given.
+    QTimer* Timer1;
+    std::unique_ptr<TMidiData> MidiData;
+    std::unique_ptr<TTrackOutputs> TrackOutputs;
+    std::unique_ptr<TMidiPlayer> MidiPlayer;
+    TDXImageList* ImgStoreAnimation;
+    TDXImageList* ImgStoreBalls;
+    TDXImageList* ImgStoreContext;
+    TDXImageList* ImgStoreEffect;
+    TDXImageList* ImgStoreFixed;
+    TDXImageList* ImgStoreGesture;
+    TDXSpriteEngine* SpriteEngineLayerTwo;
+    TDXSpriteEngine* SpriteEngineLayerThree;
+    TDXSpriteEngine* SpriteEngineLayerFour;
+    TDXSpriteEngine* SpriteEngineLayerFive;
+    TDXSpriteEngine* SpriteEngineLayerSix;
+    TDXSpriteEngine* SpriteEngineLayerSeven;
+    TJvHidDeviceController* UsbHids;
+    // The grip ball's handlers, bound to UsbHids.
+    std::unique_ptr<TGripBall> GripBall;
+    // Each game's results and record, and the balls fitted to the hands.
+    std::unique_ptr<TTraining> Training;
+    // Timer1's handler.
+    std::unique_ptr<TGameTick> Tick;
+
+    // What the game shows beyond its drawing surface, for the windows that follow it: player
+    // one's grip level on every tick, and the judging's line for every judgement.
+    TListeners<void(int level)> OnGripLevel;
+    TListeners<void(const QString& line)> OnMemoLine;
+    // Another song was loaded; MidiData is the new one.
+    TListeners<void()> OnSongChanged;
+
+private:
+    class TViewsOutput;
+
+    // Game objects live on the layers: the game goes before them, and nothing refers to it any
+    // more.
+    void DestroyGame();
+
+    TGameSettings settings_;
+    std::unique_ptr<TViewsOutput> output_;
+    std::unique_ptr<TGripGame> game_;
+    // What the start-up connected to the game.
+    std::vector<TSubscription> gameFollowing_;
+    bool complete_ = false;
+    std::string chosenPath_;
+    int shownTrack_ = 0;
+};
+
+// The one core; none before it is made and none once it is gone.
+extern TGameCore* GameCore;
