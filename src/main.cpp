@@ -1,9 +1,13 @@
 #include "core/GameCore.h"
 #include "platform/DataPath.h"
+#include "shell/CommandLine.h"
 #include "shell/Datas.h"
+#include "shell/ScaleChoice.h"
 #include "shell/ScreenForm.h"
 
 #include <QApplication>
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -16,18 +20,26 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     app.setApplicationName("Grip Rhythm");
+    const TCommandLine line = ParseCommandLine(app.arguments());
+    if (!line.Error.isEmpty()) {
+        std::fprintf(stderr, "griprhythm: %s\n", qPrintable(line.Error));
+        return 2;
+    }
     // The main window first: the core's stores and layers draw on its surface. The debug form
     // shows the core.
     auto* screen = new TScreenForm;
     auto* core = new TGameCore(screen->DXDraw, screen->Settings());
     auto* datas = new TDatas(*core);
+    // Before the window shows, so that it opens at its size.
+    const int scale = StartingScale(line.Scale);
+    if (const int shown = screen->SetScale(scale); shown < scale)
+        std::fprintf(stderr, "Grip Rhythm: at %d× the window would not fit the screen; it opens at %d×\n", scale, shown);
     screen->show();
     screen->activateWindow();
     // A song named on the command line (as the file manager does) takes the place of the one
     // the game starts with.
-    const QStringList arguments = app.arguments();
-    if (arguments.size() > 1)
-        screen->OpenSong(arguments.at(1));
+    if (!line.Song.isEmpty())
+        screen->OpenSong(line.Song);
     const int status = app.exec();
     delete datas;
     delete core;

@@ -5,15 +5,19 @@
 #include "game/Registries.h"
 #include "midi/MidiPlayer.h"
 #include "platform/Guard.h"
+#include "platform/RegionScale.h"
 #include "shell/BallNotices.h"
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
 #include "shell/KeyboardGrip.h"
 #include "shell/Region.h"
+#include "shell/ScaleChoice.h"
+#include "shell/ScaleControls.h"
 #include "shell/SurfaceMenu.h"
 #include "shell/TrainingMenu.h"
 #include "shell/TrainingNotices.h"
+#include "shell/WindowScale.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 #include "sprites/DisplayPacer.h"
@@ -26,16 +30,23 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QToolTip>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 TScreenForm* ScreenForm = nullptr;
 
 namespace {
+
+// The window and the game picture as designed, at scale 1.
+constexpr QSize DesignedSize(573, 465);
+constexpr QSize DesignedPicture(457, 385);
 
 QPushButton* Button(QWidget* parent, const char* caption, int x, int y, int w, int h)
 {
@@ -155,6 +166,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu = new TSurfaceMenu(*DXDraw);
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     AddTrainingEntries(*Menu);
+    AddScaleControls(*this);
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();
         if (folder.isEmpty() || folder == ".")
@@ -163,6 +175,11 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
                                             "MIDI songs (*.mid *.midi *.kar *.rmi *.MID);;All files (*)");
     };
     setAcceptDrops(true);
+    AvailableGeometry = [this] {
+        const QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
+        return on ? on->availableGeometry() : QRect();
+    };
+    windowScale_ = new TWindowScale(*this);
 }
 
 TScreenForm::~TScreenForm()
@@ -245,7 +262,7 @@ void TScreenForm::DXDrawMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers,
             Datas->showMinimized();
     } else if (InCloseArea(x, y)) {
         close();
-    } else if (StartWindowDrag) {
+    } else if (StartWindowDrag && !fullScreen_) {
         StartWindowDrag();
     }
 }
@@ -313,13 +330,108 @@ void TScreenForm::ApplyRegion()
 {
     if (!Datas)
         return;
-    const QImage& skin = Datas->ImgSkin;
-    resize(skin.width(), skin.height());
-    QRegion region = RegionFromBitmap(skin, 0);
-    region.translate(-1, 12);
-    setMask(region);
+    resize(Datas->ImgSkin.size() * Scale());
+    MaskToSkin();
     update();
     regionApplied_ = true;
+}
+
+void TScreenForm::MaskToSkin()
+{
+    if (!Datas)
+        return;
+    QRegion region = RegionFromBitmap(Datas->ImgSkin, 0);
+    region.translate(-1, 12);
+    setMask(ScaledRegion(region, Scale()));
+}
+
+int TScreenForm::Scale() const { return windowScale_ ? windowScale_->Scale() : 1; }
+
+int TScreenForm::LargestScale() const
+{
+    const QRect available = AvailableGeometry ? AvailableGeometry() : QRect();
+    const int fitting = available.isEmpty() ? MaxWindowScale : LargestFittingScale(DesignedSize, available);
+    return std::min(fitting, MaxWindowScale);
+}
+
+int TScreenForm::SetScale(int scale)
+{
+    scale = std::clamp(scale, 1, LargestScale());
+    const int before = Scale();
+    if (scale == before || fullScreen_)
+        return before;
+    // The window keeps its own designed size (the skin's, with the region), times the scale.
+    const QSize designed = size() / before;
+    windowScale_->Apply(scale);
+    DXDraw->SetZoom(scale);
+    QRect placed(pos(), designed * scale);
+    if (const QRect available = AvailableGeometry ? AvailableGeometry() : QRect(); !available.isEmpty())
+        placed = KeptOn(placed, available);
+    setGeometry(placed);
+    if (regionApplied_)
+        MaskToSkin();
+    Menu->SetFont(scale == 1 ? QFont() : ScaledFont(QApplication::font(), scale));
+    return scale;
+}
+
+void TScreenForm::ChangeScale(int step)
+{
+    if (fullScreen_)
+        return;
+    const int before = Scale();
+    if (SetScale(before + step) != before)
+        RememberScale(Scale());
+}
+
+void TScreenForm::ShowFullScreen(bool shown)
+{
+    if (shown == fullScreen_)
+        return;
+    if (shown) {
+        normalGeometry_ = geometry();
+        hiddenForFullScreen_.clear();
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (control != DXDraw && !control->isWindow() && !control->isHidden()) {
+                control->hide();
+                hiddenForFullScreen_.append(control);
+            }
+        clearMask();
+        fullScreen_ = true;
+        // Without a window manager to do it, the window takes the screen itself.
+        if (const QScreen* on = screen())
+            setGeometry(on->geometry());
+        showFullScreen();
+        FitPictureToScreen();
+        emit FullScreenChanged(true);
+        return;
+    }
+    fullScreen_ = false;
+    showNormal();
+    setGeometry(normalGeometry_);
+    windowScale_->Apply(Scale());
+    DXDraw->SetZoom(Scale());
+    for (const QPointer<QWidget>& control : hiddenForFullScreen_)
+        if (control)
+            control->show();
+    hiddenForFullScreen_.clear();
+    if (regionApplied_)
+        MaskToSkin();
+    emit FullScreenChanged(false);
+}
+
+void TScreenForm::FitPictureToScreen()
+{
+    DXDraw->setGeometry(rect());
+    const int zoom = std::min(width() / DesignedPicture.width(), height() / DesignedPicture.height());
+    DXDraw->SetZoom(std::max(zoom, 1));
+}
+
+void TScreenForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The window manager gives the whole screen in its own time.
+    if (fullScreen_)
+        FitPictureToScreen();
 }
 
 void TScreenForm::ApplicationEvents1Exception(std::exception_ptr error)

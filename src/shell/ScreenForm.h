@@ -7,7 +7,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QRect>
 #include <QSet>
 #include <QSlider>
 #include <QStringList>
@@ -20,6 +22,7 @@ class TDXDraw;
 class TDXTimer;
 class TDisplayPacer;
 class TSurfaceMenu;
+class TWindowScale;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
 class TScreenForm : public QWidget {
@@ -88,6 +91,26 @@ public:
     // Asks the player for a song file, empty when none is chosen; replaceable for tests.
     std::function<QString()> ChooseSongFile;
 
+    // The whole window, every control, the region and the mouse at 1 to 4 times the designed
+    // size, the game picture enlarged pixel by pixel.
+    int Scale() const;
+    // Capped at the largest scale whose window fits the available area, and moved to lie on
+    // it; returns the scale in force. Not remembered: that is ChangeScale's.
+    int SetScale(int scale);
+    // The player's step larger (+1) or smaller (-1), remembered for the next start.
+    void ChangeScale(int step);
+    int LargestScale() const;
+    // The part of the screen the window may take; replaceable so that tests can choose one.
+    std::function<QRect()> AvailableGeometry;
+
+    // The game picture alone over the whole screen, at the largest whole zoom that fits, black
+    // around; the window as it was again when it ends.
+    void ShowFullScreen(bool shown);
+    bool FullScreenShown() const { return fullScreen_; }
+
+signals:
+    void FullScreenChanged(bool shown);
+
 protected:
     // Closing the main window in any way ends the program, as End does, also while the debug
     // form is open.
@@ -95,18 +118,26 @@ protected:
     // A MIDI file dropped anywhere on the window is opened as the song.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void SetHint(const QString& hint);
     void PaceDisplayFrames();
     // Hands the options to the core, which gives them to the song and the game.
     void OptionsChanged();
+    // The skin's outline at the scale in force.
+    void MaskToSkin();
+    void FitPictureToScreen();
 
     QString hint_ = "123";
     QStringList shownMessages_;
     QSet<QString> openMessages_;
     bool regionApplied_ = false;
     TDisplayPacer* displayPacer_ = nullptr;
+    TWindowScale* windowScale_ = nullptr;
+    bool fullScreen_ = false;
+    QRect normalGeometry_;
+    QList<QPointer<QWidget>> hiddenForFullScreen_;
 };
 
 extern TScreenForm* ScreenForm;

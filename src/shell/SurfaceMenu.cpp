@@ -1,6 +1,7 @@
 #include "shell/SurfaceMenu.h"
 
 #include "platform/Guard.h"
+#include "sprites/DXDraws.h"
 
 #include <QWidget>
 
@@ -8,8 +9,11 @@ TSurfaceMenu::TSurfaceMenu(QWidget& surface) : QObject(&surface), surface_(surfa
 {
     // A right click still reaches the surface's own mouse handler first, which leaves it be.
     surface.setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(&surface, &QWidget::customContextMenuRequested, this,
-            [this](QPoint at) { Build(at).popup(surface_.mapToGlobal(at)); });
+    // The entries are given the point of the game picture, whatever its zoom.
+    connect(&surface, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        const auto* picture = qobject_cast<const TDXDraw*>(&surface_);
+        Build(picture ? picture->UnzoomedPoint(at) : at).popup(surface_.mapToGlobal(at));
+    });
 }
 
 void TSurfaceMenu::Add(const QString& text, TRun run, TEnabled enabled)

@@ -23,6 +23,8 @@ public:
     void Add(const QString& text, TRun run, TEnabled enabled = {});
     // The menu for a click at that point, its entries enabled as they stand now.
     QMenu& Build(QPoint at);
+    // The menu's lettering, grown with the window's scale.
+    void SetFont(const QFont& font) { menu_.setFont(font); }
 
 private:
     struct TEntry {

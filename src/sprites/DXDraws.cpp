@@ -1,6 +1,7 @@
 #include "sprites/DXDraws.h"
 
 #include "platform/Guard.h"
+#include "platform/RegionScale.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,6 +9,7 @@
 #include <QShowEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -285,8 +287,8 @@ void TDXDraw::Initialize()
     try {
         NotifyEventList(dxntInitializing);
         if (AutoSize) {
-            surfaceWidth_ = width();
-            surfaceHeight_ = height();
+            surfaceWidth_ = width() / zoom_;
+            surfaceHeight_ = height() / zoom_;
         }
         surface_.SetSize(std::max(surfaceWidth_, 1), std::max(surfaceHeight_, 1));
         surface_.Fill(0);
@@ -361,19 +363,45 @@ QRegion TDXDraw::Present()
 {
     const QImage previous = front_;
     const QPoint previousOrigin = presentedOrigin_;
+    const int previousZoom = std::exchange(presentedZoom_, zoom_);
     front_ = surface_.Image();
-    if (HasOpt(nowOptions_, doStretch)) {
-        presentedOrigin_ = QPoint(0, 0);
-    } else if (HasOpt(nowOptions_, doCenter)) {
-        // Integer division truncates toward zero, as the placement of the skin relies on.
-        presentedOrigin_ = QPoint((width() - surface_.Width()) / 2, (height() - surface_.Height()) / 2);
+    PlacePicture();
+    if (HasOpt(nowOptions_, doStretch) || previous.isNull() || previous.size() != front_.size() ||
+        previous.format() != front_.format() || previousOrigin != presentedOrigin_ || previousZoom != zoom_)
+        return QRegion(rect());
+    return ScaledRegion(ChangedRegion(previous, front_), zoom_).translated(presentedOrigin_);
+}
+
+void TDXDraw::PlacePicture()
+{
+    if (HasOpt(nowOptions_, doCenter) && !HasOpt(nowOptions_, doStretch)) {
+        // Integer division truncates toward zero, as the placement of the skin relies on; a
+        // zoomed picture lies where the unzoomed one would, zoomed.
+        presentedOrigin_ = zoom_ * QPoint((width() / zoom_ - front_.width()) / 2, (height() / zoom_ - front_.height()) / 2);
     } else {
         presentedOrigin_ = QPoint(0, 0);
     }
-    if (HasOpt(nowOptions_, doStretch) || previous.isNull() || previous.size() != front_.size() ||
-        previous.format() != front_.format() || previousOrigin != presentedOrigin_)
-        return QRegion(rect());
-    return ChangedRegion(previous, front_).translated(presentedOrigin_);
+}
+
+void TDXDraw::SetZoom(int zoom)
+{
+    // Also at the zoom in force: the control may have changed its size for it.
+    zoom_ = std::max(zoom, 1);
+    if (!front_.isNull()) {
+        presentedZoom_ = zoom_;
+        PlacePicture();
+    }
+    update();
+}
+
+QPoint TDXDraw::UnzoomedPoint(QPoint p) const
+{
+    // A control larger than its zoomed surface (the whole screen) has the surface's area in
+    // its middle.
+    const QPoint offset = zoom_ * QPoint(std::max(0, (width() / zoom_ - surfaceWidth_) / 2),
+                                         std::max(0, (height() / zoom_ - surfaceHeight_) / 2));
+    auto unzoom = [this](int v) { return static_cast<int>(std::floor(double(v) / zoom_)); };
+    return QPoint(unzoom(p.x() - offset.x()), unzoom(p.y() - offset.y()));
 }
 
 void TDXDraw::Register(const void* component, TDXDrawNotifyEvent handler)
@@ -434,25 +462,35 @@ void TDXDraw::paintEvent(QPaintEvent* event)
     // Black where the picture does not reach; the picture itself covers the rest. Only what
     // is to be repainted is copied, piece by piece: a whole picture handed over at once is
     // split among helper threads, whose waking costs more than the copy of a few strips.
-    const QRect picture(presentedOrigin_, front_.size());
+    const QRect picture(presentedOrigin_, front_.size() * presentedZoom_);
     QRegion uncovered = event->region();
     uncovered -= QRegion(picture);
     for (const QRect& r : uncovered)
         painter.fillRect(r, Qt::black);
-    for (const QRect& r : event->region() & picture)
-        painter.drawImage(r.topLeft(), front_, r.translated(-presentedOrigin_));
+    const int z = presentedZoom_;
+    for (const QRect& r : event->region() & picture) {
+        if (z == 1) {
+            painter.drawImage(r.topLeft(), front_, r.translated(-presentedOrigin_));
+            continue;
+        }
+        // The surface's pixels under the strip, each drawn as its square; the painter clips
+        // what reaches beyond the strip.
+        const QRect local = r.translated(-presentedOrigin_);
+        const QRect source(QPoint(local.left() / z, local.top() / z), QPoint(local.right() / z, local.bottom() / z));
+        painter.drawImage(QRect(presentedOrigin_ + source.topLeft() * z, source.size() * z), front_, source);
+    }
 }
 
 void TDXDraw::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = UnzoomedPoint(event->position().toPoint());
     if (OnMouseDown)
         Guarded([&] { OnMouseDown(event->button(), event->modifiers(), p.x(), p.y()); });
 }
 
 void TDXDraw::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = UnzoomedPoint(event->position().toPoint());
     if (OnMouseMove)
         Guarded([&] { OnMouseMove(event->modifiers(), p.x(), p.y()); });
 }

@@ -146,9 +146,19 @@ public:
     void SetSurfaceWidth(int value);
     void SetSurfaceHeight(int value);
 
-    // What the last Flip presented, and where inside the control it landed.
+    // What the last Flip presented, and where inside the control it landed (in the control's
+    // pixels, so at a zoom the origin is zoomed too).
     QPoint PresentedOrigin() const { return presentedOrigin_; }
     const QImage& PresentedImage() const { return front_; }
+
+    // Each pixel of the surface is shown as a square of zoom × zoom pixels, copied, never
+    // blended, so that the game's pixels stay sharp. The surface keeps its size; whoever owns
+    // the control makes it zoom times as large (or larger: the picture is then centred).
+    int Zoom() const { return zoom_; }
+    void SetZoom(int zoom);
+    // A point of the control as the same point of the control unzoomed, which is what the
+    // mouse handlers are given.
+    QPoint UnzoomedPoint(QPoint controlPoint) const;
 
     std::function<void()> OnInitializing, OnInitialize, OnInitializeSurface, OnRestoreSurface,
         OnFinalizeSurface, OnFinalize;
@@ -166,6 +176,7 @@ private:
     // Presents the surface and returns what of the control must be repainted for it.
     QRegion Present();
     void RecreateSurface();
+    void PlacePicture();
 
     struct Listener {
         const void* component;
@@ -180,6 +191,8 @@ private:
     int surfaceWidth_ = 640;
     int surfaceHeight_ = 480;
     int updateCount_ = 0;
+    int zoom_ = 1;
+    int presentedZoom_ = 1;
     bool initialized_ = false;
     bool initializing_ = false;
     bool surfaceInitialized_ = false;

@@ -44,3 +44,7 @@ add_test(NAME shell.e2e.training
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/shell/e2e/training.sh
           $<TARGET_FILE:griprhythm>)
 set_tests_properties(shell.e2e.training PROPERTIES TIMEOUT 120 RESOURCE_LOCK xserver)
+
+# Clicks and keys through the window system, as a player's reach the window.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+target_link_libraries(test_${name} PRIVATE Qt6::Test)

@@ -300,3 +300,45 @@ TEST(DXDraw, FlipRepaintsWhatChangedAndNothingWhenNothingDid)
     draw->Flip();
     EXPECT_TRUE(spy.Take().contains(draw->rect()));
 }
+
+TEST(DXDraw, AZoomedSurfaceShowsEachPixelAsASquareAndRepaintsWhatChangedZoomed)
+{
+    QWidget form;
+    form.resize(914, 770);
+    auto* draw = new TDXDraw(&form);
+    draw->AutoInitialize = false;
+    draw->SetZoom(2);
+    draw->setGeometry(0, 0, 914, 770);
+    draw->Initialize();
+    EXPECT_EQ(draw->SurfaceWidth(), 457) << "the surface takes the control's size unzoomed";
+    TPaintSpy spy;
+    draw->installEventFilter(&spy);
+    form.show();
+    QImage picture(462, 363, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x % 256, y % 256, (x * 7 + y * 3) % 256));
+    draw->Surface().LoadFromGraphic(picture);
+    draw->Flip();
+    EXPECT_EQ(draw->PresentedOrigin(), QPoint(-4, 22));
+    const QImage shown = draw->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    spy.Take();
+    ASSERT_EQ(shown.size(), QSize(914, 770));
+    for (const QPoint p : {QPoint(10, 10), QPoint(200, 150), QPoint(458, 362)})
+        for (const QPoint corner : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}) {
+            const QPoint at = draw->PresentedOrigin() + p * 2 + corner;
+            EXPECT_EQ(shown.pixel(at), picture.pixel(p)) << p.x() << "," << p.y() << " +" << corner.x() << corner.y();
+        }
+    EXPECT_EQ(shown.pixel(5, 5), qRgb(0, 0, 0)) << "above the picture is black";
+
+    TDirectDrawSurface& surface = draw->Surface();
+    surface.LoadFromGraphic(draw->PresentedImage().copy());
+    surface.SetPixel(400, 300, 0xFFFFFF);
+    draw->Flip();
+    const QRegion painted = spy.Take();
+    EXPECT_TRUE(painted.contains(QPoint(-4, 22) + QPoint(801, 601)));
+    EXPECT_FALSE(painted.contains(QPoint(400, 300)));
+
+    // The mouse is handed the point unzoomed.
+    EXPECT_EQ(draw->UnzoomedPoint(QPoint(791, 21)), QPoint(395, 10));
+}
