@@ -175,7 +175,7 @@ void TGameCore::OpenSong()
 {
     // The song's name is fixed; the debug form's edtMidiName only shows it.
     const std::string song = DataFile("invincible.mid");
-    Training->SetSong(QFileInfo(QString::fromStdString(song)).fileName());
+    Training->SetSong(QFileInfo(QString::fromStdString(song)).fileName(), "map");
     MidiData->SetFileName(song);
     MidiData->SetActive(true);
     TrackOutputs->SetActive(true);
@@ -218,7 +218,7 @@ void TGameCore::ChooseSong(const std::string& path)
     // Nothing below fails: the game under way goes into the training record, the old song
     // stops, and the new one is laid ready for Start. The old song and its outputs go last,
     // once the player and the windows have let go of them.
-    Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName());
+    Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName(), chosen.MadeBeatMap ? "" : "map");
     game->ChangeSong(chosen.BeatMap, chosen.Title);
     MidiPlayer->SetTrackOutputs(chosen.Outputs.get());
     std::swap(TrackOutputs, chosen.Outputs);

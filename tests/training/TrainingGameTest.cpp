@@ -139,7 +139,7 @@ TEST(TrainingGame, APlayedGameGoesIntoTheRecordWithEveryColumnRight)
                                   QString::number(balls.Met), QString::number(balls.Hit), QString::number(hits),
                                   percent, QString::number(longestCombo), QString::number(hits * 50),
                                   QString::number(hand.Grips), QString::number(hand.Peak),
-                                  QString::number(mean, 'f', 1), ""};
+                                  QString::number(mean, 'f', 1), "", "", "map", "game", "", "", "", "", ""};
     EXPECT_EQ(lines[1].split(',').join('\n').toStdString(), expected.join('\n').toStdString());
     EXPECT_GE(hand.Grips, 95);
     EXPECT_EQ(hand.Peak, 120);
@@ -264,7 +264,7 @@ TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale
     h.PressStart();
     const QStringList lines = RecordLines(h);
     ASSERT_GE(lines.size(), 2);
-    EXPECT_TRUE(lines.last().endsWith(",100")) << lines.last().toStdString();
+    EXPECT_EQ(lines.last().split(',').at(18), "100") << lines.last().toStdString();
 
     training.ResetCalibration(0);
     EXPECT_EQ(level(*ball, 30), 6);
@@ -295,7 +295,7 @@ TEST(TrainingGame, AGameOnTheBallFinishedOnTheKeysNamesBothAndTheBallsCalibratio
     const QStringList lines = RecordLines(h);
     ASSERT_EQ(lines.size(), 2);
     const QStringList fields = lines[1].split(',');
-    ASSERT_EQ(fields.size(), 19) << lines[1].toStdString();
+    ASSERT_EQ(fields.size(), 27) << lines[1].toStdString();
     EXPECT_EQ(fields[3] + " " + fields[18], "GR-0042+keyboard 100+");
     EXPECT_EQ(ReadRecordFile(RecordPath(h)).Records.at(0).CalibratedPeaks,
               (std::vector<std::optional<int>>{100, std::nullopt}));

@@ -2,6 +2,7 @@
 
 #include "platform/ControlEscapes.h"
 #include "platform/Exception.h"
+#include "training/TrainingLog.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -266,10 +267,14 @@ void THistoryCommands::Plot(const std::vector<TGameRecord>& records, const QStri
 void THistoryCommands::History(const QString& file, const TFilter& filter, const QString& plot, std::ostream& out,
                                std::ostream& err)
 {
-    const TRecordFile record = ReadRecordFile(file);
-    if (record.Damaged)
-        err << record.Damaged << (record.Damaged == 1 ? " line" : " lines") << " of " << file.toStdString()
-            << " could not be read and " << (record.Damaged == 1 ? "was" : "were") << " left out\n";
+    // The files set aside when the record gained columns hold the older games.
+    for (const QString& part : RecordFiles(file)) {
+        const int damaged = ReadRecordFile(part).Damaged;
+        if (damaged)
+            err << damaged << (damaged == 1 ? " line" : " lines") << " of " << part.toStdString() << " could not be read and "
+                << (damaged == 1 ? "was" : "were") << " left out\n";
+    }
+    const TRecordFile record = ReadRecordFiles(file);
     if (record.Missing && !plot.isEmpty())
         throw Exception("No training record at " + file.toStdString());
     if (record.Missing) {
