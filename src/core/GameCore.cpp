@@ -92,6 +92,11 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1);
     Training = std::make_unique<TTraining>();
+    Players = std::make_unique<TPlayers>();
+    Training->PlayerNames = [this](int lane) {
+        const std::optional<TPlayer>& chosen = chosenPlayers_[size_t(lane)];
+        return chosen ? chosen->Names : QStringList();
+    };
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
     Tick->SetTraining(Training.get());
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
@@ -228,6 +233,32 @@ void TGameCore::ChooseSong(const std::string& path)
     OnSongChanged();
     for (const std::string& warning : chosen.Warnings)
         OnMemoLine(QString::fromStdString(EscapeControls(warning)));
+}
+
+void TGameCore::ChoosePlayer(int lane, std::optional<TPlayer> player)
+{
+    chosenPlayers_.at(size_t(lane)) = std::move(player);
+    OnPlayersChanged();
+}
+
+void TGameCore::ChoosePlayerNamed(int lane, const QString& name)
+{
+    std::optional<TPlayer> player = Players->Find(name);
+    if (!player && Players->Failure().isEmpty())
+        player = Players->Add(name);
+    if (!player)
+        throw Exception(Players->Failure().toStdString());
+    ChoosePlayer(lane, player);
+}
+
+void TGameCore::RenamePlayer(int id, const QString& name)
+{
+    if (!Players->Rename(id, name))
+        throw Exception(Players->Failure().toStdString());
+    for (std::optional<TPlayer>& chosen : chosenPlayers_)
+        if (chosen && chosen->Id == id)
+            chosen = Players->ById(id).value_or(*chosen);
+    OnPlayersChanged();
 }
 
 void TGameCore::ApplySettings(const TGameSettings& settings)

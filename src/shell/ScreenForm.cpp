@@ -10,6 +10,7 @@
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
 #include "shell/KeyboardGrip.h"
+#include "shell/PlayerMenu.h"
 #include "shell/Region.h"
 #include "shell/SurfaceMenu.h"
 #include "shell/TrainingMenu.h"
@@ -155,6 +156,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu = new TSurfaceMenu(*DXDraw);
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     AddTrainingEntries(*Menu);
+    AddPlayerEntries(*Menu, *this);
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();
         if (folder.isEmpty() || folder == ".")

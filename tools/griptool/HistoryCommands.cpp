@@ -109,6 +109,8 @@ std::vector<TGameRecord> THistoryCommands::Select(const std::vector<TGameRecord>
             continue;
         if (filter.Song && !SameSong(r.Song, *filter.Song))
             continue;
+        if (filter.Names && !filter.Names->contains(r.Name))
+            continue;
         chosen.push_back(r);
     }
     std::stable_sort(chosen.begin(), chosen.end(),
@@ -283,12 +285,13 @@ void THistoryCommands::History(const QString& file, const TFilter& filter, const
     }
     const std::vector<TGameRecord> games = Select(record.Records, filter);
     if (games.empty())
-        out << "No games recorded" << (filter.Since || filter.Song ? " that match" : "") << ".\n";
+        out << "No games recorded" << (filter.Since || filter.Song || filter.Names ? " that match" : "") << ".\n";
     else
         Table(games, out);
     if (plot.isEmpty())
         return;
-    QString title = "Training progress: " + (filter.Song ? *filter.Song : QString("all songs"));
+    QString title = "Training progress: " + (filter.Names ? filter.Names->back() + ", " : QString()) +
+                    (filter.Song ? *filter.Song : QString("all songs"));
     if (!games.empty())
         title += ", " + games.front().Started.toString("d MMM yyyy") + " to " + games.back().Started.toString("d MMM yyyy");
     Plot(games, title, plot);

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <ostream>
@@ -17,6 +18,8 @@ struct TFilter {
     std::optional<QDate> Since;
     // Games of this song only (its name as the record gives it).
     std::optional<QString> Song;
+    // Games of one player only: under any of these names.
+    std::optional<QStringList> Names;
 };
 
 std::vector<TGameRecord> Select(const std::vector<TGameRecord>& records, const TFilter& filter);
