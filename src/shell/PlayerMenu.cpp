@@ -4,6 +4,7 @@
 #include "game/GripGame.h"
 #include "game/StressValue.h"
 #include "shell/PlayerDialog.h"
+#include "shell/ProgressWindow.h"
 #include "shell/SurfaceMenu.h"
 #include "shell/TrainingMenu.h"
 
@@ -20,4 +21,6 @@ void AddPlayerEntries(TSurfaceMenu& menu, QWidget& window)
             dialog.exec();
         },
         ready);
+    menu.Add(
+        "Progress…", [&window](QPoint at) { ShowProgress(window, LaneAt(at)); }, ready);
 }

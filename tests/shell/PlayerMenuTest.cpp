@@ -3,6 +3,7 @@
 
 #include "core/GameCore.h"
 #include "shell/PlayerDialog.h"
+#include "shell/ProgressWindow.h"
 #include "shell/ScreenForm.h"
 #include "shell/SurfaceMenu.h"
 #include "training/Training.h"
@@ -10,8 +11,13 @@
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QtCharts/QAbstractSeries>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -31,7 +37,7 @@ TEST(PlayerMenu, ALaneGetsAPlayerAddedChosenRenamedAndLetGo)
     QStringList entries;
     for (QAction* action : h.Screen().Menu->Build({100, 60}).actions())
         entries << action->text();
-    EXPECT_TRUE(entries.contains("Player…")) << entries.join('|').toStdString();
+    EXPECT_TRUE(entries.contains("Player…") && entries.contains("Progress…")) << entries.join('|').toStdString();
 
     TPlayerDialog dialog(0, false, &h.Screen());
     EXPECT_EQ(dialog.windowTitle(), "Player");
@@ -61,4 +67,43 @@ TEST(PlayerMenu, ALaneGetsAPlayerAddedChosenRenamedAndLetGo)
     again.ChooseSelected();
     EXPECT_FALSE(core.ChosenPlayer(0));
     EXPECT_TRUE(core.Training->PlayerNames(0).isEmpty());
+}
+
+TEST(PlayerMenu, ProgressShowsTheChosenPlayersGamesUnderEveryName)
+{
+    TGameHarness h;
+    TGameCore& core = h.Core();
+    core.ChoosePlayerNamed(0, "Ann");
+    TProgressWindow* window = ShowProgress(h.Screen(), 0);
+    EXPECT_EQ(window->windowTitle(), "Progress of Ann");
+    EXPECT_FALSE(window->Nothing()->isHidden());
+    EXPECT_TRUE(window->Chart()->isHidden());
+
+    std::vector<TGameRecord> games;
+    for (int d = 0; d < 12; ++d) {
+        TGameRecord r;
+        r.Started = QDateTime(QDate(2025, 3, 1).addDays(d), QTime(10, 0));
+        r.Song = "invincible.mid";
+        r.Player = d % 4 == 3 ? 2 : 1;
+        r.Input = "keyboard";
+        r.Seconds = 170;
+        r.Percent = 40 + 3 * d;
+        r.Grips = 90 + 2 * d;
+        r.Name = d % 4 == 3 ? "Bob" : d < 6 ? "Ann" : "Anna";
+        games.push_back(r);
+    }
+    ASSERT_TRUE(core.Training->Log().Append(games));
+    core.RenamePlayer(core.ChosenPlayer(0)->Id, "Anna");
+    EXPECT_EQ(ShowProgress(h.Screen(), 0), window);
+    EXPECT_EQ(window->windowTitle(), "Progress of Anna");
+    ASSERT_FALSE(window->Chart()->isHidden());
+    const QList<QAbstractSeries*> series = window->Chart()->chart()->series();
+    ASSERT_EQ(series.size(), 2);  // the hit rate and the grips of one lane: none of Bob's
+    EXPECT_EQ(series[0]->name(), "Anna: hit rate");
+    EXPECT_TRUE(window->Chart()->chart()->title().startsWith("Training progress: Anna, all songs, 1 Mar 2025 to "))
+        << window->Chart()->chart()->title().toStdString();
+    if (const char* keep = std::getenv("GRIP_KEEP_PROGRESS")) {
+        h.RunMs(200);
+        window->grab().save(keep);
+    }
 }
