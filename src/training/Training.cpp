@@ -142,11 +142,15 @@ std::optional<TGameRecord> TTraining::Previous(const TRecordFile& file, const TG
     // A player by name is compared with their own games, under any name they had and in
     // either lane.
     if (!names.isEmpty()) {
+        // Under whichever name came last: a player may take an old name back.
+        std::optional<TGameRecord> latest;
         for (const QString& name : names) {
             const auto it = lastNamedGames_.find({game.Song, name});
-            if (it != lastNamedGames_.end())
-                return it->second;
+            if (it != lastNamedGames_.end() && (!latest || it->second.Started >= latest->Started))
+                latest = it->second;
         }
+        if (latest)
+            return latest;
         for (auto r = file.Records.rbegin(); r != file.Records.rend(); ++r)
             if (r->Song == game.Song && names.contains(r->Name))
                 return *r;

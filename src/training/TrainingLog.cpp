@@ -7,15 +7,13 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <iterator>
-
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -105,10 +103,6 @@ int RoomFor(int fd, off_t size, off_t count)
         return errno;
     return 0;
 }
-
-} // namespace
-
-namespace {
 
 // The first line of the open file, as far as a header can reach.
 QString FirstLine(int fd)
