@@ -1,5 +1,6 @@
 #include "core/GameCore.h"
 #include "platform/DataPath.h"
+#include "platform/Guard.h"
 #include "shell/CommandLine.h"
 #include "shell/Datas.h"
 #include "shell/ScaleChoice.h"
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Grip Rhythm: at %d× the window would not fit the screen; it opens at %d×\n", scale, shown);
     screen->show();
     screen->activateWindow();
+    if (line.Player)
+        Guarded([&] { core->ChoosePlayerNamed(0, *line.Player); });
     // A song named on the command line (as the file manager does) takes the place of the one
     // the game starts with.
     if (!line.Song.isEmpty())

@@ -92,6 +92,11 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1);
     Training = std::make_unique<TTraining>();
+    Players = std::make_unique<TPlayers>();
+    Training->PlayerNames = [this](int lane) {
+        const std::optional<TPlayer>& chosen = chosenPlayers_[size_t(lane)];
+        return chosen ? chosen->Names : QStringList();
+    };
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
     Tick->SetTraining(Training.get());
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
@@ -175,7 +180,7 @@ void TGameCore::OpenSong()
 {
     // The song's name is fixed; the debug form's edtMidiName only shows it.
     const std::string song = DataFile("invincible.mid");
-    Training->SetSong(QFileInfo(QString::fromStdString(song)).fileName());
+    Training->SetSong(QFileInfo(QString::fromStdString(song)).fileName(), "map");
     MidiData->SetFileName(song);
     MidiData->SetActive(true);
     TrackOutputs->SetActive(true);
@@ -218,7 +223,7 @@ void TGameCore::ChooseSong(const std::string& path)
     // Nothing below fails: the game under way goes into the training record, the old song
     // stops, and the new one is laid ready for Start. The old song and its outputs go last,
     // once the player and the windows have let go of them.
-    Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName());
+    Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName(), chosen.MadeBeatMap ? "" : "map");
     game->ChangeSong(chosen.BeatMap, chosen.Title);
     MidiPlayer->SetTrackOutputs(chosen.Outputs.get());
     std::swap(TrackOutputs, chosen.Outputs);
@@ -228,6 +233,32 @@ void TGameCore::ChooseSong(const std::string& path)
     OnSongChanged();
     for (const std::string& warning : chosen.Warnings)
         OnMemoLine(QString::fromStdString(EscapeControls(warning)));
+}
+
+void TGameCore::ChoosePlayer(int lane, std::optional<TPlayer> player)
+{
+    chosenPlayers_.at(size_t(lane)) = std::move(player);
+    OnPlayersChanged();
+}
+
+void TGameCore::ChoosePlayerNamed(int lane, const QString& name)
+{
+    std::optional<TPlayer> player = Players->Find(name);
+    if (!player && Players->Failure().isEmpty())
+        player = Players->Add(name);
+    if (!player)
+        throw Exception(Players->Failure().toStdString());
+    ChoosePlayer(lane, player);
+}
+
+void TGameCore::RenamePlayer(int id, const QString& name)
+{
+    if (!Players->Rename(id, name))
+        throw Exception(Players->Failure().toStdString());
+    for (std::optional<TPlayer>& chosen : chosenPlayers_)
+        if (chosen && chosen->Id == id)
+            chosen = Players->ById(id).value_or(*chosen);
+    OnPlayersChanged();
 }
 
 void TGameCore::ApplySettings(const TGameSettings& settings)

@@ -2,11 +2,14 @@
 
 #include "game/GameSettings.h"
 #include "platform/Listeners.h"
+#include "training/Players.h"
 
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,16 @@ public:
     // The track that best shows the loaded song: its melody's, 0 for the song it started with.
     int ShownTrack() const { return shownTrack_; }
 
+    // The player by name in each lane (0 for player one, 1 for player two); none while the
+    // lane plays unnamed, as it does until one is chosen. The training record gets the name.
+    const std::optional<TPlayer>& ChosenPlayer(int lane) const { return chosenPlayers_.at(size_t(lane)); }
+    void ChoosePlayer(int lane, std::optional<TPlayer> player);
+    // Chooses the player of that name, adding the name when it is new; raises why when neither
+    // can be done.
+    void ChoosePlayerNamed(int lane, const QString& name);
+    // Gives the player a new name, and the lanes that have the player chosen show it.
+    void RenamePlayer(int id, const QString& name);
+
     // The main window's options: the song's tempo follows at once, and so does the game.
     void ApplySettings(const TGameSettings& settings);
     const TGameSettings& Settings() const { return settings_; }
@@ -89,6 +102,8 @@ public:
     std::unique_ptr<TTraining> Training;
     // Timer1's handler.
     std::unique_ptr<TGameTick> Tick;
+    // The players the game knows by name.
+    std::unique_ptr<TPlayers> Players;
 
     // What the game shows beyond its drawing surface, for the windows that follow it: player
     // one's grip level on every tick, and the judging's line for every judgement.
@@ -96,6 +111,8 @@ public:
     TListeners<void(const QString& line)> OnMemoLine;
     // Another song was loaded; MidiData is the new one.
     TListeners<void()> OnSongChanged;
+    // A lane's player was chosen or renamed.
+    TListeners<void()> OnPlayersChanged;
 
 private:
     class TViewsOutput;
@@ -111,6 +128,7 @@ private:
     std::vector<TSubscription> gameFollowing_;
     bool complete_ = false;
     std::string chosenPath_;
+    std::array<std::optional<TPlayer>, 2> chosenPlayers_;
     int shownTrack_ = 0;
 };
 

@@ -49,6 +49,7 @@ TChosenSong ReadChosenSong(const std::string& path, int outputPort)
     const bool haveBeside = QFileInfo(QString::fromStdString(beside)).isFile();
     TBeatMapOptions made;
     made.QuartersPerBeat = imported.QuartersPerBeat;
+    chosen.MadeBeatMap = !haveBeside;
     chosen.BeatMap = haveBeside ? LoadBeatMapBeside(beside) : MakeBeatMap(*chosen.Song, made).Text;
     try {
         chosen.MelodyTrack = FindMelody(*chosen.Song, std::nullopt, imported.QuartersPerBeat).Track;

@@ -22,6 +22,8 @@ struct TChosenSong {
     // The text of a beat-map file.
     std::string BeatMap;
     std::string Title;
+    // The beat map was made from the melody, there being none beside the song.
+    bool MadeBeatMap = false;
     // The melody's track, whoever wrote the beat map.
     int MelodyTrack = 0;
     // What the import left out of the song, to tell the player once.

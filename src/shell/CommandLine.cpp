@@ -9,6 +9,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     const QCommandLineOption scale("scale", "The window at N times its size (1 to 4).", "N");
     parser.addOption(scale);
+    const QCommandLineOption player("player", "Player one by name, added when new.", "NAME");
+    parser.addOption(player);
     parser.addPositionalArgument("song", "A MIDI file to play.");
     TCommandLine line;
     if (!parser.parse(arguments)) {
@@ -23,6 +25,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments)
             return line;
         }
     }
+    if (parser.isSet(player))
+        line.Player = parser.value(player);
     if (!parser.positionalArguments().isEmpty())
         line.Song = parser.positionalArguments().first();
     return line;

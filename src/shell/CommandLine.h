@@ -5,10 +5,12 @@
 
 #include <optional>
 
-// What the game was started with: `griprhythm [--scale N] [SONG]`.
+// What the game was started with: `griprhythm [--scale N] [--player NAME] [SONG]`.
 struct TCommandLine {
     QString Song;
     std::optional<int> Scale;
+    // Player one by name, added when new.
+    std::optional<QString> Player;
     // Why the command line cannot be followed; empty when it can.
     QString Error;
 };

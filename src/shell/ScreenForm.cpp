@@ -11,6 +11,7 @@
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
 #include "shell/KeyboardGrip.h"
+#include "shell/PlayerMenu.h"
 #include "shell/Region.h"
 #include "shell/ScaleChoice.h"
 #include "shell/ScaleControls.h"
@@ -166,6 +167,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu = new TSurfaceMenu(*DXDraw);
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     AddTrainingEntries(*Menu);
+    AddPlayerEntries(*Menu, *this);
     AddScaleControls(*this);
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();

@@ -5,14 +5,14 @@
 #include "shell/SurfaceMenu.h"
 #include "training/Training.h"
 
-namespace {
-
 // The lower half of the surface is player two's.
-int PlayerAt(QPoint at)
+int LaneAt(QPoint at)
 {
     const TGripGame* game = GameCore ? GameCore->Game() : nullptr;
     return game && at.y() >= 193 && game->PlayerTwoStress()->Device ? 1 : 0;
 }
+
+namespace {
 
 TTraining* Training() { return GameCore && GameCore->Game() ? GameCore->Training.get() : nullptr; }
 
@@ -21,11 +21,11 @@ TTraining* Training() { return GameCore && GameCore->Game() ? GameCore->Training
 void AddTrainingEntries(TSurfaceMenu& menu)
 {
     menu.Add(
-        "Calibrate grip…", [](QPoint at) { Training()->Calibrate(PlayerAt(at)); },
+        "Calibrate grip…", [](QPoint at) { Training()->Calibrate(LaneAt(at)); },
         [](QPoint) { return Training() != nullptr; });
     menu.Add(
-        "Reset calibration", [](QPoint at) { Training()->ResetCalibration(PlayerAt(at)); },
-        [](QPoint at) { return Training() && Training()->Fitting().Scale(PlayerAt(at)).Fitted(); });
+        "Reset calibration", [](QPoint at) { Training()->ResetCalibration(LaneAt(at)); },
+        [](QPoint at) { return Training() && Training()->Fitting().Scale(LaneAt(at)).Fitted(); });
     menu.Add(
         "Cancel calibration", [](QPoint) { Training()->CancelCalibration(); },
         [](QPoint) { return Training() && Training()->Fitting().Calibrating(); });

@@ -6,14 +6,18 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace {
 
 const char* const kColumns[] = {"started", "song",  "player", "input", "seconds", "melody_speed", "easy_mode",
                                 "only_blue", "small_shift", "balls", "balls_hit", "hits", "percent",
                                 "longest_combo", "score", "grips", "peak_force", "mean_grip_force",
-                                "calibrated_peak"};
+                                "calibrated_peak", "name", "level", "mode", "session", "test_pace_per_minute",
+                                "test_hold_seconds", "timing_mean_ms", "timing_spread_ms"};
 constexpr int kColumnCount = int(std::size(kColumns));
+// What the first files had; every line has at least these.
+constexpr int kFirstColumnCount = 19;
 
 // A spreadsheet opening the file runs a field that starts like a formula (a song named
 // "=cmd|..."). Such a field is written behind a quote, which the spreadsheet shows as text;
@@ -48,6 +52,8 @@ QString FromText(QString field)
 
 QString Number(double value) { return QString::number(value, 'f', 1); }
 
+QString Optional(const std::optional<double>& value) { return value ? Number(*value) : QString(); }
+
 // The fields of one CSV line; none when a quote is left open.
 std::optional<QStringList> Fields(const QString& line)
 {
@@ -73,11 +79,43 @@ bool Flag(const QString& text, bool& value)
     return text == "0" || text == "1";
 }
 
-bool Real(const QString& text, double& value, double high)
+bool Real(const QString& text, double& value, double high, double low = 0)
 {
     bool ok = false;
     value = text.toDouble(&ok);
-    return ok && std::isfinite(value) && value >= 0 && value <= high;
+    return ok && std::isfinite(value) && value >= low && value <= high;
+}
+
+// An empty field is none.
+bool OptionalReal(const QString& text, std::optional<double>& value, double high, double low = 0)
+{
+    if (text.isEmpty())
+        return true;
+    double real = 0;
+    if (!Real(text, real, high, low))
+        return false;
+    value = real;
+    return true;
+}
+
+bool OneOf(const QString& text, std::initializer_list<const char*> words)
+{
+    for (const char* word : words)
+        if (text == QLatin1String(word))
+            return true;
+    return false;
+}
+
+// The number of leading column names the line holds, when it is nothing but those.
+int HeaderColumns(const QString& line)
+{
+    const QStringList names = line.split(',');
+    if (names.size() < kFirstColumnCount || names.size() > kColumnCount)
+        return 0;
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i] != QLatin1String(kColumns[i]))
+            return 0;
+    return int(names.size());
 }
 
 // One value per input, joined by '+' as the inputs are; a field of nothing but empty values
@@ -116,6 +154,14 @@ QString RecordHeader()
     return names.join(',');
 }
 
+bool IsRecordHeader(const QString& line) { return HeaderColumns(line) > 0; }
+
+bool IsOlderRecordHeader(const QString& line)
+{
+    const int columns = HeaderColumns(line);
+    return columns > 0 && columns < kColumnCount;
+}
+
 QString IsoLocalTime(const QDateTime& time)
 {
     const int offset = time.offsetFromUtc();
@@ -146,15 +192,25 @@ QString RecordLine(const TGameRecord& r)
         QString::number(r.PeakForce),
         r.MeanGripForce ? Number(*r.MeanGripForce) : QString(),
         Peaks(r.CalibratedPeaks),
+        Text(r.Name),
+        Text(r.Level),
+        Text(r.Mode),
+        r.Session ? IsoLocalTime(*r.Session) : QString(),
+        Optional(r.TestPacePerMinute),
+        Optional(r.TestHoldSeconds),
+        Optional(r.TimingMeanMs),
+        Optional(r.TimingSpreadMs),
     };
     return fields.join(',');
 }
 
 std::optional<TGameRecord> ParseRecordLine(const QString& line)
 {
-    const std::optional<QStringList> fields = Fields(line);
-    if (!fields || fields->size() != kColumnCount)
+    std::optional<QStringList> fields = Fields(line);
+    if (!fields || fields->size() < kFirstColumnCount || fields->size() > kColumnCount)
         return std::nullopt;
+    while (fields->size() < kColumnCount)
+        fields->append(QString());
     const QStringList& f = *fields;
     TGameRecord r;
     r.Started = QDateTime::fromString(f[0], Qt::ISODate);
@@ -173,6 +229,20 @@ std::optional<TGameRecord> ParseRecordLine(const QString& line)
     }
     if (!ok || !ParsePeaks(f[18], r.CalibratedPeaks))
         return std::nullopt;
+    r.Name = FromText(f[19]);
+    r.Level = f[20];
+    r.Mode = f[21];
+    if (!OneOf(r.Level, {"", "easy", "normal", "hard", "map"}) || !OneOf(r.Mode, {"", "game", "test"}))
+        return std::nullopt;
+    if (!f[22].isEmpty()) {
+        r.Session = QDateTime::fromString(f[22], Qt::ISODate);
+        if (!r.Session->isValid())
+            return std::nullopt;
+    }
+    constexpr double hour = 3600, msHour = 3600 * 1000;
+    if (!OptionalReal(f[23], r.TestPacePerMinute, 6000) || !OptionalReal(f[24], r.TestHoldSeconds, hour) ||
+        !OptionalReal(f[25], r.TimingMeanMs, msHour, -msHour) || !OptionalReal(f[26], r.TimingSpreadMs, msHour))
+        return std::nullopt;
     return r;
 }
 
@@ -190,7 +260,6 @@ TRecordFile ReadRecordFile(const QString& path)
 TRecordFile ReadRecordText(const QByteArray& bytes)
 {
     TRecordFile result;
-    const QString header = RecordHeader();
     qsizetype start = 0;
     while (start < bytes.size()) {
         const qsizetype end = bytes.indexOf('\n', start);
@@ -203,7 +272,7 @@ TRecordFile ReadRecordText(const QByteArray& bytes)
         start = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.isEmpty() || line == header)
+        if (line.isEmpty() || IsRecordHeader(line))
             continue;
         if (std::optional<TGameRecord> record = ParseRecordLine(line))
             result.Records.push_back(std::move(*record));

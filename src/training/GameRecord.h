@@ -28,6 +28,19 @@ struct TGameRecord {
     // The peak each input was fitted to, in the order of Input; none for the keys and a ball on
     // the game's own scale. Empty when no input was fitted.
     std::vector<std::optional<int>> CalibratedPeaks;
+    // The player's name; empty when nobody was chosen for the lane.
+    QString Name;
+    // "easy", "normal", "hard", or "map" for a beat map of the song's own; empty for a map
+    // the game made.
+    QString Level;
+    // "game" or "test"; empty in lines of files older than the column.
+    QString Mode = "game";
+    // When the session this game belongs to started; none outside one.
+    std::optional<QDateTime> Session;
+    // Grip tests only.
+    std::optional<double> TestPacePerMinute, TestHoldSeconds;
+    // Precise timing only; the mean is negative when the grips came early.
+    std::optional<double> TimingMeanMs, TimingSpreadMs;
 
     // The longest game a line may record: a day of song.
     static constexpr double MostSeconds = 24 * 3600;
@@ -35,9 +48,14 @@ struct TGameRecord {
 
 // The first line of the file: the column names.
 QString RecordHeader();
+// A header line, whole or of a file written before the later columns were added.
+bool IsRecordHeader(const QString& line);
+// A header line of a file written before the later columns were added.
+bool IsOlderRecordHeader(const QString& line);
 // One line without its line end; text fields are quoted when they need it.
 QString RecordLine(const TGameRecord& record);
-// A line as RecordLine writes it; none when it is not one (cut short, or not a record).
+// A line as RecordLine writes it, or as an older file has it (the columns it lacks read as
+// empty); none when it is not one (cut short, or not a record).
 std::optional<TGameRecord> ParseRecordLine(const QString& line);
 // "2024-05-06T18:30:00+02:00": seconds, and the offset even when it is zero.
 QString IsoLocalTime(const QDateTime& time);

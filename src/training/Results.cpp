@@ -9,7 +9,8 @@ QString Change(int now, int before) { return (now >= before ? "+" : "") + QStrin
 QString ResultsText(const TGameRecord& game, const std::optional<TGameRecord>& previous)
 {
     QStringList lines;
-    lines << QString("Player %1: %2 of %3 balls hit, %4 %").arg(game.Player).arg(game.BallsHit).arg(game.Balls).arg(game.Percent);
+    const QString player = game.Name.isEmpty() ? QString("Player %1").arg(game.Player) : game.Name;
+    lines << QString("%1: %2 of %3 balls hit, %4 %").arg(player).arg(game.BallsHit).arg(game.Balls).arg(game.Percent);
     lines << QString("Longest combo %1, %2 grips").arg(game.LongestCombo).arg(game.Grips);
     QString force = QString("Grip force: peak %1").arg(game.PeakForce);
     if (game.MeanGripForce)

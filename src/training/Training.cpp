@@ -47,12 +47,13 @@ void TTraining::Detach()
     player_ = nullptr;
 }
 
-void TTraining::SetSong(const QString& name)
+void TTraining::SetSong(const QString& name, const QString& level)
 {
-    if (name == song_)
+    if (name == song_ && level == level_)
         return;
     End(false);
     song_ = name;
+    level_ = level;
 }
 
 bool TTraining::SongPlays() const { return player_ && player_->Play(); }
@@ -135,13 +136,31 @@ void TTraining::Calibrate(int player)
 
 void TTraining::ResetCalibration(int player) { fitting_.Reset(player); }
 
-std::optional<TGameRecord> TTraining::Previous(const TRecordFile& file, const TGameRecord& game) const
+std::optional<TGameRecord> TTraining::Previous(const TRecordFile& file, const TGameRecord& game,
+                                               const QStringList& names) const
 {
+    // A player by name is compared with their own games, under any name they had and in
+    // either lane.
+    if (!names.isEmpty()) {
+        // Under whichever name came last: a player may take an old name back.
+        std::optional<TGameRecord> latest;
+        for (const QString& name : names) {
+            const auto it = lastNamedGames_.find({game.Song, name});
+            if (it != lastNamedGames_.end() && (!latest || it->second.Started >= latest->Started))
+                latest = it->second;
+        }
+        if (latest)
+            return latest;
+        for (auto r = file.Records.rbegin(); r != file.Records.rend(); ++r)
+            if (r->Song == game.Song && names.contains(r->Name))
+                return *r;
+        return std::nullopt;
+    }
     const auto it = lastGames_.find({game.Song, game.Player});
     if (it != lastGames_.end())
         return it->second;
     for (auto r = file.Records.rbegin(); r != file.Records.rend(); ++r)
-        if (r->Song == game.Song && r->Player == game.Player)
+        if (r->Song == game.Song && r->Player == game.Player && r->Name.isEmpty())
             return *r;
     return std::nullopt;
 }
@@ -159,6 +178,7 @@ void TTraining::End(bool bySongEnd)
     if (playedMs_ < 1000)
         return;
     std::vector<TGameRecord> records;
+    std::vector<QStringList> names;
     for (int p = 0; p < 2; ++p) {
         const TPlayerGame& player = players_[size_t(p)];
         if (!player.Live)
@@ -184,16 +204,23 @@ void TTraining::End(bool bySongEnd)
         r.PeakForce = s.PeakForce();
         r.MeanGripForce = s.MeanGripForce();
         r.CalibratedPeaks = player.CalibratedPeaks;
+        names.push_back(PlayerNames ? PlayerNames(p) : QStringList());
+        r.Name = names.back().isEmpty() ? QString() : names.back().back();
+        r.Level = level_;
         records.push_back(r);
     }
     if (bySongEnd) {
-        const TRecordFile file = ReadRecordFile(log_.Path());
+        const TRecordFile file = ReadRecordFiles(log_.Path());
         QStringList texts{"Results of " + song_};
-        for (const TGameRecord& r : records)
-            texts << ResultsText(r, Previous(file, r));
+        for (size_t i = 0; i < records.size(); ++i)
+            texts << ResultsText(records[i], Previous(file, records[i], names[i]));
         results_ = texts.join('\n');
     }
-    for (const TGameRecord& r : records)
-        lastGames_[{r.Song, r.Player}] = r;
+    for (const TGameRecord& r : records) {
+        if (r.Name.isEmpty())
+            lastGames_[{r.Song, r.Player}] = r;
+        else
+            lastNamedGames_[{r.Song, r.Name}] = r;
+    }
     log_.Append(records);
 }

@@ -39,9 +39,14 @@ public:
     void Attach(TGripGame& game, TMidiPlayer* song);
     void Detach();
 
-    // The name the record gives the song; a new one ends the game under way.
-    void SetSong(const QString& name);
+    // The name the record gives the song, and its level ("map" for a beat map of the song's
+    // own, empty for one the game made); a change ends the game under way.
+    void SetSong(const QString& name, const QString& level = {});
     const QString& Song() const { return song_; }
+
+    // Every name of the player in each lane (0 or 1) when a game is recorded, the one in use
+    // last; none while the lane plays unnamed. The results compare with that player's games.
+    std::function<QStringList(int lane)> PlayerNames;
 
     // Every tick: the time played, and who plays with which input.
     void Poll();
@@ -76,7 +81,7 @@ private:
     void Force(int player, std::uint8_t force, std::int32_t reading);
     int PlayerOf(const TStressValue& grip) const;
     bool SongPlays() const;
-    std::optional<TGameRecord> Previous(const TRecordFile& file, const TGameRecord& game) const;
+    std::optional<TGameRecord> Previous(const TRecordFile& file, const TGameRecord& game, const QStringList& names) const;
 
     TTrainingLog log_;
     TGripFitting fitting_;
@@ -85,6 +90,7 @@ private:
     // What the training hears of the game while it follows it.
     std::vector<TSubscription> following_;
     QString song_;
+    QString level_;
 
     bool running_ = false;
     QDateTime started_;
@@ -96,4 +102,5 @@ private:
     QString results_;
     // The last game of each song and player this run, in case the record could not keep it.
     std::map<std::pair<QString, int>, TGameRecord> lastGames_;
+    std::map<std::pair<QString, QString>, TGameRecord> lastNamedGames_;
 };

@@ -3,12 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -101,6 +104,61 @@ int RoomFor(int fd, off_t size, off_t count)
     return 0;
 }
 
+// The first line of the open file, as far as a header can reach.
+QString FirstLine(int fd)
+{
+    char buffer[4096];
+    const ssize_t count = ::pread(fd, buffer, sizeof buffer, 0);
+    if (count <= 0)
+        return {};
+    QByteArray line(buffer, qsizetype(count));
+    const qsizetype end = line.indexOf('\n');
+    if (end >= 0)
+        line.truncate(end);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+// Whether the open file is still the one at path: another game may have set it aside while
+// this one waited for its lock.
+bool StillAt(int fd, const QString& path)
+{
+    struct stat open {}, named {};
+    return ::fstat(fd, &open) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+// Moves from to to unless a file is there already; the errno value when it did not move.
+int MoveToFreeName(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system that cannot refuse to replace: looked at first, which only another game
+    // renaming at the very same moment could outrun.
+    struct stat there {};
+    if (::stat(to.constData(), &there) == 0)
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+// The older file renamed to <base>-until-DAY.csv beside it, or -2, -3 … after the day when
+// that name is taken, so that no file is ever replaced; the errno value when it could not be.
+int SetAside(const QString& path, QDate today)
+{
+    const QFileInfo info(path);
+    const QString base = info.dir().filePath(info.completeBaseName() + "-until-" + today.toString(Qt::ISODate));
+    for (int n = 1; n <= 1000; ++n) {
+        const QString name = base + (n == 1 ? QString() : "-" + QString::number(n)) + ".csv";
+        const int error = MoveToFreeName(QFile::encodeName(path), QFile::encodeName(name));
+        if (error != EEXIST)
+            return error;
+    }
+    return EEXIST;
+}
+
 } // namespace
 
 bool TTrainingLog::Append(const std::vector<TGameRecord>& records)
@@ -113,28 +171,50 @@ bool TTrainingLog::Append(const std::vector<TGameRecord>& records)
     }
     // Another game may append to the same file at any time: what goes in is decided and written
     // under the lock, in one append, and nothing is ever taken out again.
-    const TLockedRecord file(path_);
-    if (file.Error()) {
-        Fail(Reason(file.Error()));
-        return false;
+    for (int tries = 0;; ++tries) {
+        const TLockedRecord file(path_);
+        if (file.Error()) {
+            Fail(Reason(file.Error()));
+            return false;
+        }
+        if (!StillAt(file.Fd(), path_)) {
+            if (tries < 10)
+                continue;
+            Fail("it keeps being moved away");
+            return false;
+        }
+        struct stat status {};
+        if (::fstat(file.Fd(), &status) != 0) {
+            Fail(Reason(errno));
+            return false;
+        }
+        if (status.st_size > 0 && IsOlderRecordHeader(FirstLine(file.Fd()))) {
+            // Still locked: a game waiting for this file finds it moved and opens the new one.
+            if (const int error = SetAside(path_, Today ? Today() : QDate::currentDate())) {
+                Fail("its older columns are to be kept in a file of their own, which cannot be made: " +
+                     Reason(error));
+                return false;
+            }
+            continue;
+        }
+        return Write(file.Fd(), status.st_size, records);
     }
-    struct stat status {};
-    if (::fstat(file.Fd(), &status) != 0) {
-        Fail(Reason(errno));
-        return false;
-    }
+}
+
+bool TTrainingLog::Write(int fd, off_t size, const std::vector<TGameRecord>& records)
+{
     QByteArray text;
-    if (status.st_size == 0) {
+    if (size == 0) {
         text = RecordHeader().toUtf8() + '\n';
     } else {
         // A line cut short by a crash keeps its own line; the new ones do not join it.
         char last = 0;
-        if (::pread(file.Fd(), &last, 1, status.st_size - 1) == 1 && last != '\n')
+        if (::pread(fd, &last, 1, size - 1) == 1 && last != '\n')
             text = "\n";
     }
     for (const TGameRecord& record : records)
         text += RecordLine(record).toUtf8() + '\n';
-    if (const int error = RoomFor(file.Fd(), status.st_size, text.size())) {
+    if (const int error = RoomFor(fd, size, text.size())) {
         Fail(Reason(error));
         return false;
     }
@@ -142,7 +222,7 @@ bool TTrainingLog::Append(const std::vector<TGameRecord>& records)
     {
         const TNoFileSizeSignal quiet;
         do
-            written = ::write(file.Fd(), text.constData(), size_t(text.size()));
+            written = ::write(fd, text.constData(), size_t(text.size()));
         while (written < 0 && errno == EINTR);
     }
     // A write cut short leaves a cut line, which the reading leaves out and the next append
@@ -151,9 +231,42 @@ bool TTrainingLog::Append(const std::vector<TGameRecord>& records)
         Fail(written < 0 ? Reason(errno) : QString("only part of it went in"));
         return false;
     }
-    if (::fdatasync(file.Fd()) != 0) {
+    if (::fdatasync(fd) != 0) {
         Fail(Reason(errno));
         return false;
     }
     return true;
+}
+
+QStringList RecordFiles(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString base = info.completeBaseName();
+    const QRegularExpression older("^" + QRegularExpression::escape(base) +
+                                   "-until-(\\d{4}-\\d{2}-\\d{2})(?:-(\\d{1,4}))?\\.csv$");
+    std::vector<std::pair<std::pair<QString, int>, QString>> found;
+    for (const QString& name : info.dir().entryList({base + "-until-*.csv"}, QDir::Files)) {
+        const QRegularExpressionMatch match = older.match(name);
+        if (match.hasMatch())
+            found.push_back({{match.captured(1), match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()},
+                             info.dir().filePath(name)});
+    }
+    std::sort(found.begin(), found.end());
+    QStringList files;
+    for (const auto& [order, file] : found)
+        files << file;
+    return files << path;
+}
+
+TRecordFile ReadRecordFiles(const QString& path)
+{
+    TRecordFile all;
+    all.Missing = true;
+    for (const QString& file : RecordFiles(path)) {
+        TRecordFile one = ReadRecordFile(file);
+        all.Damaged += one.Damaged;
+        all.Missing = all.Missing && one.Missing;
+        std::move(one.Records.begin(), one.Records.end(), std::back_inserter(all.Records));
+    }
+    return all;
 }

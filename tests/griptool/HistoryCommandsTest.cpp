@@ -3,9 +3,12 @@
 #include "HistoryCommands.h"
 
 #include "platform/UserFoldersOverride.h"
+#include "training/Players.h"
 #include "training/TrainingLog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -154,4 +157,55 @@ TEST_F(THistoryTest, AFigureOutOfRangeMakesItsLineDamaged)
     EXPECT_NE(run.Err.find("3 lines of " + log_.Path().toStdString() + " could not be read and were left out"),
               std::string::npos)
         << run.Err;
+}
+
+TEST_F(THistoryTest, APlayerIsFoundUnderEveryNameTheyHadAcrossTheOlderFileAndTheNewOne)
+{
+    // A record from before names: its header and lines have the first columns only.
+    const QDate day(2025, 3, 10);
+    {
+        QDir().mkpath(QFileInfo(log_.Path()).path());
+        QFile older(log_.Path());
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        const QStringList line = RecordLine(Game(day, 9, "invincible.mid", 1, 33, 50)).split(',').mid(0, 19);
+        older.write(RecordHeader().split(',').mid(0, 19).join(',').toUtf8() + '\n' + line.join(',').toUtf8() + '\n');
+    }
+    TPlayers players;
+    const std::optional<TPlayer> ann = players.Add("Ann");
+    ASSERT_TRUE(ann && players.Add("Bob"));
+    std::vector<TGameRecord> games;
+    for (int d = 1; d < 4; ++d) {
+        games.push_back(Game(day.addDays(d), 17, "invincible.mid", 1, 50 + d, 100));
+        games.back().Name = d < 3 ? "Ann" : "Anna";
+        games.push_back(Game(day.addDays(d), 18, "invincible.mid", 2, 40, 90));
+        games.back().Name = "Bob";
+    }
+    ASSERT_TRUE(log_.Append(games));
+    ASSERT_TRUE(players.Rename(ann->Id, "Anna"));
+
+    griptool::TRun run = griptool::Tool({"history"});
+    EXPECT_EQ(griptool::Lines(run.Out).size(), 10u) << run.Out;  // the older game too
+    EXPECT_NE(run.Out.find("2025-03-10 09:05"), std::string::npos) << run.Out;
+    run = griptool::Tool({"history", "--player", "ann"});
+    std::vector<std::string> lines = griptool::Lines(run.Out);
+    ASSERT_EQ(lines.size(), 5u) << run.Out;
+    EXPECT_EQ(lines[4], "Player 1: 3 games from 2025-03-11 to 2025-03-13; hit rate 51 % then 53 %, grips 100 then 100");
+    // A name nobody has had stands for itself.
+    run = griptool::Tool({"history", "--player", "Zed"});
+    EXPECT_EQ(run.Out, "No games recorded that match.\n");
+
+    // The chart shows the one player's games only: player one's colour, none of Bob's lane.
+    const QString out = user_.filePath("anna.png");
+    run = griptool::Tool({"history", "--player", "Anna", "--plot", out});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const QImage chart(out);
+    ASSERT_FALSE(chart.isNull());
+    int blue = 0, orange = 0;
+    for (int y = 0; y < chart.height(); ++y)
+        for (int x = 0; x < chart.width(); ++x) {
+            blue += (chart.pixel(x, y) & 0xFFFFFF) == 0x1F5FBF;
+            orange += (chart.pixel(x, y) & 0xFFFFFF) == 0xD9661F;
+        }
+    EXPECT_GT(blue, 500);
+    EXPECT_EQ(orange, 0);
 }

@@ -139,7 +139,7 @@ TEST(TrainingGame, APlayedGameGoesIntoTheRecordWithEveryColumnRight)
                                   QString::number(balls.Met), QString::number(balls.Hit), QString::number(hits),
                                   percent, QString::number(longestCombo), QString::number(hits * 50),
                                   QString::number(hand.Grips), QString::number(hand.Peak),
-                                  QString::number(mean, 'f', 1), ""};
+                                  QString::number(mean, 'f', 1), "", "", "map", "game", "", "", "", "", ""};
     EXPECT_EQ(lines[1].split(',').join('\n').toStdString(), expected.join('\n').toStdString());
     EXPECT_GE(hand.Grips, 95);
     EXPECT_EQ(hand.Peak, 120);
@@ -208,6 +208,47 @@ TEST(TrainingGame, TwoPlayersGiveTwoLinesAndTheResultsSayHowEachWentSinceLastTim
     EXPECT_TRUE(h.Screen().Notices.Text("results").isEmpty());
 }
 
+TEST(TrainingGame, APlayerByNameIsRecordedSoAndComparedWithTheirOwnGamesUnderAnyName)
+{
+    TGameHarness h;
+    TGameCore& core = h.Core();
+    // Someone else's game in the same lane, unnamed, before.
+    TGameRecord before;
+    before.Started = QDateTime::currentDateTime().addDays(-1);
+    before.Song = "invincible.mid";
+    before.Input = "keyboard";
+    before.Seconds = 100;
+    ASSERT_TRUE(core.Training->Log().Append({before}));
+    auto playSong = [&] {
+        h.PressStart();
+        for (int ms = 0; ms < 400'000 && h.Playing(); ++ms)
+            h.Step();
+        EXPECT_FALSE(h.Playing());
+        h.Frame();
+        return h.Screen().Notices.Text("results");
+    };
+
+    core.ChoosePlayerNamed(0, "Ann");
+    QString results = playSong();
+    EXPECT_TRUE(results.contains("\nAnn: ")) << results.toStdString();
+    EXPECT_FALSE(results.contains("Player 1")) << results.toStdString();
+    EXPECT_TRUE(results.contains("First game of this song.")) << results.toStdString();
+
+    core.RenamePlayer(core.ChosenPlayer(0)->Id, "Anna");
+    EXPECT_EQ(core.ChosenPlayer(0)->Name(), "Anna");
+    results = playSong();
+    EXPECT_TRUE(results.contains("\nAnna: ")) << results.toStdString();
+    EXPECT_TRUE(results.contains("Since last time: ")) << results.toStdString();
+
+    const QStringList lines = RecordLines(h);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1].split(',').at(19), "");
+    EXPECT_EQ(lines[2].split(',').mid(19, 3), QStringList({"Ann", "map", "game"}));
+    EXPECT_EQ(lines[3].split(',').at(19), "Anna");
+    // The rename wrote nothing into the record, and the old name is the player's still.
+    EXPECT_EQ(core.Players->NamesOf("ann"), QStringList({"Ann", "Anna"}));
+}
+
 TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale)
 {
     TGameHarness::TOptions options;
@@ -264,7 +305,7 @@ TEST(TrainingGame, ACalibrationIsKeptForItsBallAndResetReturnsToTheGamesOwnScale
     h.PressStart();
     const QStringList lines = RecordLines(h);
     ASSERT_GE(lines.size(), 2);
-    EXPECT_TRUE(lines.last().endsWith(",100")) << lines.last().toStdString();
+    EXPECT_EQ(lines.last().split(',').at(18), "100") << lines.last().toStdString();
 
     training.ResetCalibration(0);
     EXPECT_EQ(level(*ball, 30), 6);
@@ -295,7 +336,7 @@ TEST(TrainingGame, AGameOnTheBallFinishedOnTheKeysNamesBothAndTheBallsCalibratio
     const QStringList lines = RecordLines(h);
     ASSERT_EQ(lines.size(), 2);
     const QStringList fields = lines[1].split(',');
-    ASSERT_EQ(fields.size(), 19) << lines[1].toStdString();
+    ASSERT_EQ(fields.size(), 27) << lines[1].toStdString();
     EXPECT_EQ(fields[3] + " " + fields[18], "GR-0042+keyboard 100+");
     EXPECT_EQ(ReadRecordFile(RecordPath(h)).Records.at(0).CalibratedPeaks,
               (std::vector<std::optional<int>>{100, std::nullopt}));

@@ -67,10 +67,11 @@ TEST(TrainingLog, LinesGoUnderTheDataFolderAndReadBackAsWritten)
     const QList<QByteArray> lines = Contents(log.Path()).split('\n');
     ASSERT_EQ(lines.size(), 4);  // the header, two games, and the end of the last line
     EXPECT_EQ(lines[0], "started,song,player,input,seconds,melody_speed,easy_mode,only_blue,small_shift,balls,"
-                        "balls_hit,hits,percent,longest_combo,score,grips,peak_force,mean_grip_force,calibrated_peak");
+                        "balls_hit,hits,percent,longest_combo,score,grips,peak_force,mean_grip_force,calibrated_peak,"
+                        "name,level,mode,session,test_pace_per_minute,test_hold_seconds,timing_mean_ms,timing_spread_ms");
     EXPECT_EQ(lines[1], "2025-03-14T09:26:53-04:30,\"Hey, \"\"Jude\"\"\",1,GR-0042,171.7,100,0,0,0,146,120,133,82,0,0,"
-                        "150,201,121.2,140");
-    EXPECT_TRUE(lines[2].endsWith(",keyboard,171.7,100,0,0,0,146,120,133,64,0,0,150,201,121.2,"));
+                        "150,201,121.2,140,,,game,,,,,");
+    EXPECT_TRUE(lines[2].endsWith(",keyboard,171.7,100,0,0,0,146,120,133,64,0,0,150,201,121.2,,,,game,,,,,"));
     const TRecordFile file = ReadRecordFile(log.Path());
     EXPECT_EQ(file.Damaged, 0);
     ASSERT_EQ(file.Records.size(), 2u);
@@ -197,4 +198,87 @@ TEST(TrainingLog, NamesASpreadsheetWouldTakeForAFormulaAreWrittenAsTextAndReadBa
     ASSERT_EQ(file.Records.size(), games.size());
     for (size_t i = 0; i < games.size(); ++i)
         EXPECT_EQ(file.Records[i].Song + file.Records[i].Input, games[i].Song + games[i].Input);
+}
+
+namespace {
+
+// The header and a line of the record as it was before the name and the later columns.
+const QByteArray kFirstHeader = "started,song,player,input,seconds,melody_speed,easy_mode,only_blue,small_shift,"
+                                "balls,balls_hit,hits,percent,longest_combo,score,grips,peak_force,mean_grip_force,"
+                                "calibrated_peak\n";
+const QByteArray kFirstLine = "2024-11-02T10:00:00+01:00,Fine.mid,1,keyboard,60.0,100,0,0,0,40,30,31,75,9,900,35,"
+                              "120,80.0,\n";
+
+void Write(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+} // namespace
+
+TEST(TrainingLog, TheLaterColumnsReadBackAndAShortLineReadsThemAsEmpty)
+{
+    TGameRecord game = Game(2, 70);
+    game.Name = "=Ann, B";
+    game.Level = "hard";
+    game.Mode = "test";
+    game.Session = game.Started.addSecs(-600);
+    game.TestPacePerMinute = 12.5;
+    game.TestHoldSeconds = 3;
+    game.TimingMeanMs = -21.5;
+    game.TimingSpreadMs = 40;
+    const std::optional<TGameRecord> back = ParseRecordLine(RecordLine(game));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Name, game.Name);
+    EXPECT_EQ(back->Level + back->Mode, "hardtest");
+    EXPECT_EQ(back->Session, game.Session);
+    EXPECT_EQ(back->TestPacePerMinute, 12.5);
+    EXPECT_EQ(back->TestHoldSeconds, 3.0);
+    EXPECT_EQ(back->TimingMeanMs, -21.5);
+    EXPECT_EQ(back->TimingSpreadMs, 40.0);
+
+    const std::optional<TGameRecord> old = ParseRecordLine(QString(kFirstLine).trimmed());
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->Percent, 75);
+    EXPECT_TRUE(old->Name.isEmpty() && old->Level.isEmpty() && old->Mode.isEmpty());
+    EXPECT_FALSE(old->Session || old->TimingMeanMs || old->TestHoldSeconds);
+    // Neither a level nor a mode the game does not know, nor a field too many.
+    EXPECT_FALSE(ParseRecordLine(RecordLine(game).replace(",hard,", ",harder,")));
+    EXPECT_FALSE(ParseRecordLine(RecordLine(game).replace(",test,", ",play,")));
+    EXPECT_FALSE(ParseRecordLine(RecordLine(game) + ",1"));
+}
+
+TEST(TrainingLog, AnOlderFileIsSetAsideWholeUnderAFreeNameAndReadWithTheNewOne)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("training.csv");
+    const QByteArray older = kFirstHeader + kFirstLine;
+    Write(path, older);
+    // A file set aside earlier the same day keeps its name and its games.
+    const QByteArray earlier = kFirstHeader + QByteArray(kFirstLine).replace("2024-11-02", "2024-10-01");
+    Write(dir.filePath("training-until-2025-03-14.csv"), earlier);
+    TTrainingLog log(path);
+    log.Today = [] { return QDate(2025, 3, 14); };
+    ASSERT_TRUE(log.Append({Game(1, 82)}));
+
+    EXPECT_EQ(Contents(dir.filePath("training-until-2025-03-14.csv")), earlier);
+    EXPECT_EQ(Contents(dir.filePath("training-until-2025-03-14-2.csv")), older);
+    const QList<QByteArray> lines = Contents(path).split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], RecordHeader().toUtf8());
+    // The new file is the one written from now on.
+    ASSERT_TRUE(log.Append({Game(1, 83)}));
+    EXPECT_EQ(Contents(dir.filePath("training-until-2025-03-14-2.csv")), older);
+
+    EXPECT_EQ(RecordFiles(path), QStringList({dir.filePath("training-until-2025-03-14.csv"),
+                                              dir.filePath("training-until-2025-03-14-2.csv"), path}));
+    const TRecordFile all = ReadRecordFiles(path);
+    EXPECT_FALSE(all.Missing);
+    EXPECT_EQ(all.Damaged, 0);
+    ASSERT_EQ(all.Records.size(), 4u);
+    EXPECT_EQ(all.Records[0].Started.date(), QDate(2024, 10, 1));
+    EXPECT_EQ(all.Records[1].Started.date(), QDate(2024, 11, 2));
+    EXPECT_EQ(all.Records[3].Percent, 83);
 }

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <ostream>
@@ -17,6 +18,8 @@ struct TFilter {
     std::optional<QDate> Since;
     // Games of this song only (its name as the record gives it).
     std::optional<QString> Song;
+    // Games of one player only: under any of these names.
+    std::optional<QStringList> Names;
 };
 
 std::vector<TGameRecord> Select(const std::vector<TGameRecord>& records, const TFilter& filter);
@@ -27,7 +30,8 @@ void Table(const std::vector<TGameRecord>& records, std::ostream& out);
 // A PNG chart: the hit rate (left axis) and the grips (right axis) of every game over the days,
 // one pair of lines per player. Raises an exception when there is nothing to draw or the file
 // cannot be written. Needs a QApplication.
-void Plot(const std::vector<TGameRecord>& records, const QString& title, const QString& path);
+void Plot(const std::vector<TGameRecord>& records, const QString& title, const QString& path,
+          const QString& player = {});
 
 // `griptool history`: the table of the record at file as the filter selects it, the damaged
 // lines that were left out said on err, and the chart when plot names a file.

@@ -8,6 +8,7 @@
 
 #include "hid/HidBackend.h"
 #include "platform/Exception.h"
+#include "training/Players.h"
 #include "training/TrainingLog.h"
 
 #include <QApplication>
@@ -46,9 +47,9 @@ const char* const Usage =
     "  griptool layout FILE [--only-blue] [--small-shift]\n"
     "                                  the balls of the first Start: LANE ORDINAL KIND X Y\n"
     "  griptool hid list               one line per HID device: I VID:PID \"Vendor\" \"Product\" in=N out=M PATH\n"
-    "  griptool history [--since YYYY-MM-DD] [--song NAME] [--plot OUT.png]\n"
+    "  griptool history [--since YYYY-MM-DD] [--song NAME] [--player NAME] [--plot OUT.png]\n"
     "                                  the training record as a table, and a chart of the hit rate\n"
-    "                                  and the grips per game\n"
+    "                                  and the grips per game (of one player, under any name they had)\n"
     "  griptool --help\n";
 
 class EUsage : public Exception {
@@ -140,6 +141,12 @@ bool Run(const std::vector<std::string>& a)
                     throw EUsage("--since wants a day as YYYY-MM-DD, not '" + a[i + 1] + "'");
             } else if (a[i] == "--song") {
                 filter.Song = value;
+            } else if (a[i] == "--player") {
+                // Any name the player has had; a name the game does not know stands for itself.
+                TPlayers players;
+                filter.Names = players.NamesOf(value);
+                if (!players.Failure().isEmpty())
+                    std::cerr << players.Failure().toStdString() << '\n';
             } else if (a[i] == "--plot") {
                 plot = value;
             } else {

@@ -69,16 +69,17 @@ echo "notices: $before white pixels while playing, $after with the results"
 
 [ -f "$record" ] || fail "no training record at $record"
 [ "$(wc -l <"$record")" = 2 ] || fail "the record holds $(wc -l <"$record") lines, not the header and one game: $(cat "$record")"
-head -1 "$record" | grep -qx 'started,song,player,input,seconds,melody_speed,easy_mode,only_blue,small_shift,balls,balls_hit,hits,percent,longest_combo,score,grips,peak_force,mean_grip_force,calibrated_peak' \
+head -1 "$record" | grep -qx 'started,song,player,input,seconds,melody_speed,easy_mode,only_blue,small_shift,balls,balls_hit,hits,percent,longest_combo,score,grips,peak_force,mean_grip_force,calibrated_peak,name,level,mode,session,test_pace_per_minute,test_hold_seconds,timing_mean_ms,timing_spread_ms' \
   || fail "the record's header is $(head -1 "$record")"
 line=$(tail -1 "$record")
 echo "recorded: $line"
-IFS=, read -r when song player input seconds speed easy blue small balls hit hits percent combo score grips peak mean calibrated <<<"$line"
+IFS=, read -r when song player input seconds speed easy blue small balls hit hits percent combo score grips peak mean calibrated name level mode later <<<"$line"
 [[ "$when" =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2}$ ]] || fail "started is '$when'"
 [ "$song/$player/$input/$speed/$easy/$blue/$small" = "invincible.mid/1/keyboard/100/1/1/0" ] || fail "the game's settings are recorded as $song/$player/$input/$speed/$easy/$blue/$small"
 awk -v s="$seconds" 'BEGIN { exit !(s >= 22 && s <= 27) }' || fail "the song played for $seconds s, not its 24"
 [ "$balls" -ge 30 ] && [ "$hit" -ge 10 ] && [ "$hits" -ge "$hit" ] && [ "$grips" -ge 20 ] || fail "balls $balls, hit $hit, hits $hits, grips $grips"
 [ "$score" = $((hits * 50)) ] && [ "$peak" = 12 ] && [ -z "$calibrated" ] || fail "score $score, peak $peak, calibrated '$calibrated'"
+[ "$name/$level/$mode/$later" = "/map/game/,,,," ] || fail "name, level, mode and the rest are '$name/$level/$mode/$later'"
 
 end_game
 [ "$(wc -l <"$record")" = 2 ] || fail "End added to the record of a game that had ended"
