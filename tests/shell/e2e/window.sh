@@ -32,6 +32,8 @@ fail() {
 # Starts an X server of the script's own, 800 x 600, and exports DISPLAY and XAUTHORITY for it.
 # The server picks a display that is free and writes its number to a descriptor once it takes
 # clients, so scripts started together never share one; it takes only clients with its cookie.
+# It never resets: a server resets when its last client leaves, and a game started again at that
+# moment (the scripts end one game and start the next) finds no server to connect to.
 start_xserver() {
   local cookie display="" _
   cookie=$(mcookie)
@@ -40,7 +42,7 @@ start_xserver() {
   # The server takes every cookie in its file, whatever display the entry names; the display
   # is known only once the server runs.
   xauth -q -f "$XAUTHORITY" add :0 . "$cookie"
-  Xvfb -displayfd 3 -auth "$XAUTHORITY" -screen 0 800x600x24 -nolisten tcp \
+  Xvfb -displayfd 3 -auth "$XAUTHORITY" -screen 0 800x600x24 -nolisten tcp -noreset \
     3>"$work/xdisplay" >"$work/xserver.log" 2>&1 &
   xserver=$!
   for _ in $(seq 1 200); do
