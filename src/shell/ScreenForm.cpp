@@ -155,6 +155,12 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu = new TSurfaceMenu(*DXDraw);
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     AddTrainingEntries(*Menu);
+    Menu->AddOption(
+        "Precise timing", [] { return GameCore && GameCore->PreciseTiming(); },
+        [](bool on) {
+            if (GameCore)
+                GameCore->SetPreciseTiming(on);
+        });
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();
         if (folder.isEmpty() || folder == ".")
