@@ -28,6 +28,9 @@ struct TGameRecord {
     // The peak each input was fitted to, in the order of Input; none for the keys and a ball on
     // the game's own scale. Empty when no input was fitted.
     std::vector<std::optional<int>> CalibratedPeaks;
+    // With precise timing: the mean of the hits' offsets from their balls' moments (negative
+    // when early) and their standard deviation, in milliseconds. None when off.
+    std::optional<double> TimingMeanMs, TimingSpreadMs;
 
     // The longest game a line may record: a day of song.
     static constexpr double MostSeconds = 24 * 3600;
