@@ -14,6 +14,9 @@ const char* const kColumns[] = {"started", "song",  "player", "input", "seconds"
                                 "longest_combo", "score", "grips", "peak_force", "mean_grip_force",
                                 "calibrated_peak"};
 constexpr int kColumnCount = int(std::size(kColumns));
+// Timing comes last of the columns a record line can hold, after six of other features: a line
+// with timing has them all, whatever the header says yet, and one without stops as before.
+constexpr int kTimingColumn = kColumnCount + 6;
 
 // A spreadsheet opening the file runs a field that starts like a formula (a song named
 // "=cmd|..."). Such a field is written behind a quote, which the spreadsheet shows as text;
@@ -147,13 +150,16 @@ QString RecordLine(const TGameRecord& r)
         r.MeanGripForce ? Number(*r.MeanGripForce) : QString(),
         Peaks(r.CalibratedPeaks),
     };
-    return fields.join(',');
+    if (!r.TimingMeanMs || !r.TimingSpreadMs)
+        return fields.join(',');
+    return fields.join(',') + QString(kTimingColumn - kColumnCount, ',') + ',' + Number(*r.TimingMeanMs) + ',' +
+           Number(*r.TimingSpreadMs);
 }
 
 std::optional<TGameRecord> ParseRecordLine(const QString& line)
 {
     const std::optional<QStringList> fields = Fields(line);
-    if (!fields || fields->size() != kColumnCount)
+    if (!fields || (fields->size() != kColumnCount && fields->size() != kTimingColumn + 2))
         return std::nullopt;
     const QStringList& f = *fields;
     TGameRecord r;
@@ -173,6 +179,15 @@ std::optional<TGameRecord> ParseRecordLine(const QString& line)
     }
     if (!ok || !ParsePeaks(f[18], r.CalibratedPeaks))
         return std::nullopt;
+    if (f.size() > kTimingColumn) {
+        double mean = 0, spread = 0;
+        bool meanOk = false;
+        mean = f[kTimingColumn].toDouble(&meanOk);
+        if (!meanOk || !std::isfinite(mean) || std::abs(mean) > 10'000 || !Real(f[kTimingColumn + 1], spread, 10'000))
+            return std::nullopt;
+        r.TimingMeanMs = mean;
+        r.TimingSpreadMs = spread;
+    }
     return r;
 }
 
