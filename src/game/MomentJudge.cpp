@@ -89,36 +89,33 @@ bool TMomentJudge::Inside(const TPrize& ball) const
 void TMomentJudge::Meet(const TGripCourse& grip, std::int64_t nowUs, std::optional<double> pxPerMs)
 {
     Fit();
-    for (size_t i = 0; i < states_.size(); ++i) {
-        TPrize* ball = lane_.Balls[i];
-        if (states_[i] == TState::Done || !Inside(*ball))
-            continue;
-        states_[i] = TState::Inside;
-        if (Wants(*ball, grip, nowUs)) {
-            states_[i] = TState::Done;
-            Hit(*ball, pxPerMs);
-        }
-    }
+    for (size_t i = 0; i < states_.size(); ++i)
+        if (states_[i] != TState::Done && Inside(*lane_.Balls[i]))
+            MeetInside(i, grip, nowUs, pxPerMs);
 }
 
 void TMomentJudge::Moved(const TGripCourse& grip, std::int64_t nowUs, std::optional<double> pxPerMs)
 {
     Fit();
     for (size_t i = 0; i < states_.size(); ++i) {
-        TPrize* ball = lane_.Balls[i];
         if (states_[i] == TState::Done)
             continue;
-        if (Inside(*ball)) {
-            states_[i] = TState::Inside;
-            if (Wants(*ball, grip, nowUs)) {
-                states_[i] = TState::Done;
-                Hit(*ball, pxPerMs);
-            }
+        if (Inside(*lane_.Balls[i])) {
+            MeetInside(i, grip, nowUs, pxPerMs);
         } else if (states_[i] == TState::Inside) {
             states_[i] = TState::Done;
-            Miss(*ball);
+            Miss(*lane_.Balls[i]);
         }
     }
+}
+
+void TMomentJudge::MeetInside(size_t i, const TGripCourse& grip, std::int64_t nowUs, std::optional<double> pxPerMs)
+{
+    states_[i] = TState::Inside;
+    if (!Wants(*lane_.Balls[i], grip, nowUs))
+        return;
+    states_[i] = TState::Done;
+    Hit(*lane_.Balls[i], pxPerMs);
 }
 
 void TMomentJudge::Hit(TPrize& ball, std::optional<double> pxPerMs)

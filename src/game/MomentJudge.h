@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -83,6 +84,7 @@ private:
     enum class TState : std::uint8_t { Coming, Inside, Done };
 
     bool Inside(const TPrize& ball) const;
+    void MeetInside(size_t i, const TGripCourse& grip, std::int64_t nowUs, std::optional<double> pxPerMs);
     void Hit(TPrize& ball, std::optional<double> pxPerMs);
     void Miss(TPrize& ball);
     void Fit();
