@@ -8,7 +8,9 @@
 #     capture at 120 frames a second, duplicates dropped by mpdecimate);
 #   - how soon the music is back after the server is killed and started again;
 #   - from bench_sound_latency on the same server: an event's time to its sound at the sink,
-#     the lanes' offset beside it, and a hit sound's time from the judging that plays it.
+#     the lanes' offset beside it, and a hit sound's time from the judging that plays it;
+#   - from bench_squeeze_latency: a squeeze of a simulated ball to its hit sound at the sink,
+#     judged on the frames and at the moment of the grip.
 # CPU is a share of one core, from the process's user and system time over each window;
 # every window is measured REPEAT times (3) and all are printed, with the load average.
 # usage: bench/sound.sh [BUILD_DIR]
@@ -19,7 +21,7 @@ game=$build/bin/griprhythm
 repeat=${REPEAT:-3}
 window=${WINDOW:-10}
 GRIP_EXTRA_PACKAGES="ffmpeg" "$root/scripts/deps" >/dev/null
-[ -x "$game" ] && [ -x "$build/bench/bench_sound_latency" ] || { echo "build first: scripts/build"; exit 1; }
+[ -x "$game" ] && [ -x "$build/bench/bench_sound_latency" ] && [ -x "$build/bench/bench_squeeze_latency" ] || { echo "build first: scripts/build"; exit 1; }
 
 work=$(mktemp -d)
 fpid=""
@@ -112,3 +114,4 @@ fpid="" pid=""
 say "load average at the end" "$(cut -d' ' -f1-3 /proc/loadavg)"
 
 "$build/bench/bench_sound_latency" 2>&1 | grep -E '^BM_|ERROR'
+"$build/bench/bench_squeeze_latency" 2>&1 | grep -E '^BM_|ERROR'

@@ -15,14 +15,22 @@
 #include "platform/DataPath.h"
 #include "platform/Exception.h"
 #include "platform/Guard.h"
+#include "platform/Preferences.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
 #include "training/Training.h"
 
 #include <QFileInfo>
+#include <QSettings>
 #include <QTimer>
 
 TGameCore* GameCore = nullptr;
+
+namespace {
+
+const char* const kPreciseTimingKey = "play/precise_timing";
+
+} // namespace
 
 // The game's output handed on to whichever windows follow the core.
 class TGameCore::TViewsOutput : public TGameOutput {
@@ -144,6 +152,7 @@ void TGameCore::FormCreate()
                         ImgStoreAnimation);
     // The game takes Easy Mode for player one's grip from the settings.
     game_ = std::make_unique<TGripGame>(MidiPlayer.get(), settings_, output_.get());
+    game_->SetPreciseTiming(QSettings(PreferencesPath(), QSettings::IniFormat).value(kPreciseTimingKey, false).toBool());
     Tick->SetGame(game_.get());
     // The training follows the game, and fits each ball to its hand as the players get them.
     Training->Attach(*game_, MidiPlayer.get());
@@ -267,4 +276,23 @@ void TGameCore::ApplySettings(const TGameSettings& settings)
     MidiPlayer->SetTempoPercent(settings.MelodySpeed);
     if (TGripGame* game = Game())
         game->SetSettings(settings);
+}
+
+void TGameCore::SetPreciseTiming(bool on)
+{
+    QSettings preferences(PreferencesPath(), QSettings::IniFormat);
+    preferences.setValue(kPreciseTimingKey, on);
+    preferences.sync();
+    if (preferences.status() != QSettings::NoError)
+        qWarning("The game cannot keep its settings in %s: precise timing is %s for this run only.",
+                 qUtf8Printable(PreferencesPath()), on ? "on" : "off");
+    if (TGripGame* game = Game())
+        game->SetPreciseTiming(on);
+}
+
+bool TGameCore::PreciseTiming() const
+{
+    if (const TGripGame* game = Game())
+        return game->PreciseTiming();
+    return QSettings(PreferencesPath(), QSettings::IniFormat).value(kPreciseTimingKey, false).toBool();
 }

@@ -72,6 +72,11 @@ public:
     void ApplySettings(const TGameSettings& settings);
     const TGameSettings& Settings() const { return settings_; }
 
+    // Judging at the moment of the grip (see TGripGame), remembered between runs; the game
+    // takes it up at start-up.
+    void SetPreciseTiming(bool on);
+    bool PreciseTiming() const;
+
     bool StartUpComplete() const { return complete_; }
     // The game the start-up built; none before, and none if the start-up ended before it.
     TGripGame* Game() const { return game_.get(); }

@@ -3,6 +3,7 @@
 #include "game/GameOutput.h"
 #include "game/Precise.h"
 #include "midi/MidiPlayer.h"
+#include "platform/Clock.h"
 
 void TRocker::Run()
 {
@@ -32,6 +33,11 @@ TGripGame::TGripGame(TMidiPlayer* player, const TGameSettings& settings, TGameOu
     PlayerTwo->Lane->RuleMark->SetJudging(PlayerOne->Scoring, PlayerOneStress());
     PlayerOne->Scoring->SetOutput(output_);
     PlayerTwo->Scoring->SetOutput(output_);
+    judges_[0].emplace(*PlayerOne->Lane);
+    judges_[1].emplace(*PlayerTwo->Lane);
+    TStressValue* grips[2] = {PlayerOneStress(), PlayerTwoStress()};
+    for (int p = 0; p < 2; ++p)
+        gripFollowing_.push_back(grips[p]->OnLevel.Subscribe([this, p](std::int32_t) { GripMoved(p); }));
 }
 
 TGripGame::~TGripGame()
@@ -53,6 +59,48 @@ void TGripGame::SetSettings(const TGameSettings& settings)
     PlayerOneStress()->Easy = settings_.EasyMode;
     if (playerTwoPlays_)
         PlayerTwoStress()->Easy = settings_.EasyMode;
+}
+
+void TGripGame::SetPreciseTiming(bool on)
+{
+    if (on == precise_)
+        return;
+    precise_ = on;
+    PlayerOne->Lane->RuleMark->LeaveColours = on;
+    PlayerTwo->Lane->RuleMark->LeaveColours = on;
+    ResetMoments();
+}
+
+void TGripGame::ResetMoments()
+{
+    for (auto& judge : judges_)
+        judge->Reset();
+}
+
+const TGripCourse& TGripGame::CourseFor(const TStressValue* grip) const
+{
+    return grip == PlayerTwoStress() ? courses_[1] : courses_[0];
+}
+
+std::optional<double> TGripGame::BallPace() const
+{
+    const std::optional<double> pace = pace_.PositionsPerMs();
+    if (!pace)
+        return std::nullopt;
+    return settings_.SmallShift ? *pace * 0.5 : *pace;
+}
+
+void TGripGame::GripMoved(int p)
+{
+    const TStressValue* grip = p == 0 ? static_cast<const TStressValue*>(PlayerOneStress()) : PlayerTwoStress();
+    const std::int64_t now = GameClock().NowMicroseconds();
+    courses_[size_t(p)].Take(grip->Level, now);
+    if (!precise_)
+        return;
+    const TPipeLine* lanes[2] = {PlayerOne->Lane, PlayerTwo->Lane};
+    for (int l = 0; l < 2; ++l)
+        if (lanes[l]->RuleMark->Grip() == grip)
+            judges_[size_t(l)]->Meet(courses_[size_t(p)], now, BallPace());
 }
 
 void TGripGame::CreateEffects()
@@ -87,12 +135,14 @@ void TGripGame::Start()
         Metronome->LoadBeatMap("Fine.txt");
     PlayerOne->Lane->LayOut(Metronome->Marks());
     PlayerTwo->Lane->LayOut(Metronome->Marks());
+    ResetMoments();
     // A song that has played to its end starts again from its beginning, and the new balls
     // with it; a song stopped anywhere before its end goes on from there.
     TMidiPlayer* player = Rocker->Player();
     if (player && !player->Play() && player->AtEnd()) {
         player->Rewind();
         lastSongPosition_ = 0;
+        pace_.Break();
     }
     Rocker->Run();
     songGoing_ = true;
@@ -107,6 +157,10 @@ void TGripGame::ChangeSong(const std::string& beatMap, const std::string& title)
     const TBits none;
     PlayerOne->Lane->LayOut(none);
     PlayerTwo->Lane->LayOut(none);
+    ResetMoments();
+    pace_.Forget();
+    for (TGripCourse& course : courses_)
+        course.Clear();
     lastSongPosition_ = 0;
     songBeatMap_ = beatMap;
     PlayerOne->SongName->ShowTitle(title);
@@ -117,6 +171,7 @@ void TGripGame::Pause()
     PlayerOne->StopFigures();
     PlayerTwo->StopFigures();
     Rocker->Halt();
+    pace_.Break();
 }
 
 void TGripGame::Resume()
@@ -206,4 +261,11 @@ void TGripGame::SyncPosition(std::int32_t bar, std::int32_t beat, std::int32_t t
     PlayerOne->Lane->Advance(delta);
     PlayerTwo->Lane->Advance(delta);
     lastSongPosition_ = position;
+    const std::int64_t now = GameClock().NowMicroseconds();
+    pace_.Sample(position, now);
+    if (!precise_)
+        return;
+    const TPipeLine* lanes[2] = {PlayerOne->Lane, PlayerTwo->Lane};
+    for (int l = 0; l < 2; ++l)
+        judges_[size_t(l)]->Moved(CourseFor(lanes[l]->RuleMark->Grip()), now, BallPace());
 }

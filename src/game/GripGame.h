@@ -3,14 +3,17 @@
 #include "game/Extrinsic.h"
 #include "game/GameSettings.h"
 #include "game/KeyGrip.h"
+#include "game/MomentJudge.h"
 #include "game/PlayerScreen.h"
 #include "game/Metronome.h"
 #include "midi/SongPosition.h"
 #include "platform/Listeners.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TExplode;
 class TGameOutput;
@@ -47,6 +50,12 @@ public:
     // advance on, and player one's easy flag follows Easy Mode at once.
     void SetSettings(const TGameSettings& settings);
     const TGameSettings& Settings() const { return settings_; }
+
+    // Off, the colour balls are judged on the frames; on, as each reading of the grip comes,
+    // each ball once, and every hit tells its scoring how early or late it was. Chain balls
+    // and stools stay with the frames either way.
+    void SetPreciseTiming(bool on);
+    bool PreciseTiming() const { return precise_; }
 
     // The explosion and the OK shown on a hit, on layer Seven above everything made before
     // them; the game owns them from then on.
@@ -112,6 +121,11 @@ public:
 private:
     void SetPlayerTwoPlays(bool plays);
     void PollPlayerTwo();
+    // A reading of player p's grip, judged at once by the lanes that judge against it.
+    void GripMoved(int p);
+    const TGripCourse& CourseFor(const TStressValue* grip) const;
+    std::optional<double> BallPace() const;
+    void ResetMoments();
 
     // The lanes hold a reference to the settings, which live as long as the game.
     TGameSettings settings_;
@@ -129,4 +143,10 @@ private:
     // The chosen song's beat map; none while the game plays the song it started with, whose
     // map is "Fine.txt" in the data folder.
     std::optional<std::string> songBeatMap_;
+
+    bool precise_ = false;
+    std::array<TGripCourse, 2> courses_;
+    TSongPace pace_;
+    std::array<std::optional<TMomentJudge>, 2> judges_;
+    std::vector<TSubscription> gripFollowing_;
 };

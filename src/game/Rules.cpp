@@ -35,6 +35,8 @@ void TRuleMark::HandleCollision(TSprite* other, bool& done)
     auto* ball = dynamic_cast<TPrize*>(other);
     if (!ball || !ball->Visible || !(X - 10 < ball->X && ball->X < X + 10))
         return;
+    if (LeaveColours && dynamic_cast<TColorBall*>(ball))
+        return;
     ball->MarkJudged();
     const std::int32_t level = level_ ? level_->Level : 0;
     // A ball is of one class only, so at most one of these holds.

@@ -24,6 +24,10 @@ public:
     // The results the mark credits and the grip it judges against; neither is owned. Until
     // they are set the mark still judges, against level 0, and credits nobody.
     void SetJudging(TScoring* scoring, const TStressValue* level);
+    TScoring* Scoring() const { return scoring_; }
+    const TStressValue* Grip() const { return level_; }
+    // The colour balls are judged at the moment of the grip instead: the frames leave them be.
+    bool LeaveColours = false;
 
     void MoveSelf(int moveCount) override;
     // Judges a visible ball within 10 pixels of the mark against the grip level it was given.

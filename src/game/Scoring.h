@@ -52,6 +52,9 @@ public:
     THitSound HitSound = PlayHitSound;
     // Told of every judgement once it is recorded: the ball and whether it was credited.
     TListeners<void(const TPrize& ball, bool hit)> OnJudged;
+    // Told of a hit judged at the moment of the grip: how many milliseconds after the ball's
+    // moment at the mark it came (negative when early).
+    TListeners<void(double offsetMs)> OnTiming;
 
 private:
     int player_;

@@ -69,6 +69,8 @@ void TStressValue::TakeReading(std::int32_t reading)
 {
     if (Easy) {
         SetLevel(reading);
+        if (OnLevel)
+            OnLevel(Level);
         return;
     }
     SetLevel(Armed ? reading : 0);
@@ -84,6 +86,8 @@ void TStressValue::TakeReading(std::int32_t reading)
         RepeatCount = 0;
     }
     LastReading = reading;
+    if (OnLevel)
+        OnLevel(Level);
 }
 
 TStressValueOne::TStressValueOne() { MakeMarks(Marks, SlotLayerFive, kMarkPlacesOne); }

@@ -39,6 +39,8 @@ public:
     std::function<std::uint8_t(std::uint8_t force)> FitForce;
     // Told of every force taken, as reported, with the reading the gate took from it.
     TListeners<void(std::uint8_t force, std::int32_t reading)> OnForce;
+    // Told of every reading once the level is set from it.
+    TListeners<void(std::int32_t level)> OnLevel;
 
     // A device that keeps its queue full cannot hold a tick longer than this many reports.
     static constexpr int MaxReportsPerRead = 64;

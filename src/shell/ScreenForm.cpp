@@ -168,6 +168,12 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     AddTrainingEntries(*Menu);
     AddPlayerEntries(*Menu, *this);
+    Menu->AddOption(
+        "Precise timing", [] { return GameCore && GameCore->PreciseTiming(); },
+        [](bool on) {
+            if (GameCore)
+                GameCore->SetPreciseTiming(on);
+        });
     AddScaleControls(*this);
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();

@@ -18,7 +18,12 @@ TSurfaceMenu::TSurfaceMenu(QWidget& surface) : QObject(&surface), surface_(surfa
 
 void TSurfaceMenu::Add(const QString& text, TRun run, TEnabled enabled)
 {
-    entries_.push_back({text, std::move(run), std::move(enabled)});
+    entries_.push_back({text, std::move(run), std::move(enabled), {}, {}});
+}
+
+void TSurfaceMenu::AddOption(const QString& text, std::function<bool()> checked, std::function<void(bool on)> toggle)
+{
+    entries_.push_back({text, {}, {}, std::move(checked), std::move(toggle)});
 }
 
 QMenu& TSurfaceMenu::Build(QPoint at)
@@ -26,6 +31,12 @@ QMenu& TSurfaceMenu::Build(QPoint at)
     menu_.clear();
     for (const TEntry& entry : entries_) {
         QAction* action = menu_.addAction(entry.Text);
+        if (entry.Toggle) {
+            action->setCheckable(true);
+            action->setChecked(entry.Checked());
+            connect(action, &QAction::toggled, this, [toggle = entry.Toggle](bool on) { Guarded([&] { toggle(on); }); });
+            continue;
+        }
         action->setEnabled(!entry.Enabled || entry.Enabled(at));
         connect(action, &QAction::triggered, this, [run = entry.Run, at] { Guarded([&] { run(at); }); });
     }

@@ -21,6 +21,9 @@ public:
     explicit TSurfaceMenu(QWidget& surface);
 
     void Add(const QString& text, TRun run, TEnabled enabled = {});
+    // An option that is on or off: shown ticked as checked says, and choosing it hands toggle
+    // the other state.
+    void AddOption(const QString& text, std::function<bool()> checked, std::function<void(bool on)> toggle);
     // The menu for a click at that point, its entries enabled as they stand now.
     QMenu& Build(QPoint at);
     // The menu's lettering, grown with the window's scale.
@@ -31,6 +34,8 @@ private:
         QString Text;
         TRun Run;
         TEnabled Enabled;
+        std::function<bool()> Checked;
+        std::function<void(bool on)> Toggle;
     };
 
     QWidget& surface_;

@@ -3,6 +3,7 @@
 #include "game/Scoring.h"
 
 #include <algorithm>
+#include <cmath>
 
 void TGameStats::Judged(const void* ball, std::int32_t ordinal, bool hit)
 {
@@ -45,4 +46,27 @@ std::optional<double> TGameStats::MeanGripForce() const
     // A grip still held when the game ends counts with the force it reached.
     const std::int64_t total = gripPeaks_ + (released_ ? 0 : gripPeak_);
     return double(total) / grips_;
+}
+
+void TGameStats::Timed(double offsetMs)
+{
+    ++timed_;
+    timingSum_ += offsetMs;
+    timingSquares_ += offsetMs * offsetMs;
+}
+
+std::optional<double> TGameStats::TimingMeanMs() const
+{
+    if (timed_ == 0)
+        return std::nullopt;
+    return timingSum_ / timed_;
+}
+
+std::optional<double> TGameStats::TimingSpreadMs() const
+{
+    if (timed_ == 0)
+        return std::nullopt;
+    const double mean = timingSum_ / timed_;
+    // Rounding may leave a hair below zero when every offset is the same.
+    return std::sqrt(std::max(0.0, timingSquares_ / timed_ - mean * mean));
 }

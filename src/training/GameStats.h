@@ -15,6 +15,9 @@ public:
     // A force as reported (0..255), with the reading the gate took from it: a reading of 0 or
     // 1 is a released ball, and a rise out of that is one grip.
     void Force(std::uint8_t force, std::int32_t reading);
+    // A hit judged at the moment of the grip, offsetMs after the ball's moment (negative when
+    // early).
+    void Timed(double offsetMs);
 
     // Balls judged at least once, and those credited at least once.
     int Balls() const { return int(met_.size()); }
@@ -28,6 +31,9 @@ public:
     int PeakForce() const { return peakForce_; }
     // The mean of each grip's highest force; none without a grip.
     std::optional<double> MeanGripForce() const;
+    // The mean and the standard deviation of the hits' offsets; none without a timed hit.
+    std::optional<double> TimingMeanMs() const;
+    std::optional<double> TimingSpreadMs() const;
 
 private:
     std::unordered_set<const void*> met_, hit_;
@@ -39,4 +45,6 @@ private:
     int peakForce_ = 0;
     int gripPeak_ = 0;
     std::int64_t gripPeaks_ = 0;
+    int timed_ = 0;
+    double timingSum_ = 0, timingSquares_ = 0;
 };

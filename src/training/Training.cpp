@@ -28,6 +28,10 @@ void TTraining::Attach(TGripGame& game, TMidiPlayer* song)
             if (running_)
                 players_[size_t(p)].Stats.Judged(&ball, ball.Ordinal, hit);
         }));
+        following_.push_back(scorings[p]->OnTiming.Subscribe([this, p](double offsetMs) {
+            if (running_)
+                players_[size_t(p)].Stats.Timed(offsetMs);
+        }));
         following_.push_back(grips[p]->OnForce.Subscribe(
             [this, p](std::uint8_t force, std::int32_t reading) { Force(p, force, reading); }));
     }
@@ -207,6 +211,8 @@ void TTraining::End(bool bySongEnd)
         names.push_back(PlayerNames ? PlayerNames(p) : QStringList());
         r.Name = names.back().isEmpty() ? QString() : names.back().back();
         r.Level = level_;
+        r.TimingMeanMs = s.TimingMeanMs();
+        r.TimingSpreadMs = s.TimingSpreadMs();
         records.push_back(r);
     }
     if (bySongEnd) {
