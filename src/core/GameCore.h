@@ -21,6 +21,7 @@ class TGripGame;
 class TJvHidDeviceController;
 class TMidiData;
 class TMidiPlayer;
+class TSongLibrary;
 class TTrackOutputs;
 class TTraining;
 
@@ -89,6 +90,8 @@ public:
     std::unique_ptr<TTraining> Training;
     // Timer1's handler.
     std::unique_ptr<TGameTick> Tick;
+    // The songs there are to choose from.
+    std::unique_ptr<TSongLibrary> Library;
 
     // What the game shows beyond its drawing surface, for the windows that follow it: player
     // one's grip level on every tick, and the judging's line for every judgement.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/GameSettings.h"
+#include "platform/Listeners.h"
 #include "shell/SurfaceNotices.h"
 
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 class TDXDraw;
 class TDXTimer;
 class TDisplayPacer;
+class TSongChooser;
 class TSurfaceMenu;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
@@ -87,6 +89,10 @@ public:
     void OpenSongDialog();
     // Asks the player for a song file, empty when none is chosen; replaceable for tests.
     std::function<QString()> ChooseSongFile;
+    // "Songs…" and Ctrl+O: the library over the game picture. A song under way pauses and the
+    // keys stop gripping while it is open.
+    void OpenSongList();
+    TSongChooser* SongChooser;
 
 protected:
     // Closing the main window in any way ends the program, as End does, also while the debug
@@ -107,6 +113,8 @@ private:
     QSet<QString> openMessages_;
     bool regionApplied_ = false;
     TDisplayPacer* displayPacer_ = nullptr;
+    TSubscription libraryFollowing_;
+    bool followingLibrary_ = false;
 };
 
 extern TScreenForm* ScreenForm;
