@@ -93,7 +93,7 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1);
     Training = std::make_unique<TTraining>();
-    // Makes the player's songs folder at the first start; nothing is listed until asked.
+    // Nothing is listed, and nothing written for the library, until the player asks.
     Library = std::make_unique<TSongLibrary>();
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
     Tick->SetTraining(Training.get());

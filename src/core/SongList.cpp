@@ -104,8 +104,10 @@ void TSongLibrary::Refresh(const QStringList& players)
 
 void TSongLibrary::Begin()
 {
+    if (!Places)
+        Places = TSongListPlaces::Default();
     auto result = std::make_shared<std::vector<TSongListing>>();
-    worker_ = QThread::create([result, places = Places, players = players_] {
+    worker_ = QThread::create([result, places = *Places, players = players_] {
         // Nothing thrown may leave the thread; a listing that failed lists nothing.
         try {
             *result = ListSongs(places, players);

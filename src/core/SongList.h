@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QThread;
@@ -59,7 +60,9 @@ public:
     bool Listing() const { return worker_ != nullptr; }
     const std::vector<TSongListing>& Songs() const { return songs_; }
 
-    TSongListPlaces Places = TSongListPlaces::Default();
+    // Where it lists; the game's own places (and with them the player's songs folder) are
+    // made at the first listing when none are given, so a game that never lists writes none.
+    std::optional<TSongListPlaces> Places;
     TListeners<void()> OnListed;
 
 private:

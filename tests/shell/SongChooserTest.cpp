@@ -34,7 +34,7 @@ TEST(SongChooser, TypingFiltersEnterChoosesAndTheGripKeysTypeMeanwhile)
     QTemporaryDir songs;
     for (const char* name : {"greensleeves.mid", "ode_to_joy.mid", "minuet_in_g.mid"})
         ASSERT_TRUE(QFile::copy(GRIP_BIN_DIR "songs/" + QString(name), songs.filePath(name)));
-    h.Core().Library->Places = {{{songs.path(), 1, {"*.mid"}}}, songs.filePath("cache.json"), songs.filePath("none.csv")};
+    h.Core().Library->Places = TSongListPlaces{{{songs.path(), 1, {"*.mid"}}}, songs.filePath("cache.json"), songs.filePath("none.csv")};
     h.PressStart();
     h.RunMs(300);
     ASSERT_TRUE(h.Playing());
