@@ -178,11 +178,8 @@ bool TSongCache::Save()
 std::optional<TSongFacts> TSongCache::Find(const QString& path, const TStamp& stamp) const
 {
     const auto it = entries_.constFind(path);
-    if (it == entries_.cend() || !(it->Stamp == stamp)) {
-        ++misses_;
+    if (it == entries_.cend() || !(it->Stamp == stamp))
         return std::nullopt;
-    }
-    ++hits_;
     return it->Facts;
 }
 

@@ -61,9 +61,6 @@ public:
     // Entries of files not seen since Load go with the next Save.
     void Seen(const QString& path);
 
-    int Hits() const { return hits_; }
-    int Misses() const { return misses_; }
-
 private:
     struct TEntry {
         TStamp Stamp;
@@ -73,7 +70,6 @@ private:
     QHash<QString, TEntry> entries_;
     QHash<QString, bool> seen_;
     bool changed_ = false;
-    mutable int hits_ = 0, misses_ = 0;
 };
 
 // The song files in the folders, each once by its real path (a link to a song elsewhere in
