@@ -57,7 +57,8 @@ QString SongListVersion() { return QStringLiteral(GRIP_VERSION); }
 
 TSongListPlaces TSongListPlaces::Default() { return {SongFolders(), SongCachePath(), TTrainingLog::DefaultPath()}; }
 
-std::vector<TSongListing> ListSongs(const TSongListPlaces& places, const QStringList& players, const TRefused& refused)
+std::vector<TSongListing> ListSongs(const TSongListPlaces& places, const QStringList& players, const TRefused& refused,
+                                    const std::function<bool()>& stopped)
 {
     TSongCache cache(places.CachePath, SongListVersion());
     cache.Load();
@@ -65,7 +66,7 @@ std::vector<TSongListing> ListSongs(const TSongListPlaces& places, const QString
         std::fprintf(stderr, "Grip Rhythm: %s is not listed: %s\n", EscapeControls(path.toStdString()).c_str(),
                      EscapeControls(reason.toStdString()).c_str());
     };
-    const std::vector<TListedSong> files = ListSongFiles(FindSongFiles(places.Folders), cache, DescribeSong, tell);
+    const std::vector<TListedSong> files = ListSongFiles(FindSongFiles(places.Folders), cache, DescribeSong, tell, stopped);
     // The cache only spares work: a listing it cannot keep is still whole.
     cache.Save();
     const QHash<QString, THitRates> rates = HitRatesBySong(ReadRecordFile(places.RecordPath).Records, players);
@@ -88,6 +89,7 @@ TSongLibrary::~TSongLibrary()
 {
     if (worker_) {
         worker_->disconnect(this);
+        worker_->requestInterruption();
         worker_->wait();
         delete worker_;
     }
@@ -110,7 +112,7 @@ void TSongLibrary::Begin()
     worker_ = QThread::create([result, places = *Places, players = players_] {
         // Nothing thrown may leave the thread; a listing that failed lists nothing.
         try {
-            *result = ListSongs(places, players);
+            *result = ListSongs(places, players, {}, [] { return QThread::currentThread()->isInterruptionRequested(); });
         } catch (const std::exception& e) {
             std::fprintf(stderr, "Grip Rhythm: the songs could not be listed: %s\n", e.what());
         }

@@ -43,10 +43,11 @@ struct TSongListPlaces {
 
 // Every song of the places' folders, sorted by name without regard to case, with the named
 // players' rates from the record (every player's when no name is given). A file that is no
-// song is left out, its reason handed to refused (by default the terminal).
+// song is left out, its reason handed to refused (by default the terminal). Once stopped says
+// so, the files not yet looked at are left out.
 using TRefused = std::function<void(const QString& path, const QString& reason)>;
 std::vector<TSongListing> ListSongs(const TSongListPlaces& places, const QStringList& players,
-                                    const TRefused& refused = {});
+                                    const TRefused& refused = {}, const std::function<bool()>& stopped = {});
 
 // The library as the game keeps it: each listing runs on a thread of its own, and reaches the
 // followers on the thread that asked for it, so the window never waits for the files.
@@ -55,7 +56,8 @@ public:
     explicit TSongLibrary(QObject* parent = nullptr);
     ~TSongLibrary() override;
 
-    // Lists again; a listing under way finishes first and then this one runs.
+    // Lists again; a listing under way finishes first and then this one runs. The program
+    // ending stops a listing at the next file.
     void Refresh(const QStringList& players = {});
     bool Listing() const { return worker_ != nullptr; }
     const std::vector<TSongListing>& Songs() const { return songs_; }

@@ -193,11 +193,16 @@ void TSongCache::Put(const QString& path, const TStamp& stamp, const TSongFacts&
 void TSongCache::Seen(const QString& path) { seen_.insert(path, true); }
 
 std::vector<TListedSong> ListSongFiles(const QStringList& files, TSongCache& cache, const TDescribeSong& describe,
-                                       const std::function<void(const QString& path, const QString& reason)>& refused)
+                                       const std::function<void(const QString& path, const QString& reason)>& refused,
+                                       const std::function<bool()>& stopped)
 {
     std::vector<TListedSong> songs;
     songs.reserve(static_cast<size_t>(files.size()));
     for (const QString& path : files) {
+        if (stopped && stopped()) {
+            cache.Seen(path);
+            continue;
+        }
         const TSongCache::TStamp stamp = TSongCache::StampOf(path, BeatMapBesideSong(path));
         cache.Seen(path);
         std::optional<TSongFacts> facts = cache.Find(path, stamp);

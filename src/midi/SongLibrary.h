@@ -78,11 +78,13 @@ private:
 QStringList FindSongFiles(const std::vector<TSongFolder>& folders);
 
 // Facts of each song file, from the cache where it still holds and from describe otherwise;
-// songs that are none are left out and reported through refused with their reason.
+// songs that are none are left out and reported through refused with their reason. Once
+// stopped says so, no further file is looked at, and the cache keeps what it knew of them.
 struct TListedSong {
     QString Path;
     TSongFacts Facts;
 };
 using TDescribeSong = std::function<TSongFacts(const QString& path)>;
 std::vector<TListedSong> ListSongFiles(const QStringList& files, TSongCache& cache, const TDescribeSong& describe,
-                                       const std::function<void(const QString& path, const QString& reason)>& refused);
+                                       const std::function<void(const QString& path, const QString& reason)>& refused,
+                                       const std::function<bool()>& stopped = {});

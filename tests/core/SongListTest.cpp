@@ -126,6 +126,15 @@ TEST(SongList, ASecondListingReadsNoFileUntilASongOrItsBeatMapChanges)
     EXPECT_EQ(described, 1);
     ASSERT_EQ(withMap.size(), 2u);
     EXPECT_EQ(withMap[1].Facts.Balls, 3);
+
+    // A listing stopped after its first file forgets nothing of the others.
+    TSongCache cache(tree.Places().CachePath, SongListVersion());
+    cache.Load();
+    int looked = 0;
+    EXPECT_EQ(ListSongFiles(FindSongFiles(tree.Places().Folders), cache, DescribeSong, {}, [&] { return looked++ > 0; }).size(), 1u);
+    EXPECT_TRUE(cache.Save());
+    tree.List(described);
+    EXPECT_EQ(described, 0);
 }
 
 TEST(SongList, ADamagedOrForeignCacheIsReadAsNone)
