@@ -1,6 +1,7 @@
 #include "core/GameCore.h"
 
 #include "core/GameTick.h"
+#include "core/SongList.h"
 #include "core/SongSwitch.h"
 #include "game/GameOutput.h"
 #include "game/GripBall.h"
@@ -105,6 +106,8 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
         const std::optional<TPlayer>& chosen = chosenPlayers_[size_t(lane)];
         return chosen ? chosen->Names : QStringList();
     };
+    // Nothing is listed, and nothing written for the library, until the player asks.
+    Library = std::make_unique<TSongLibrary>();
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
     Tick->SetTraining(Training.get());
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
@@ -116,6 +119,8 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
 TGameCore::~TGameCore()
 {
     Timer1->stop();
+    // A listing under way finishes before the program goes on ending.
+    Library.reset();
     // The game under way ends here, as the program does, and goes into the record.
     Training->Detach();
     // No handler may run while the core is being taken apart; the balls go back.

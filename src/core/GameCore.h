@@ -24,6 +24,7 @@ class TGripGame;
 class TJvHidDeviceController;
 class TMidiData;
 class TMidiPlayer;
+class TSongLibrary;
 class TTrackOutputs;
 class TTraining;
 
@@ -109,6 +110,8 @@ public:
     std::unique_ptr<TGameTick> Tick;
     // The players the game knows by name.
     std::unique_ptr<TPlayers> Players;
+    // The songs there are to choose from.
+    std::unique_ptr<TSongLibrary> Library;
 
     // What the game shows beyond its drawing surface, for the windows that follow it: player
     // one's grip level on every tick, and the judging's line for every judgement.

@@ -4,6 +4,7 @@
 #include "game/Metronome.h"
 #include "midi/MidiData.h"
 #include "midi/SongImport.h"
+#include "midi/SongLibrary.h"
 #include "midi/TrackOutputs.h"
 
 #include <QFileInfo>
@@ -31,8 +32,7 @@ TChosenSong::TChosenSong(TChosenSong&&) noexcept = default;
 
 std::string BeatMapBeside(const std::string& songPath)
 {
-    const QFileInfo song(QString::fromStdString(songPath));
-    return (song.path() + "/" + song.completeBaseName() + ".txt").toStdString();
+    return BeatMapBesideSong(QString::fromStdString(songPath)).toStdString();
 }
 
 TChosenSong ReadChosenSong(const std::string& path, int outputPort)

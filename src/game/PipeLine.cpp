@@ -4,6 +4,7 @@
 #include "game/GameRandom.h"
 #include "midi/SongPosition.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -128,6 +129,15 @@ std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows,
         x -= smallShift ? 0.5 : 1.0;
     }
     return plan;
+}
+
+std::int32_t LaidOutBalls(const TBits& bits)
+{
+    const std::int32_t n = bits.Count();
+    std::int32_t below = 0;
+    for (std::int32_t i : bits.SetBits())
+        below += i + 1 < bits.Size() ? 1 : 0;
+    return std::min(below, n > 0 ? n - 1 : 0);
 }
 
 void TPipeLine::LayOut(const TBits& bits)

@@ -27,6 +27,9 @@ struct TBallPlacement {
 // A lane's layout without its sprites: one ball per marked position but the highest, spaced by
 // the positions, each kind drawn from the game random generator. LayOut places exactly these.
 std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift);
+// How many balls PlanLayout places, whatever the options, without drawing from the generator
+// (so any thread may count them).
+std::int32_t LaidOutBalls(const TBits& bits);
 
 // A player's lane: background, rule picture, judging mark and the balls of one layout. "Only
 // Blue" and "Small shift" are read from the game's settings at each layout and each advance.

@@ -68,7 +68,8 @@ bool TKeyboardGrip::eventFilter(QObject* watched, QEvent* event)
         // leave the key gripping for ever.
         if (event->type() == QEvent::KeyRelease && !keyEvent->isAutoRepeat() && game)
             game->Keys().Release(*key);
-        if (keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) || !InWindow(watched))
+        if (keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) || !InWindow(watched) ||
+            (Standby && Standby()))
             return false;
         // A held key repeats; the grip is held all the same.
         if (event->type() == QEvent::KeyPress && !keyEvent->isAutoRepeat() && game)

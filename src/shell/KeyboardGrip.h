@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 
 // Hands J, K and L, pressed anywhere in the main window, to player one's keyboard grip, and
@@ -11,6 +13,10 @@ class TKeyboardGrip : public QObject {
 public:
     // Watches the whole application for the window's keys.
     explicit TKeyboardGrip(QWidget& window);
+
+    // While it says so (a list over the game takes the typing), the keys grip nothing and
+    // reach the window as any key does; their releases still count.
+    std::function<bool()> Standby;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "shell/ScreenForm.h"
 
 #include "core/GameCore.h"
+#include "core/SongList.h"
 #include "game/GripGame.h"
 #include "game/Registries.h"
 #include "midi/MidiPlayer.h"
@@ -15,6 +16,7 @@
 #include "shell/Region.h"
 #include "shell/ScaleChoice.h"
 #include "shell/ScaleControls.h"
+#include "shell/SongChooser.h"
 #include "shell/SurfaceMenu.h"
 #include "shell/TrainingMenu.h"
 #include "shell/TrainingNotices.h"
@@ -33,6 +35,7 @@
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QToolTip>
@@ -162,10 +165,17 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     };
     DXTimer->Loaded();
     // While player one has no ball, J, K and L grip for it.
-    new TKeyboardGrip(*this);
+    auto* keys = new TKeyboardGrip(*this);
+    SongChooser = new TSongChooser(*DXDraw);
+    keys->Standby = [this] { return SongChooser->isVisible(); };
+    SongChooser->OnChoose = [this](const QString& path) { OpenSong(path); };
+    SongChooser->OnClose = [this] { setFocus(Qt::OtherFocusReason); };
+    auto* songList = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    connect(songList, &QShortcut::activated, this, [this] { Guarded([this] { OpenSongList(); }); });
 
     Menu = new TSurfaceMenu(*DXDraw);
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
+    Menu->Add("Songs…", [this](QPoint) { OpenSongList(); });
     AddTrainingEntries(*Menu);
     AddPlayerEntries(*Menu, *this);
     Menu->AddOption(
@@ -489,6 +499,29 @@ void TScreenForm::OpenSong(const QString& path)
         if (GameCore)
             GameCore->ChooseSong(LocalSongFile(path).toStdString());
     });
+}
+
+void TScreenForm::OpenSongList()
+{
+    if (!GameCore || !GameCore->Library)
+        return;
+    if (TGripGame* game = GripGame()) {
+        if (GameCore->MidiPlayer && GameCore->MidiPlayer->Play())
+            game->Pause();
+        game->Keys().ReleaseAll();
+    }
+    TSongLibrary& library = *GameCore->Library;
+    if (!followingLibrary_) {
+        libraryFollowing_ = library.OnListed.Subscribe([this] {
+            if (GameCore && GameCore->Library)
+                SongChooser->SetSongs(GameCore->Library->Songs(), GameCore->Library->Listing());
+        });
+        followingLibrary_ = true;
+    }
+    // What was listed before shows at once; the files are looked at again behind it.
+    library.Refresh();
+    SongChooser->SetSongs(library.Songs(), true);
+    SongChooser->Open();
 }
 
 void TScreenForm::OpenSongDialog()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/GameSettings.h"
+#include "platform/Listeners.h"
 #include "shell/SurfaceNotices.h"
 
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 class TDXDraw;
 class TDXTimer;
 class TDisplayPacer;
+class TSongChooser;
 class TSurfaceMenu;
 class TWindowScale;
 
@@ -90,6 +92,10 @@ public:
     void OpenSongDialog();
     // Asks the player for a song file, empty when none is chosen; replaceable for tests.
     std::function<QString()> ChooseSongFile;
+    // "Songs…" and Ctrl+O: the library over the game picture. A song under way pauses and the
+    // keys stop gripping while it is open.
+    void OpenSongList();
+    TSongChooser* SongChooser;
 
     // The whole window, every control, the region and the mouse at 1 to 4 times the designed
     // size, the game picture enlarged pixel by pixel.
@@ -138,6 +144,8 @@ private:
     bool fullScreen_ = false;
     QRect normalGeometry_;
     QList<QPointer<QWidget>> hiddenForFullScreen_;
+    TSubscription libraryFollowing_;
+    bool followingLibrary_ = false;
 };
 
 extern TScreenForm* ScreenForm;

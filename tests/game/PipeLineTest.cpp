@@ -3,6 +3,7 @@
 #include "game/PipeLine.h"
 #include "game/Bits.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,17 @@ TEST_F(TPipeLineTest, SpacingFollowsPositionsAndTheHighestMarkGetsNoBall)
     ASSERT_EQ(lane.Balls.size(), 2u);
     EXPECT_DOUBLE_EQ(lane.Balls[0]->X, 725);
     EXPECT_DOUBLE_EQ(lane.Balls[1]->X, 712.5);
+}
+
+TEST_F(TPipeLineTest, TheBallsCountedWithoutALaneAreTheBallsItLaysOut)
+{
+    TPipeLineOne lane{Settings};
+    TBits sized = Marks({100, 125, 900});
+    sized.SetSize(2000);
+    for (const TBits& bits : {Marks({100, 125, 900}), sized, Marks({0}), TBits(), ManyMarks(300)}) {
+        lane.LayOut(bits);
+        EXPECT_EQ(LaidOutBalls(bits), std::count_if(lane.Balls.begin(), lane.Balls.end(), [](auto* b) { return b; }));
+    }
 }
 
 TEST_F(TPipeLineTest, BallAtFiveHundredStartsOnTheMark)

@@ -3,10 +3,12 @@
 #include "GameCommands.h"
 #include "HidCommands.h"
 #include "HistoryCommands.h"
+#include "LibraryCommands.h"
 #include "MidiCommands.h"
 #include "SongCommands.h"
 
 #include "hid/HidBackend.h"
+#include "platform/DataPath.h"
 #include "platform/Exception.h"
 #include "training/Players.h"
 #include "training/TrainingLog.h"
@@ -46,6 +48,9 @@ const char* const Usage =
     "                                  song positions apart (50, half a beat, unless given)\n"
     "  griptool layout FILE [--only-blue] [--small-shift]\n"
     "                                  the balls of the first Start: LANE ORDINAL KIND X Y\n"
+    "  griptool songs [--player NAME]  the song library, sorted by name: NAME SECONDS BALLS LAST BEST PATH\n"
+    "                                  (tab-separated; the last and best hit rate in per cent of the\n"
+    "                                  player NAME, of every player without it)\n"
     "  griptool hid list               one line per HID device: I VID:PID \"Vendor\" \"Product\" in=N out=M PATH\n"
     "  griptool history [--since YYYY-MM-DD] [--song NAME] [--player NAME] [--plot OUT.png]\n"
     "                                  the training record as a table, and a chart of the hit rate\n"
@@ -126,6 +131,16 @@ bool Run(const std::vector<std::string>& a)
                 return false;
         }
         TGameCommands::Layout(a[1], onlyBlue, smallShift, std::cout);
+    } else if (group == "songs") {
+        QStringList players;
+        for (size_t i = 1; i < n; i += 2) {
+            if (i + 1 >= n || a[i] != "--player")
+                return false;
+            players.append(QString::fromStdString(a[i + 1]));
+        }
+        // The shipped songs lie beside the program, as the game's do.
+        SetDataDirectory(ProgramDirectory());
+        TLibraryCommands::Songs(players, std::cout, std::cerr);
     } else if (group == "hid" && command == "list" && n == 2) {
         THidCommands::List(*HidBackend(), std::cout);
     } else if (group == "history") {

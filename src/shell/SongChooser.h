@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/SongList.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+// The song library over the game picture: typing narrows it to the names holding what was
+// typed (without regard to case), the arrow keys and the wheel move, Enter or a click chooses,
+// Esc or a click beside the list closes it.
+class TSongChooser : public QWidget {
+public:
+    explicit TSongChooser(QWidget& surface);
+
+    // The songs to choose from; none while the library is still being listed.
+    void SetSongs(const std::vector<TSongListing>& songs, bool listing);
+    void Open();
+    void Close();
+
+    QString Filter() const { return filter_; }
+    // The songs that pass the filter, in the library's order, and the one marked.
+    const std::vector<const TSongListing*>& Shown() const { return shown_; }
+    int Current() const { return current_; }
+
+    std::function<void(const QString& path)> OnChoose;
+    std::function<void()> OnClose;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void ApplyFilter();
+    void MoveTo(int row);
+    void Choose(int row);
+    QRect Panel() const;
+    QRect Row(int visibleIndex) const;
+    int VisibleRows() const;
+
+    std::vector<TSongListing> songs_;
+    std::vector<const TSongListing*> shown_;
+    QString filter_;
+    int current_ = 0;
+    int top_ = 0;
+    bool listing_ = false;
+};
