@@ -69,7 +69,7 @@ std::vector<TSongListing> ListSongs(const TSongListPlaces& places, const QString
     const std::vector<TListedSong> files = ListSongFiles(FindSongFiles(places.Folders), cache, DescribeSong, tell, stopped);
     // The cache only spares work: a listing it cannot keep is still whole.
     cache.Save();
-    const QHash<QString, THitRates> rates = HitRatesBySong(ReadRecordFile(places.RecordPath).Records, players);
+    const QHash<QString, THitRates> rates = HitRatesBySong(ReadRecordFiles(places.RecordPath).Records, players);
 
     std::vector<TSongListing> songs;
     songs.reserve(files.size());

@@ -518,8 +518,10 @@ void TScreenForm::OpenSongList()
         });
         followingLibrary_ = true;
     }
-    // What was listed before shows at once; the files are looked at again behind it.
-    library.Refresh();
+    // What was listed before shows at once; the files are looked at again behind it, with the
+    // figures of player one as named (everyone's without a name).
+    const std::optional<TPlayer>& player = GameCore->ChosenPlayer(0);
+    library.Refresh(player ? player->Names : QStringList());
     SongChooser->SetSongs(library.Songs(), true);
     SongChooser->Open();
 }

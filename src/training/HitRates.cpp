@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-bool PlayedBy(const TGameRecord&, const QStringList& names) { return names.isEmpty(); }
+bool PlayedBy(const TGameRecord& record, const QStringList& names)
+{
+    return names.isEmpty() || (!record.Name.isEmpty() && names.contains(record.Name, Qt::CaseInsensitive));
+}
 
 QHash<QString, THitRates> HitRatesBySong(const std::vector<TGameRecord>& records, const QStringList& names)
 {

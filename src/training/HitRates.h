@@ -16,8 +16,8 @@ struct THitRates {
 };
 
 // Whether a game was played by one of the players given by their names (every name a player
-// has had); an empty list stands for every player. A record keeps no names yet, so it belongs
-// to no one named.
+// has had); an empty list stands for every player. Names match without regard to case, as the
+// players are told apart.
 bool PlayedBy(const TGameRecord& record, const QStringList& names);
 
 // Each song's rates, by the song's name as the record keeps it (its file name); the records

@@ -136,7 +136,11 @@ bool Run(const std::vector<std::string>& a)
         for (size_t i = 1; i < n; i += 2) {
             if (i + 1 >= n || a[i] != "--player")
                 return false;
-            players.append(QString::fromStdString(a[i + 1]));
+            // Any name the player has had, as history takes it.
+            TPlayers known;
+            players.append(known.NamesOf(QString::fromStdString(a[i + 1])));
+            if (!known.Failure().isEmpty())
+                std::cerr << known.Failure().toStdString() << '\n';
         }
         // The shipped songs lie beside the program, as the game's do.
         SetDataDirectory(ProgramDirectory());
