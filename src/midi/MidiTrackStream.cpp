@@ -185,6 +185,53 @@ void TMidiTrackStream::LoadFromStream(TByteReader& source)
     PairNotes();
 }
 
+void TMidiTrackStream::AppendEvent(std::int32_t tick, std::uint8_t status, std::span<const std::uint8_t> data)
+{
+    if (eventCount_ > 0 && tick < Records()[eventCount_ - 1].Tick)
+        throw EMidiTrackStream("System error inserting event");
+    const std::int64_t needed = std::int64_t(eventCount_ + 1) * std::int64_t(sizeof(TMidiEvent));
+    if (needed > Size())
+        SetSize(needed);
+    std::uint32_t word = 0;
+    std::uint16_t dataLength = 0;
+    if (status < 0xF0) {
+        const std::uint8_t kind = status & 0xF0;
+        if (data.empty() || (data.size() < 2 && kind != 0xC0 && kind != 0xD0))
+            throw EMidiTrackStream("System error inserting event");
+        word = data[0] | (kind != 0xC0 && kind != 0xD0 ? std::uint32_t(data[1]) << 8 : 0);
+        if (kind == 0xC0 && !sawProgram_) {
+            sawProgram_ = true;
+            firstProgram_ = data[0];
+        }
+        if (!sawChannel_) {
+            sawChannel_ = true;
+            firstChannel_ = status & 0x0F;
+        }
+    } else if (status == 0xF0 || status == 0xF7 || status == 0xFF) {
+        // A meta event's block holds its type as well.
+        if (data.size() > 0xFFFF || (status == 0xFF && data.empty()))
+            throw EMidiTrackStream(TooLong);
+        auto block = std::make_unique<std::uint8_t[]>(data.empty() ? 1 : data.size());
+        std::copy(data.begin(), data.end(), block.get());
+        dataLength = static_cast<std::uint16_t>(data.size());
+        if (status == 0xFF && (data[0] == 0x03 || (data[0] == 0x01 && nameEvent_ < 0)))
+            nameEvent_ = eventCount_;
+        word = AddBlock(std::move(block));
+    }
+    TMidiEvent& e = Records()[eventCount_++];
+    e.Tick = tick;
+    e.DataLength = dataLength;
+    e.Status = status;
+    std::memcpy(e.Data, &word, 4);
+    e.Partner = -1;
+}
+
+void TMidiTrackStream::FinishAppending()
+{
+    SetPosition(std::int64_t(eventCount_) * std::int64_t(sizeof(TMidiEvent)));
+    PairNotes();
+}
+
 void TMidiTrackStream::PairNotes()
 {
     constexpr int Depth = 5;
