@@ -1,9 +1,10 @@
 // The outputs tried in order: what fails is logged with the system's reason, the sound goes to
 // the first that starts, else to the one that keeps looking, else nowhere.
+#include "platform/Override.h"
 #include "sound/AlsaSoundOutput.h"
+#include "sound/ManualSoundOutput.h"
 #include "sound/PulseSoundOutput.h"
 #include "sound/SoundOutputChoice.h"
-#include "sound/ManualSoundOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -31,31 +32,24 @@ protected:
     void SetUp() override
     {
         const char* server = std::getenv("PULSE_SERVER");
-        savedServer_ = server ? server : "";
-        hadServer_ = server != nullptr;
+        server_ = TOverride([had = server != nullptr, was = std::string(server ? server : "")] {
+            had ? setenv("PULSE_SERVER", was.c_str(), 1) : unsetenv("PULSE_SERVER");
+        });
         setenv("PULSE_SERVER", "unix:/nonexistent/grip/native", 1);
         logged = &lines_;
         QLoggingCategory::setFilterRules("grip.sound.info=true");
-        previous_ = qInstallMessageHandler(Collect);
-    }
-    void TearDown() override
-    {
-        qInstallMessageHandler(previous_);
-        QLoggingCategory::setFilterRules("");
-        logged = nullptr;
-        if (hadServer_)
-            setenv("PULSE_SERVER", savedServer_.c_str(), 1);
-        else
-            unsetenv("PULSE_SERVER");
+        log_ = TOverride([previous = qInstallMessageHandler(Collect)] {
+            qInstallMessageHandler(previous);
+            QLoggingCategory::setFilterRules("");
+            logged = nullptr;
+        });
     }
     QString Log() const { return lines_.join('\n'); }
 
     QStringList lines_;
 
 private:
-    std::string savedServer_;
-    bool hadServer_ = false;
-    QtMessageHandler previous_ = nullptr;
+    TOverride server_, log_;
 };
 
 class TCountingSource final : public TSoundSource {
@@ -95,20 +89,16 @@ TEST_F(SoundChoice, AServerThatIsNotThereIsLoggedWithItsReasonAndTheNextOutputTa
 TEST_F(SoundChoice, WhenNothingStartsTheSoundWaitsForTheServerThatKeepsLookingElseGoesNowhere)
 {
     {
+        auto alsa = std::make_unique<TAlsaSoundOutput>("grip_no_such_device");
+        const TAlsaSoundOutput& card = *alsa;
         std::vector<std::unique_ptr<TSoundOutput>> outputs;
         outputs.push_back(std::make_unique<TPulseSoundOutput>());
-        outputs.push_back(std::make_unique<TAlsaSoundOutput>("grip_no_such_device"));
-        const std::string alsaFailure = [] {
-            TAlsaSoundOutput alsa("grip_no_such_device");
-            alsa.Start(0);
-            return alsa.Failure();
-        }();
-        ASSERT_NE(alsaFailure, "");
+        outputs.push_back(std::move(alsa));
         TSoundOutputChoice choice(std::move(outputs));
         EXPECT_FALSE(choice.Start(1500));
         EXPECT_EQ(choice.Current().Name(), "pulseaudio");
-        EXPECT_TRUE(choice.KeepsLooking());
-        EXPECT_TRUE(Log().contains(QString("No sound through alsa - ") + QString::fromStdString(alsaFailure)))
+        ASSERT_TRUE(QString::fromStdString(card.Failure()).startsWith("grip_no_such_device: "));
+        EXPECT_TRUE(Log().contains(QString("No sound through alsa - ") + QString::fromStdString(card.Failure())))
             << Log().toStdString();
         EXPECT_TRUE(Log().contains("Silent until pulseaudio answers")) << Log().toStdString();
         TCountingSource source;
@@ -123,7 +113,7 @@ TEST_F(SoundChoice, WhenNothingStartsTheSoundWaitsForTheServerThatKeepsLookingEl
     outputs.push_back(std::move(away));
     TSoundOutputChoice choice(std::move(outputs));
     EXPECT_FALSE(choice.Start(0));
-    EXPECT_EQ(dynamic_cast<TSilentSoundOutput*>(&choice.Current()) != nullptr, true);
+    EXPECT_NE(dynamic_cast<TSilentSoundOutput*>(&choice.Current()), nullptr);
     TCountingSource source;
     choice.Attach(&source);
     EXPECT_EQ(source.lost, 1);
