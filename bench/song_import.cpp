@@ -47,12 +47,10 @@ void BM_ImportAndMakeBeatMap(benchmark::State& state)
     const std::vector<std::uint8_t> bytes = ReadSongFile(path.toStdString());
     std::size_t balls = 0;
     for (auto _ : state) {
-        const TImportedSong imported = ImportSong(bytes, path.toStdString());
-        TMidiData song;
-        song.OpenBytes(imported.File, path.toStdString());
+        const TImportedSong imported = ImportSong(bytes, path.toStdString(), ESongBytes::None);
         TBeatMapOptions options;
         options.QuartersPerBeat = imported.QuartersPerBeat;
-        balls = MakeBeatMap(song, options).Meets.size();
+        balls = MakeBeatMap(*imported.Song, options).Meets.size();
         benchmark::DoNotOptimize(balls);
     }
     state.SetLabel(QFileInfo(path).fileName().toStdString() + ", " + std::to_string(bytes.size()) + " bytes, " +
@@ -180,7 +178,7 @@ void ReportChildCost(benchmark::State& state, const std::string& path, const std
 void BM_RefuseSixtyMegabytes(benchmark::State& state)
 {
     const std::string path = CraftedSong("sixty.mid", 60u << 20, true);
-    ReportChildCost(state, path, [&] { ImportSongFile(path); });
+    ReportChildCost(state, path, [&] { ImportSongFile(path, ESongBytes::None); });
 }
 BENCHMARK(BM_RefuseSixtyMegabytes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
@@ -191,7 +189,7 @@ void BM_ImportLargestTaken(benchmark::State& state)
 {
     const bool notes = state.range(0) != 0;
     const std::string path = CraftedSong(notes ? "notes.mid" : "programs.mid", LargestSongFile, notes);
-    ReportChildCost(state, path, [&] { ImportSongFile(path); });
+    ReportChildCost(state, path, [&] { ImportSongFile(path, ESongBytes::None); });
 }
 BENCHMARK(BM_ImportLargestTaken)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
@@ -200,12 +198,10 @@ void BM_ImportReadAndMapLargestTaken(benchmark::State& state)
     const bool notes = state.range(0) != 0;
     const std::string path = CraftedSong(notes ? "notes.mid" : "programs.mid", LargestSongFile, notes);
     ReportChildCost(state, path, [&] {
-        const TImportedSong imported = ImportSongFile(path);
-        TMidiData song;
-        song.OpenBytes(imported.File, path);
+        const TImportedSong imported = ImportSongFile(path, ESongBytes::None);
         TBeatMapOptions options;
         options.QuartersPerBeat = imported.QuartersPerBeat;
-        benchmark::DoNotOptimize(MakeBeatMap(song, options).Meets.size());
+        benchmark::DoNotOptimize(MakeBeatMap(*imported.Song, options).Meets.size());
     });
 }
 BENCHMARK(BM_ImportReadAndMapLargestTaken)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);

@@ -10,7 +10,7 @@
 #include "midi/TrackOutputs.h"
 #include "platform/ByteWriter.h"
 #include "platform/Clock.h"
-#include "platform/PulseSoundOutput.h"
+#include "sound/PulseSoundOutput.h"
 
 #include "MonitorRecorder.h"
 

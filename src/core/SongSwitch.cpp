@@ -39,11 +39,10 @@ TChosenSong ReadChosenSong(const std::string& path, int outputPort)
 {
     TChosenSong chosen;
     chosen.Path = path;
-    const TImportedSong imported = ImportSongFile(path);
+    TImportedSong imported = ImportSongFile(path, ESongBytes::None);
     chosen.Title = imported.Title;
     chosen.Warnings = imported.Warnings;
-    chosen.Song = std::make_unique<TMidiData>();
-    chosen.Song->OpenBytes(imported.File, path);
+    chosen.Song = std::move(imported.Song);
 
     const std::string beside = BeatMapBeside(path);
     const bool haveBeside = QFileInfo(QString::fromStdString(beside)).isFile();

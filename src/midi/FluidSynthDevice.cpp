@@ -2,7 +2,6 @@
 
 #include "platform/Clock.h"
 
-#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -13,15 +12,13 @@
 #include <utility>
 
 namespace {
-// Probing audio outputs that are not there makes the libraries complain on stderr; while we
-// probe, their complaints are dropped and one line of our own says what happened.
+// Making a synthesizer makes the library complain on stderr about audio it will not use;
+// while it is made, its complaints are dropped and one line of our own says what matters.
 void QuietFluidLog(int, const char*, void*) {}
-void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 std::mutex probeMutex;
 
-// A clock of its own each time: a static one may be gone when the last port closes at exit.
-std::int64_t MonotonicNowUs() { return TMonotonicClock().NowMicroseconds(); }
+std::int64_t NowUs() { return GameClock().NowMicroseconds(); }
 
 class TQuietLibraries {
 public:
@@ -29,13 +26,11 @@ public:
     {
         for (int level = 0; level < LAST_LOG_LEVEL; ++level)
             previous_[level] = fluid_set_log_function(level, QuietFluidLog, nullptr);
-        snd_lib_error_set_handler(QuietAlsaError);
     }
     ~TQuietLibraries()
     {
         for (int level = 0; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, previous_[level], nullptr);
-        snd_lib_error_set_handler(nullptr);
     }
 
 private:
@@ -102,48 +97,25 @@ void TFluidSynthDevice::StartAudio()
     // Placing messages on block boundaries needs the synthesizer to render in the blocks the
     // output writes.
     const bool blocksFit = fluid_synth_get_internal_bufsize(synth_) == TSoundOutput::BlockFrames;
-    if (blocksFit && (output_->Start(1500) || chosenOutput_)) {
-        output_->Attach(this);
-        attached_ = true;
-        return;
-    }
-    {
-        // No sound server: straight to the sound card, in periods long enough not to keep a
-        // processor busy.
-        std::lock_guard lock(probeMutex);
-        TQuietLibraries quiet;
-        fluid_settings_setint(settings_, "audio.period-size", AlsaPeriodFrames);
-        fluid_settings_setint(settings_, "audio.periods", AlsaPeriods);
-        if (fluid_settings_setstr(settings_, "audio.driver", "alsa") == FLUID_OK)
-            driver_ = new_fluid_audio_driver(settings_, synth_);
-    }
-    if (driver_)
-        return;
-    std::fprintf(stderr, "Warning: no audio output could be opened (tried pulseaudio, pipewire, alsa); "
-                         "the synthesizer runs silent\n");
-    // The output keeps looking for a server; the song sounds once one is there.
-    if (blocksFit) {
-        output_->Attach(this);
-        attached_ = true;
-    }
+    if (!blocksFit)
+        output_ = &silent_;
+    // A chosen output is the caller's to start; the process's keeps looking for a server when
+    // none answers, and the song sounds once one is there.
+    if (!output_->Start(1500) && !chosenOutput_)
+        std::fprintf(stderr, "Warning: no audio output could be opened (tried pulseaudio, pipewire, alsa); "
+                             "the synthesizer runs silent\n");
+    output_->Attach(this);
+    attached_ = true;
 }
 
 std::string TFluidSynthDevice::AudioDriverName() const
 {
-    if (driver_)
-        return "alsa";
-    if (attached_ && output_->Connected())
-        return "pulseaudio";
-    return {};
+    return attached_ && output_->Connected() ? output_->Name() : std::string();
 }
 
 std::int64_t TFluidSynthDevice::OutputLatencyMicroseconds() const
 {
-    if (attached_)
-        return LeadUs + output_->NominalLatencyUs();
-    if (driver_)
-        return std::int64_t(AlsaPeriodFrames) * AlsaPeriods * 1000000 / SampleRate;
-    return 0;
+    return attached_ ? LeadUs + output_->NominalLatencyUs() : 0;
 }
 
 void TFluidSynthDevice::Apply(std::uint32_t message)
@@ -208,7 +180,7 @@ void TFluidSynthDevice::Enqueue(const TTimed& timed)
     output_->Wake();
 }
 
-void TFluidSynthDevice::ShortMessage(std::uint32_t message) { TimedShortMessage(message, MonotonicNowUs()); }
+void TFluidSynthDevice::ShortMessage(std::uint32_t message) { TimedShortMessage(message, NowUs()); }
 
 void TFluidSynthDevice::TimedShortMessage(std::uint32_t message, std::int64_t dueMicroseconds)
 {
@@ -217,7 +189,7 @@ void TFluidSynthDevice::TimedShortMessage(std::uint32_t message, std::int64_t du
 
 void TFluidSynthDevice::Reset()
 {
-    Enqueue(TTimed{MonotonicNowUs() + LeadUs + output_->NominalLatencyUs(), 0, true});
+    Enqueue(TTimed{NowUs() + LeadUs + output_->NominalLatencyUs(), 0, true});
 }
 
 bool TFluidSynthDevice::Pending() const
@@ -302,9 +274,6 @@ void TFluidSynthDevice::Close()
     if (attached_)
         output_->Detach(this);
     attached_ = false;
-    if (driver_)
-        delete_fluid_audio_driver(driver_);
-    driver_ = nullptr;
     {
         std::lock_guard lock(queueMutex_);
         queue_.clear();

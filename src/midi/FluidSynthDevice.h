@@ -1,7 +1,8 @@
 #pragma once
 
 #include "midi/MidiDevice.h"
-#include "platform/SoundOutput.h"
+#include "sound/SilentSoundOutput.h"
+#include "sound/SoundOutput.h"
 
 #include <atomic>
 #include <deque>
@@ -11,10 +12,9 @@
 
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
-struct _fluid_audio_driver_t;
 
 enum class EFluidSynthAudio {
-    Live,     // sound through the sound server, or straight to ALSA when there is none
+    Live,     // sound through the process's sound output (the server's, ALSA or none)
     Offline,  // no audio output; the owner pulls samples with Render
 };
 
@@ -29,12 +29,8 @@ public:
     // effect in time: the player's 4 ms step, a late wake of its thread, and one request of
     // the output.
     static constexpr std::int64_t LeadUs = 10000;
-    // Straight to ALSA (no server): periods long enough not to keep a processor busy.
-    static constexpr int AlsaPeriodFrames = 512;
-    static constexpr int AlsaPeriods = 4;
 
-    // Live sounds through the given output, or through the process's, falling back to ALSA
-    // when no server answers.
+    // Live sounds through the given output, or through the process's.
     explicit TFluidSynthDevice(EFluidSynthAudio audio, TSoundOutput* output = nullptr);
     ~TFluidSynthDevice() override;
 
@@ -65,7 +61,8 @@ private:
     bool chosenOutput_;
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
-    _fluid_audio_driver_t* driver_ = nullptr;
+    // Where the sound goes when the synthesizer cannot render in the output's blocks.
+    TSilentSoundOutput silent_;
     std::string soundFont_;
     TMidiDeviceCallback callback_;
     bool attached_ = false;

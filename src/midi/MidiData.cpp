@@ -149,6 +149,18 @@ void TMidiData::OpenBytes(std::span<const std::uint8_t> bytes, const std::string
     ClearModified();
 }
 
+void TMidiData::OpenTracks(std::vector<std::unique_ptr<TMidiTrackStream>> tracks, int ppqn,
+                           const std::string& fileName)
+{
+    Clear();
+    fileName_ = fileName;
+    trackCount_ = FileWord(static_cast<std::uint16_t>(tracks.size()));
+    division_ = FileWord(static_cast<std::uint16_t>(ppqn));
+    tracks_ = std::move(tracks);
+    ClearModified();
+    active_ = true;
+}
+
 void TMidiData::ReadSong(std::span<const std::uint8_t> bytes)
 {
     try {

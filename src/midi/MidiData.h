@@ -34,6 +34,9 @@ public:
     // becomes fileName; a failure leaves the song cleared.
     void OpenBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
     void CreateEmpty();
+    // A song made in memory rather than read: format 1 with these tracks in this order, as if
+    // read from fileName.
+    void OpenTracks(std::vector<std::unique_ptr<TMidiTrackStream>> tracks, int ppqn, const std::string& fileName);
     void ClearModified();
 
     int TrackCount() const { return static_cast<int>(tracks_.size()); }

@@ -1,6 +1,6 @@
 #include "midi/MidiOutput.h"
 
-#include "platform/SoundOutput.h"
+#include "sound/SoundOutput.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -60,8 +60,8 @@ void TMidiTrackStream::Decode(std::span<const std::uint8_t> chunk, bool fill, bo
     std::uint32_t tick = 0;
     std::uint8_t running = 0;
     bool sysexPending = false;
-    bool sawProgram = false;
-    bool sawChannel = false;
+    // A meta event's record holds its type before its data.
+    std::vector<std::uint8_t> meta;
     count = 0;
     sawEnd = false;
     while (!in.AtEnd()) {
@@ -81,65 +81,40 @@ void TMidiTrackStream::Decode(std::span<const std::uint8_t> chunk, bool fill, bo
             bytes[0] = b;
             haveFirst = true;
         }
-        std::uint16_t dataLength = 0;
-        std::unique_ptr<std::uint8_t[]> block;
+        std::span<const std::uint8_t> data;
         if (status < 0xF0) {
             if (!haveFirst) {
                 bytes[0] = in.U8();
                 running = status;
             }
             const std::uint8_t kind = status & 0xF0;
-            if (kind != 0xC0 && kind != 0xD0)
+            const bool two = kind != 0xC0 && kind != 0xD0;
+            if (two)
                 bytes[1] = in.U8();
-            if (!fill) {
-                if (kind == 0xC0 && !sawProgram) {
-                    sawProgram = true;
-                    firstProgram_ = bytes[0];
-                }
-                if (!sawChannel) {
-                    sawChannel = true;
-                    firstChannel_ = status & 0x0F;
-                }
-            }
+            data = {bytes.data(), two ? 2u : 1u};
         } else if (status == 0xF0 || status == 0xF7) {
             const std::uint32_t n = VariableLength(in);
             if (n > 0xFFFF)
                 throw EMidiTrackStream(TooLong);
             const std::uint8_t* p = in.Take(n).data();
             sysexPending = n == 0 || p[n - 1] != 0xF7;
-            dataLength = static_cast<std::uint16_t>(n);
-            if (fill) {
-                block = std::make_unique<std::uint8_t[]>(n ? n : 1);
-                std::memcpy(block.get(), p, n);
-            }
+            data = {p, n};
         } else if (status == 0xFF) {
             const std::uint8_t type = in.U8();
             const std::uint32_t n = VariableLength(in);
             if (n > 0xFFFE)
                 throw EMidiTrackStream(TooLong);
-            const std::uint8_t* p = in.Take(n).data();
-            dataLength = static_cast<std::uint16_t>(n + 1);
+            const auto payload = in.Take(n);
             if (type == 0x2F)
                 sawEnd = true;
             if (fill) {
-                block = std::make_unique<std::uint8_t[]>(n + 1);
-                block[0] = type;
-                std::memcpy(block.get() + 1, p, n);
-                if (type == 0x03 || (type == 0x01 && nameEvent_ < 0))
-                    nameEvent_ = count;
+                meta.assign(1, type);
+                meta.insert(meta.end(), payload.begin(), payload.end());
+                data = meta;
             }
         }
-        if (fill) {
-            TMidiEvent& e = Records()[count];
-            e.Tick = static_cast<std::int32_t>(tick);
-            e.DataLength = dataLength;
-            e.Status = status;
-            std::uint32_t word = bytes[0] | (std::uint32_t(bytes[1]) << 8);
-            if (block)
-                word = AddBlock(std::move(block));
-            std::memcpy(e.Data, &word, 4);
-            e.Partner = -1;
-        }
+        if (fill)
+            AppendEvent(static_cast<std::int32_t>(tick), status, data);
         if (count == INT32_MAX)
             throw EVirtualMemory("Size exceeds capacity");
         ++count;
@@ -163,8 +138,9 @@ void TMidiTrackStream::LoadFromStream(TByteReader& source)
     SetSize(bytes);
     blocks_.clear();
     nameEvent_ = -1;
+    eventCount_ = 0;
+    sawProgram_ = sawChannel_ = false;
     Decode(chunk, true, sawEnd, count, lastTick);
-    eventCount_ = count;
     if (!sawEnd) {
         // The added end-of-track goes after every event, where a reader expects it; inserting
         // it by tick would put it before the last event of that tick.
@@ -181,6 +157,51 @@ void TMidiTrackStream::LoadFromStream(TByteReader& source)
         std::memcpy(e.Data, &index, 4);
         e.Partner = -1;
     }
+    SetPosition(std::int64_t(eventCount_) * std::int64_t(sizeof(TMidiEvent)));
+    PairNotes();
+}
+
+void TMidiTrackStream::AppendEvent(std::int32_t tick, std::uint8_t status, std::span<const std::uint8_t> data)
+{
+    const std::int64_t needed = std::int64_t(eventCount_ + 1) * std::int64_t(sizeof(TMidiEvent));
+    if (needed > Size())
+        SetSize(needed);
+    std::uint32_t word = 0;
+    std::uint16_t dataLength = 0;
+    if (status < 0xF0) {
+        const std::uint8_t kind = status & 0xF0;
+        if (data.empty() || (data.size() < 2 && kind != 0xC0 && kind != 0xD0))
+            throw EMidiTrackStream("System error inserting event");
+        word = data[0] | (kind != 0xC0 && kind != 0xD0 ? std::uint32_t(data[1]) << 8 : 0);
+        if (kind == 0xC0 && !sawProgram_) {
+            sawProgram_ = true;
+            firstProgram_ = data[0];
+        }
+        if (!sawChannel_) {
+            sawChannel_ = true;
+            firstChannel_ = status & 0x0F;
+        }
+    } else if (status == 0xF0 || status == 0xF7 || status == 0xFF) {
+        // A meta event's block holds its type as well.
+        if (data.size() > 0xFFFF || (status == 0xFF && data.empty()))
+            throw EMidiTrackStream(TooLong);
+        auto block = std::make_unique<std::uint8_t[]>(data.empty() ? 1 : data.size());
+        std::copy(data.begin(), data.end(), block.get());
+        dataLength = static_cast<std::uint16_t>(data.size());
+        if (status == 0xFF && (data[0] == 0x03 || (data[0] == 0x01 && nameEvent_ < 0)))
+            nameEvent_ = eventCount_;
+        word = AddBlock(std::move(block));
+    }
+    TMidiEvent& e = Records()[eventCount_++];
+    e.Tick = tick;
+    e.DataLength = dataLength;
+    e.Status = status;
+    std::memcpy(e.Data, &word, 4);
+    e.Partner = -1;
+}
+
+void TMidiTrackStream::FinishAppending()
+{
     SetPosition(std::int64_t(eventCount_) * std::int64_t(sizeof(TMidiEvent)));
     PairNotes();
 }

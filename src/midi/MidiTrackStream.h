@@ -55,6 +55,11 @@ public:
 
     // Reads one track chunk at the reader's position.
     void LoadFromStream(TByteReader& source);
+    // A track built in memory rather than read: each event goes after the ones before it, as
+    // the reader would place it; FinishAppending then pairs the notes as the reader does. data
+    // holds a channel message's data bytes, a packet's bytes, or a meta event's type and data.
+    void AppendEvent(std::int32_t tick, std::uint8_t status, std::span<const std::uint8_t> data);
+    void FinishAppending();
 
     std::int32_t EventCount() const { return eventCount_; }
     TMidiEvent* Events(std::int32_t i);
@@ -89,6 +94,8 @@ private:
     std::uint8_t bank_ = 0;
     std::uint8_t firstChannel_ = 0;
     bool modified_ = false;
+    bool sawProgram_ = false;
+    bool sawChannel_ = false;
     std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
 
     TMidiEvent* Records() { return reinterpret_cast<TMidiEvent*>(Memory()); }

@@ -1,8 +1,8 @@
 #include "midi/SongImport.h"
 
+#include "midi/MidiFileWriter.h"
 #include "midi/SongFile.h"
 #include "platform/ByteReader.h"
-#include "platform/ByteWriter.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -388,33 +388,33 @@ std::string TitleOf(const TTrack& first, const std::string& fileName)
 
 
 // One track of the song: its events in order, ended by an end-of-track meta.
-std::vector<std::uint8_t> EncodeTrack(const std::vector<TEvent>& events, std::int64_t endTick)
+std::unique_ptr<TMidiTrackStream> BuildTrack(const std::vector<TEvent>& events, std::int64_t endTick)
 {
-    TByteWriter w;
+    auto track = std::make_unique<TMidiTrackStream>(TMidiTrackStream::FileTrackCapacity);
+    std::vector<std::uint8_t> data;
     std::int64_t tick = 0;
     for (const TEvent& e : events) {
-        w.VariableLength(std::uint32_t(e.NewTick - tick));
+        data.clear();
         tick = e.NewTick;
-        w.U8(e.Status);
         if (e.Status < 0xF0) {
-            w.U8(e.First);
+            data.push_back(e.First);
             const std::uint8_t kind = e.Status & 0xF0;
             if (kind != 0xC0 && kind != 0xD0)
-                w.U8(e.Second);
+                data.push_back(e.Second);
         } else if (e.Status == 0xF0 || e.Status == 0xF7) {
-            w.VariableLength(std::uint32_t(e.Data.size() + (e.CloseSysex ? 1 : 0)));
-            w.Append(e.Data);
+            data.assign(e.Data.begin(), e.Data.end());
             if (e.CloseSysex)
-                w.U8(0xF7);
+                data.push_back(0xF7);
         } else if (e.Status == 0xFF) {
-            w.U8(e.First);
-            w.VariableLength(std::uint32_t(e.Data.size()));
-            w.Append(e.Data);
+            data.push_back(e.First);
+            data.insert(data.end(), e.Data.begin(), e.Data.end());
         }
+        track->AppendEvent(std::int32_t(tick), e.Status, data);
     }
-    w.VariableLength(std::uint32_t(std::max(endTick, tick) - tick));
-    w.Append(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
-    return std::move(w.Bytes());
+    static const std::array<std::uint8_t, 1> end{0x2F};
+    track->AppendEvent(std::int32_t(std::max(endTick, tick)), 0xFF, end);
+    track->FinishAppending();
+    return track;
 }
 
 // The game's reader wants every packet that does not end in f7 to be continued by the next
@@ -475,7 +475,7 @@ bool IsPlaceholderName(const std::string& name)
     return placeholder.match(QString::fromStdString(name).simplified()).hasMatch();
 }
 
-TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string& fileName)
+TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string& fileName, ESongBytes file)
 {
     const std::string name = QFileInfo(QString::fromStdString(fileName)).fileName().toStdString();
     TReader reader(bytes, name.empty() ? fileName : name);
@@ -592,12 +592,7 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         lead.insert(lead.begin(), perBeat(e));
     }
 
-    TByteWriter file;
-    file.Append(std::array<std::uint8_t, 4>{'M', 'T', 'h', 'd'});
-    file.U32BigEndian(6);
-    file.U16BigEndian(1);
-    file.U16BigEndian(std::uint16_t(out.size()));
-    file.U16BigEndian(SongDivision);
+    std::vector<std::unique_ptr<TMidiTrackStream>> built;
     for (std::size_t t = 0; t < out.size(); ++t) {
         std::vector<TEvent>& events = out[t];
         // A record's data is at most 65535 bytes: a meta event's with its type, a packet's with
@@ -613,22 +608,22 @@ TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string&
         if (events.size() + 1 > kMostEvents)
             reader.Fail(TooManyEventsText(keepFirst || t > 0 ? "track " + std::to_string(keepFirst ? t : t - 1)
                                                              : std::string("the song's tempo map")));
-        const std::vector<std::uint8_t> body = EncodeTrack(events, end);
+        built.push_back(BuildTrack(events, end));
         std::vector<TEvent>().swap(events);
-        file.Append(std::array<std::uint8_t, 4>{'M', 'T', 'r', 'k'});
-        file.U32BigEndian(std::uint32_t(body.size()));
-        file.Append(body);
     }
-    song.File = std::move(file.Bytes());
+    song.Song = std::make_unique<TMidiData>();
+    song.Song->OpenTracks(std::move(built), SongDivision, fileName);
+    if (file == ESongBytes::Written)
+        song.File = MidiFileBytes(*song.Song);
     return song;
 }
 
-TImportedSong ImportSongFile(const std::string& path)
+TImportedSong ImportSongFile(const std::string& path, ESongBytes file)
 {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
     if (!error && size > LargestSongFile)
         throw ESongImport(path + ": " + TooLargeText());
     const std::vector<std::uint8_t> bytes = ReadSongFile(path);
-    return ImportSong(bytes, path);
+    return ImportSong(bytes, path, file);
 }

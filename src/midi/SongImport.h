@@ -1,10 +1,12 @@
 #pragma once
 
+#include "midi/MidiData.h"
 #include "midi/SongPosition.h"
 #include "platform/Exception.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +31,9 @@ constexpr int MostSongTracks = 1024;
 // A song so fast that balls would pass the rule mark between two frames has each of its beats
 // stand for 2, 4 or 8 of the file's quarter notes, its tempi stated per beat alike.
 struct TImportedSong {
+    // The song in memory, as the player plays it.
+    std::unique_ptr<TMidiData> Song;
+    // The same song as a Standard MIDI File, when the import was asked to write one.
     std::vector<std::uint8_t> File;
     // The first track's name when it names the song, else the file's base name.
     std::string Title;
@@ -42,14 +47,19 @@ struct TImportedSong {
     std::vector<std::string> Warnings;
 };
 
+// Whether the import also writes the song out as a file (TImportedSong::File): a song that is
+// only played needs none.
+enum class ESongBytes { Written, None };
+
 // Reads a Standard MIDI File (format 0 or 1, any division in ticks per quarter note, at most
 // MostSongTracks tracks) or a RIFF RMID file holding one, of at most LargestSongFile bytes.
-// fileName only names the song and the messages.
-TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string& fileName);
+// fileName names the song and the messages, and is the in-memory song's FileName.
+TImportedSong ImportSong(std::span<const std::uint8_t> bytes, const std::string& fileName,
+                         ESongBytes file = ESongBytes::Written);
 
 // The same for a file on disk, refused by its size before it is read; "Cannot open file %s"
 // when it cannot be read.
-TImportedSong ImportSongFile(const std::string& path);
+TImportedSong ImportSongFile(const std::string& path, ESongBytes file = ESongBytes::Written);
 
 // A track name that says nothing about the song ("Track 1", "untitled", blanks).
 bool IsPlaceholderName(const std::string& name);

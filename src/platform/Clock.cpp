@@ -11,13 +11,27 @@ std::int64_t TMonotonicClock::NowMicroseconds() const
 }
 
 namespace {
-TMonotonicClock monotonicClock;
-std::atomic<TClock*> currentClock{&monotonicClock};
+// Never destroyed: the sound outputs' threads and the last port to close at exit still read the
+// clock once the program's statics are gone.
+TClock* Monotonic()
+{
+    static TClock* const clock = new TMonotonicClock;
+    return clock;
 }
 
-TClock& GameClock() { return *currentClock.load(std::memory_order_acquire); }
+// None while the monotonic clock is in place, so that the clock can be read during the
+// program's start-up, before this file's statics are made.
+std::atomic<TClock*> currentClock{nullptr};
+}
+
+TClock& GameClock()
+{
+    TClock* clock = currentClock.load(std::memory_order_acquire);
+    return clock ? *clock : *Monotonic();
+}
 
 TClock* SetGameClock(TClock* clock)
 {
-    return currentClock.exchange(clock ? clock : &monotonicClock, std::memory_order_acq_rel);
+    TClock* previous = currentClock.exchange(clock, std::memory_order_acq_rel);
+    return previous ? previous : Monotonic();
 }

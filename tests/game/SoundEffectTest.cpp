@@ -1,5 +1,5 @@
 #include "game/SoundEffect.h"
-#include "platform/ManualSoundOutput.h"
+#include "sound/ManualSoundOutput.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
 #include "platform/ManualClock.h"
-#include "platform/ManualSoundOutput.h"
+#include "sound/ManualSoundOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -190,4 +190,24 @@ TEST(AlsaMidiDevice, EnumeratesAndFailsCleanlyWithoutPorts)
     } catch (const EMidiOutputPort& e) {
         EXPECT_STREQ(e.what(), "Unable to open port");
     }
+}
+
+// An untimed message is due when it is sent, on the game's clock: a test's clock moves it.
+TEST(FluidSynthDevice, AMessageSentNowIsHeardOnTheGamesClock)
+{
+    if (FindGeneralMidiSoundFont().empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    TManualClock clock;
+    clock.SetMicroseconds(7'000'000);
+    const TOverride swapped = OverrideGameClock(clock);
+    TManualSoundOutput output(20000);
+    TFluidSynthDevice synth(EFluidSynthAudio::Live, &output);
+    ASSERT_TRUE(synth.Open(nullptr));
+    synth.ShortMessage(0x7F3C90);
+    const std::int64_t due = 7'000'000 + synth.OutputLatencyMicroseconds();
+    const std::int64_t blockUs = std::int64_t(TSoundOutput::BlockFrames) * 1000000 / TSoundOutput::SampleRate;
+    const std::int64_t heard = FirstSoundUs(output, due - 10 * blockUs, 64 * 20);
+    ASSERT_GE(heard, 0);
+    EXPECT_LE(std::abs(heard - due), blockUs / 2 + 25);
+    synth.Close();
 }

@@ -2,6 +2,7 @@
 
 #include "game/BeatMapMaker.h"
 #include "midi/MidiData.h"
+#include "midi/MidiFileWriter.h"
 #include "midi/SongImport.h"
 #include "platform/ControlEscapes.h"
 #include "platform/Exception.h"
@@ -14,7 +15,7 @@ namespace {
 
 TImportedSong Import(const std::string& in, std::ostream& report)
 {
-    TImportedSong song = ImportSongFile(in);
+    TImportedSong song = ImportSongFile(in, ESongBytes::None);
     for (const std::string& warning : song.Warnings)
         report << warning << '\n';
     return song;
@@ -26,10 +27,10 @@ namespace TSongCommands {
 
 void Canon(const std::string& in, const std::string& out, std::ostream& report)
 {
-    const TImportedSong song = Import(in, report);
+    const std::vector<std::uint8_t> bytes = MidiFileBytes(*Import(in, report).Song);
     QSaveFile file(QString::fromStdString(out));
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(song.File.data()), qint64(song.File.size())) != qint64(song.File.size()) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()) ||
         !file.commit())
         throw Exception(Format("Unable to create %s", out.c_str()));
 }
@@ -38,8 +39,7 @@ void MakeBeatMap(const std::string& in, std::optional<int> track, int spacing, s
                  std::ostream& report)
 {
     const TImportedSong imported = Import(in, report);
-    TMidiData song;
-    song.OpenBytes(imported.File, in);
+    const TMidiData& song = *imported.Song;
     TBeatMapOptions options;
     options.Spacing = spacing;
     options.QuartersPerBeat = imported.QuartersPerBeat;

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Something that sounds through a sound output, which pulls it on a thread of its own.
 class TSoundSource {
 public:
     virtual ~TSoundSource() = default;
     // Adds `frames` interleaved stereo frames (a whole number of blocks) into `mix`, the first
-    // of them heard at heardUs on the monotonic clock, the others one sample apart.
+    // of them heard at heardUs on the game's clock, the others one sample apart.
     // Returns false when it added nothing audible and has nothing left to play.
     virtual bool Mix(float* mix, int frames, std::int64_t heardUs) = 0;
     // Something was handed over that the next Mix will play.
@@ -27,7 +28,7 @@ public:
 
     virtual ~TSoundOutput() = default;
     // Begins looking for the output and waits up to timeoutMs for the first answer. Returns
-    // whether it is there; an output keeps looking either way.
+    // whether it is there.
     virtual bool Start(int timeoutMs) = 0;
     virtual bool Connected() const = 0;
     // From a frame being pulled to its being heard, at most.
@@ -38,7 +39,14 @@ public:
     virtual void Detach(TSoundSource* source) = 0;
     // A source has something to play: an output resting while all was silent goes on.
     virtual void Wake() = 0;
+    // What it sounds through ("pulseaudio", "alsa"; "" for none).
+    virtual std::string Name() const { return {}; }
+    // Why the last Start failed, in the system's words ("" when it did not).
+    virtual std::string Failure() const { return {}; }
+    // Whether, having failed to start, it goes on trying, and sounds once it succeeds.
+    virtual bool KeepsLooking() const { return false; }
 };
 
-// The process's output: the sound server's, made on first use.
+// The process's output, made on first use: the first of the sound server, ALSA and silence
+// that works.
 TSoundOutput& SharedSoundOutput();

@@ -1,4 +1,4 @@
-#include "platform/ManualSoundOutput.h"
+#include "sound/ManualSoundOutput.h"
 
 #include <algorithm>
 

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/ReconnectPace.h"
-#include "platform/SoundOutput.h"
+#include "sound/FrameClock.h"
+#include "sound/ReconnectPace.h"
+#include "sound/SoundOutput.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 struct pa_context;
@@ -42,6 +43,9 @@ public:
     void Detach(TSoundSource* source) override;
     // A corked stream starts again.
     void Wake() override;
+    std::string Name() const override { return "pulseaudio"; }
+    std::string Failure() const override;
+    bool KeepsLooking() const override { return loop_.load() != nullptr; }
 
     // Counters for whoever watches the output at work.
     int Corks() const { return corks_.load(); }
@@ -53,19 +57,17 @@ private:
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
     pa_time_event* retry_ = nullptr;
-    TMonotonicClock clock_;
-    TReconnectPace pace_{clock_};  // under the loop's lock
+    TReconnectPace pace_;  // under the loop's lock
     std::vector<TSoundSource*> sources_;  // under the loop's lock
     std::vector<float> mix_;
     std::uint64_t framesWritten_ = 0;
-    std::int64_t anchorUs_ = 0;  // when frame anchorFrame_ is heard
-    std::uint64_t anchorFrame_ = 0;
-    bool reanchor_ = true;
+    TFrameClock frameClock_;
     std::int64_t idleFrames_ = 0;
     bool announcedLoss_ = false;
     bool startFailed_ = false;
     std::atomic<bool> firstAttemptDone_{false};
     bool ended_ = false;  // under startMutex_
+    std::string failure_;  // under startMutex_
 
     std::atomic<bool> connected_{false};
     std::atomic<bool> suspended_{true};
@@ -73,7 +75,7 @@ private:
     std::atomic<std::int64_t> nominalLatencyUs_{TargetLatencyUs};
     std::atomic<int> corks_{0}, uncorks_{0};
 
-    std::mutex startMutex_;
+    mutable std::mutex startMutex_;
     std::condition_variable startCv_;
 
     void Connect();
@@ -85,6 +87,8 @@ private:
     void Write(std::size_t bytes);
     void SuspendIfIdle(bool audible, int frames);
     void FirstAttemptEnded();
+    // Why the connection failed, in the server library's words.
+    std::string ContextError() const;
     std::int64_t HeardUsOfNextFrame();
 
     static void OnContextState(pa_context*, void* self);

@@ -1,12 +1,17 @@
-#include "platform/ReconnectPace.h"
+#include "sound/ReconnectPace.h"
 
 #include "platform/Clock.h"
 
 #include <algorithm>
 
+std::int64_t TReconnectPace::NowMs() const
+{
+    return (clock_ ? *clock_ : GameClock()).NowMilliseconds();
+}
+
 int TReconnectPace::NextDelayMs()
 {
-    if (quick_ && clock_.NowMilliseconds() < quickUntilMs_)
+    if (quick_ && NowMs() < quickUntilMs_)
         return FirstMs;
     quick_ = false;
     const int delay = delayMs_;
@@ -24,5 +29,5 @@ void TReconnectPace::Lost()
 {
     delayMs_ = FirstMs;
     quick_ = true;
-    quickUntilMs_ = clock_.NowMilliseconds() + QuickSpanMs;
+    quickUntilMs_ = NowMs() + QuickSpanMs;
 }

@@ -1,5 +1,5 @@
 #include "platform/ManualClock.h"
-#include "platform/ReconnectPace.h"
+#include "sound/ReconnectPace.h"
 
 #include <gtest/gtest.h>
 

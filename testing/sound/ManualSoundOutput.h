@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SoundOutput.h"
+#include "sound/SoundOutput.h"
 
 #include <cstdint>
 #include <mutex>

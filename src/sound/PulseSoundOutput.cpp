@@ -1,4 +1,4 @@
-#include "platform/PulseSoundOutput.h"
+#include "sound/PulseSoundOutput.h"
 
 #include "platform/Clock.h"
 
@@ -12,20 +12,6 @@
 namespace {
 const pa_sample_spec Format{PA_SAMPLE_FLOAT32LE, TSoundOutput::SampleRate, 2};
 constexpr std::size_t FrameBytes = 2 * sizeof(float);
-
-std::int64_t NowUs() { return TMonotonicClock().NowMicroseconds(); }
-
-// Small corrections of the frame clock are spread out, so that the server's own estimate,
-// which wobbles by a fraction of a millisecond, does not move the sound; a large one (after
-// an underrun or a restart) is taken at once.
-constexpr std::int64_t SlewDivisor = 32;
-constexpr std::int64_t JumpUs = 8000;
-}
-
-TSoundOutput& SharedSoundOutput()
-{
-    static TPulseSoundOutput output;
-    return output;
 }
 
 TPulseSoundOutput::TPulseSoundOutput() = default;
@@ -62,11 +48,14 @@ bool TPulseSoundOutput::Start(int timeoutMs)
             return false;
         if (!loop_) {
             pa_threaded_mainloop* loop = pa_threaded_mainloop_new();
-            if (!loop)
+            if (!loop) {
+                failure_ = "its event loop could not be made";
                 return false;
+            }
             pa_threaded_mainloop_set_name(loop, "sound output");
             if (pa_threaded_mainloop_start(loop) < 0) {
                 pa_threaded_mainloop_free(loop);
+                failure_ = "its event loop's thread could not start";
                 return false;
             }
             loop_ = loop;
@@ -80,8 +69,22 @@ bool TPulseSoundOutput::Start(int timeoutMs)
         pa_threaded_mainloop_unlock(loop_);
     }
     std::unique_lock lock(startMutex_);
-    startCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return firstAttemptDone_.load(); });
+    const bool answered =
+        startCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return firstAttemptDone_.load(); });
+    if (!answered && failure_.empty())
+        failure_ = "no answer within " + std::to_string(timeoutMs) + " ms";
     return connected_.load();
+}
+
+std::string TPulseSoundOutput::Failure() const
+{
+    std::lock_guard lock(startMutex_);
+    return connected_.load() ? std::string() : failure_;
+}
+
+std::string TPulseSoundOutput::ContextError() const
+{
+    return context_ ? pa_strerror(pa_context_errno(context_)) : "no connection could be made";
 }
 
 void TPulseSoundOutput::FirstAttemptEnded()
@@ -95,6 +98,10 @@ void TPulseSoundOutput::FirstAttemptEnded()
 
 void TPulseSoundOutput::Fail()
 {
+    {
+        std::lock_guard lock(startMutex_);
+        failure_ = ContextError();
+    }
     // Objects are not freed inside their own callbacks: the retry frees them first.
     if (connected_.exchange(false)) {
         pace_.Lost();
@@ -123,6 +130,10 @@ void TPulseSoundOutput::Connect()
     context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Grip Rhythm", props);
     pa_proplist_free(props);
     if (!context_) {
+        {
+            std::lock_guard lock(startMutex_);
+            failure_ = "no connection could be made";
+        }
         ScheduleRetry();
         return;
     }
@@ -220,7 +231,7 @@ void TPulseSoundOutput::StreamStateChanged()
             nominalLatencyUs_ = std::int64_t(pa_bytes_to_usec(granted->tlength, &Format));
             latencyUs_ = nominalLatencyUs_.load();
         }
-        reanchor_ = true;
+        frameClock_.Reanchor();
         idleFrames_ = 0;
         connected_ = true;
         pace_.Connected();
@@ -253,7 +264,7 @@ void TPulseSoundOutput::StreamStateChanged()
 
 std::int64_t TPulseSoundOutput::HeardUsOfNextFrame()
 {
-    const std::int64_t now = NowUs();
+    const std::int64_t now = GameClock().NowMicroseconds();
     pa_usec_t latency = 0;
     int negative = 0;
     std::int64_t estimate;
@@ -264,16 +275,7 @@ std::int64_t TPulseSoundOutput::HeardUsOfNextFrame()
     } else {
         estimate = now + latencyUs_.load();
     }
-    const std::int64_t mapped = anchorUs_ + std::int64_t((framesWritten_ - anchorFrame_) * 1000000 / SampleRate);
-    const std::int64_t error = estimate - mapped;
-    if (reanchor_ || error > JumpUs || error < -JumpUs) {
-        anchorUs_ = estimate;
-        reanchor_ = false;
-    } else {
-        anchorUs_ = mapped + error / SlewDivisor;
-    }
-    anchorFrame_ = framesWritten_;
-    return anchorUs_;
+    return frameClock_.HeardUs(estimate, framesWritten_, SampleRate);
 }
 
 void TPulseSoundOutput::OnWrite(pa_stream*, std::size_t bytes, void* self) { static_cast<TPulseSoundOutput*>(self)->Write(bytes); }
@@ -328,7 +330,7 @@ void TPulseSoundOutput::Wake()
         // What is queued may be less than the stream waits for before it plays.
         pa_operation_unref(pa_stream_trigger(stream_, nullptr, nullptr));
         suspended_ = false;
-        reanchor_ = true;
+        frameClock_.Reanchor();
         uncorks_.fetch_add(1);
     }
     pa_threaded_mainloop_unlock(loop_);

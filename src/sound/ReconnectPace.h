@@ -14,7 +14,9 @@ public:
     static constexpr int LongestMs = 60000;
     static constexpr int QuickSpanMs = 5000;
 
-    explicit TReconnectPace(const TClock& clock) : clock_(clock) {}
+    // On the game's clock, as it is at each call; or on a clock of the caller's.
+    TReconnectPace() = default;
+    explicit TReconnectPace(const TClock& clock) : clock_(&clock) {}
 
     // An attempt failed: the wait before the next one.
     int NextDelayMs();
@@ -23,7 +25,8 @@ public:
     void Lost();
 
 private:
-    const TClock& clock_;
+    const TClock* clock_ = nullptr;
+    std::int64_t NowMs() const;
     int delayMs_ = FirstMs;
     std::int64_t quickUntilMs_ = 0;
     bool quick_ = false;
