@@ -3,7 +3,7 @@
 // What the sound benchmarks hear: the default sink's monitor recorded on the monotonic clock,
 // and the onsets of the sounds in it.
 #include "platform/Clock.h"
-#include "platform/SoundOutput.h"
+#include "sound/SoundOutput.h"
 
 #include <pulse/simple.h>
 

@@ -10,7 +10,7 @@
 #include "game/SoundEffect.h"
 #include "hid/HidControllerClass.h"
 #include "hid/simulated/HidSimulatedBus.h"
-#include "platform/SoundOutput.h"
+#include "sound/SoundOutput.h"
 
 #include "MonitorRecorder.h"
 
