@@ -1,18 +1,46 @@
 #include "game/BeatMapMaker.h"
 
+#include "game/BallKind.h"
 #include "midi/MidiData.h"
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
 // A ball no sooner than a beat into the song: it comes into sight before it is due.
 constexpr std::int32_t kFirstMeet = SongDivision;
 
-std::string Line(std::int32_t mark)
+std::string Line(std::int32_t mark, const char* kind = nullptr)
 {
     return std::to_string(mark / SongTicksPerBar) + ":" + std::to_string(mark % SongTicksPerBar / SongDivision) + ":" +
-           std::to_string(mark % SongDivision) + "\n";
+           std::to_string(mark % SongDivision) + (kind ? std::string(":") + kind : std::string()) + "\n";
+}
+
+// The loudest velocity struck at each of the melody's onsets.
+std::map<std::int32_t, int> Loudness(const TMidiData& song, const TMelody& melody)
+{
+    std::map<std::int32_t, int> loudness;
+    if (melody.Track < 0 || melody.Track >= song.TrackCount())
+        return loudness;
+    const TMidiTrackStream* track = song.Tracks(melody.Track);
+    for (std::int32_t i = 0; i < track->EventCount(); ++i) {
+        const TMidiEvent& e = *track->Events(i);
+        if (e.IsNoteOn() && (e.Status & 15) == melody.Channel) {
+            int& v = loudness[std::int32_t{e.Tick}];
+            v = std::max(v, int(e.Data[1]));
+        }
+    }
+    return loudness;
+}
+
+// The velocity below which the given share of the notes lie.
+int Percentile(std::vector<int> sorted, double share)
+{
+    if (sorted.empty())
+        return 0;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[static_cast<std::size_t>(share * double(sorted.size() - 1))];
 }
 
 } // namespace
@@ -30,6 +58,24 @@ TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
         if (track->EventCount() > 0)
             end = std::max(end, std::int32_t{track->Events(track->EventCount() - 1)->Tick});
     }
+    const std::map<std::int32_t, int> loudness = Loudness(song, map.Melody);
+    std::vector<int> velocities;
+    for (const auto& [tick, v] : loudness)
+        velocities.push_back(v);
+    // Judged against the song's own range, so a quietly played song still has its hard grips.
+    const int soft = Percentile(velocities, 0.2), middle = Percentile(velocities, 0.5),
+              loud = Percentile(velocities, 0.8);
+    const auto kindOf = [&](std::int32_t start) {
+        const auto found = loudness.find(start);
+        const int v = found == loudness.end() ? middle : found->second;
+        const bool downbeat = start % SongTicksPerBar < MarkGrid;
+        // With one loudness throughout, only the metre tells the notes apart.
+        if ((loud > soft && v >= loud) || (downbeat && v >= middle))
+            return kRedKind;
+        if (loud > soft && v <= soft && !downbeat)
+            return kYellowKind;
+        return kBlueKind;
+    };
     const std::int32_t spacing = std::max(options.Spacing, MarkGrid);
     std::int32_t last = INT32_MIN / 2;
     for (std::int32_t start : map.Melody.Onsets) {
@@ -39,10 +85,11 @@ TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
         if (meet < kFirstMeet || meet > end - MarkGrid || meet - last < spacing)
             continue;
         map.Meets.push_back(meet);
+        map.Kinds.push_back(kindOf(start));
         last = meet;
     }
-    for (std::int32_t meet : map.Meets)
-        map.Text += Line(meet + BallLead);
+    for (std::size_t i = 0; i < map.Meets.size(); ++i)
+        map.Text += Line(map.Meets[i] + BallLead, BallKindName(map.Kinds[i]));
     // The highest mark never gets a ball: one more closes the map.
     map.Text += Line((map.Meets.empty() ? kFirstMeet : map.Meets.back()) + BallLead + MarkGrid);
     return map;
