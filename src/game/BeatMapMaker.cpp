@@ -45,6 +45,23 @@ int Percentile(std::vector<int> sorted, double share)
 
 } // namespace
 
+std::optional<EMapLevel> MapLevelNamed(const std::string& name)
+{
+    for (EMapLevel level : {EMapLevel::Easy, EMapLevel::Normal, EMapLevel::Hard})
+        if (name == MapLevelName(level))
+            return level;
+    return std::nullopt;
+}
+
+const char* MapLevelName(EMapLevel level)
+{
+    switch (level) {
+    case EMapLevel::Easy: return "easy";
+    case EMapLevel::Hard: return "hard";
+    default: return "normal";
+    }
+}
+
 TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
 {
     if (song.PPQN() != SongDivision)
@@ -65,24 +82,40 @@ TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
     // Judged against the song's own range, so a quietly played song still has its hard grips.
     const int soft = Percentile(velocities, 0.2), middle = Percentile(velocities, 0.5),
               loud = Percentile(velocities, 0.8);
-    const auto kindOf = [&](std::int32_t start) {
+    const EMapLevel level = options.Level;
+    const auto velocityAt = [&](std::int32_t start) {
         const auto found = loudness.find(start);
-        const int v = found == loudness.end() ? middle : found->second;
+        return found == loudness.end() ? middle : found->second;
+    };
+    int blues = 0, yellows = 0;
+    const auto kindOf = [&](std::int32_t start) {
+        const int v = velocityAt(start);
         const bool downbeat = start % SongTicksPerBar < MarkGrid;
         // With one loudness throughout, only the metre tells the notes apart.
-        if ((loud > soft && v >= loud) || (downbeat && v >= middle))
-            return kRedKind;
+        const bool hard = (loud > soft && v >= loud) || (downbeat && v >= middle) ||
+                          (level == EMapLevel::Hard && v >= middle && v > soft);
+        if (hard)
+            return level == EMapLevel::Easy ? kBlueKind : kRedKind;
         if (loud > soft && v <= soft && !downbeat)
-            return kYellowKind;
-        return kBlueKind;
+            return level == EMapLevel::Hard && ++yellows % 6 == 0 ? kStoolKind : kYellowKind;
+        return level == EMapLevel::Hard && ++blues % 8 == 0 ? kChainKind : kBlueKind;
     };
-    const std::int32_t spacing = std::max(options.Spacing, MarkGrid);
+    // An easy map keeps a beat between balls, and the notes it skips are the weaker ones: soft
+    // notes off the bar's strong beats give way when a stronger one is near.
+    const std::int32_t spacing = std::max(level == EMapLevel::Easy ? std::max(options.Spacing, SongDivision)
+                                                                  : options.Spacing,
+                                          MarkGrid);
+    const auto strong = [&](std::int32_t start) {
+        return velocityAt(start) >= middle || start % (SongTicksPerBar / 2) < MarkGrid;
+    };
     std::int32_t last = INT32_MIN / 2;
     for (std::int32_t start : map.Melody.Onsets) {
         // The mark rounds down to a quarter beat, so the ball meets the mark at the note's start
         // rounded up: never before the note sounds.
         const std::int32_t meet = (start + MarkGrid - 1) / MarkGrid * MarkGrid;
         if (meet < kFirstMeet || meet > end - MarkGrid || meet - last < spacing)
+            continue;
+        if (level == EMapLevel::Easy && !strong(start))
             continue;
         map.Meets.push_back(meet);
         map.Kinds.push_back(kindOf(start));

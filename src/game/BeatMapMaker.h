@@ -10,6 +10,15 @@
 
 class TMidiData;
 
+// How much a made map asks: easy at most a ball a beat, on the strongest notes, with no hard
+// grips, chains or stools; normal a ball on every note down to the spacing; hard normal's balls
+// with more hard grips, and chains and stools.
+enum class EMapLevel { Easy, Normal, Hard };
+
+// The level by its word ("easy", "normal", "hard"), and the word for a level.
+std::optional<EMapLevel> MapLevelNamed(const std::string& name);
+const char* MapLevelName(EMapLevel level);
+
 struct TBeatMapOptions {
     // The song's track to take the melody from; found when not given.
     std::optional<int> Track;
@@ -18,6 +27,7 @@ struct TBeatMapOptions {
     int Spacing = 50;
     // The song's beat in the music's quarter notes (TImportedSong::QuartersPerBeat).
     int QuartersPerBeat = 1;
+    EMapLevel Level = EMapLevel::Normal;
 };
 
 struct TMadeBeatMap {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -215,4 +216,41 @@ TEST(BeatMapMaker, HardGripsFallOnLoudAndAccentedNotesAndLightOnesOnSoftNotes)
     ASSERT_EQ(plan.size(), map.Kinds.size());
     for (std::size_t i = 0; i < plan.size(); ++i)
         EXPECT_EQ(plan[i].Kind, map.Kinds[i]) << i;
+}
+
+TEST(BeatMapMaker, LevelsOrderOnRealSongsAndEasyHasAtMostABallABeat)
+{
+    std::vector<std::string> files;
+    for (const std::string folder : {std::string(GRIP_BIN_DIR "songs"), std::string("/usr/share/games/openttd/baseset/openmsx")}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().extension() == ".mid")
+                files.push_back(entry.path().string());
+    }
+    ASSERT_GE(files.size(), 12u) << "the build writes the shipped songs into " GRIP_BIN_DIR "songs";
+    const auto count = [](const TMadeBeatMap& map, int kind) { return std::count(map.Kinds.begin(), map.Kinds.end(), kind); };
+    for (const std::string& file : files) {
+        const TImportedSong imported = ImportSongFile(file);
+        TMidiData song;
+        song.OpenBytes(imported.File, file);
+        TBeatMapOptions options;
+        options.QuartersPerBeat = imported.QuartersPerBeat;
+        std::vector<TMadeBeatMap> maps;
+        for (EMapLevel level : {EMapLevel::Easy, EMapLevel::Normal, EMapLevel::Hard}) {
+            options.Level = level;
+            maps.push_back(MakeBeatMap(song, options));
+        }
+        const TMadeBeatMap &easy = maps[0], &normal = maps[1], &hard = maps[2];
+        EXPECT_LE(easy.Meets.size(), normal.Meets.size()) << file;
+        EXPECT_LE(normal.Meets.size(), hard.Meets.size()) << file;
+        EXPECT_EQ(count(easy, kRedKind) + count(easy, kChainKind) + count(easy, kStoolKind), 0) << file;
+        EXPECT_LE(count(normal, kRedKind), count(hard, kRedKind)) << file;
+        EXPECT_EQ(count(normal, kChainKind) + count(normal, kStoolKind), 0) << file;
+        // Chains and stools stand in for some of the any-grip and light balls; a song that asks a
+        // hard grip of every note has none to give.
+        if (hard.Meets.size() >= 50 && count(hard, kRedKind) < std::int64_t(hard.Meets.size()) - 8)
+            EXPECT_GT(count(hard, kChainKind) + count(hard, kStoolKind), 0) << file;
+        for (std::size_t i = 1; i < easy.Meets.size(); ++i)
+            EXPECT_GE(easy.Meets[i] - easy.Meets[i - 1], 100) << file;
+    }
 }
