@@ -1,5 +1,9 @@
 #include "core/GameCore.h"
 
+#include "platform/Preferences.h"
+
+#include <QSettings>
+
 #include "core/GameTick.h"
 #include "core/SongSwitch.h"
 #include "game/GameOutput.h"
@@ -213,7 +217,10 @@ void TGameCore::ChooseSong(const std::string& path)
     TGripGame* game = Game();
     if (!game)
         throw Exception("The game did not start, so no song can be opened");
-    TChosenSong chosen = ReadChosenSong(path, TrackOutputs->DefaultOutputPort);
+    // The level the player last chose in the menu; a word the game does not know plays normal.
+    const QString level = QSettings(PreferencesPath(), QSettings::IniFormat).value("play/level").toString();
+    TChosenSong chosen = ReadChosenSong(path, TrackOutputs->DefaultOutputPort,
+                                        MapLevelNamed(level.toStdString()).value_or(EMapLevel::Normal));
 
     // Nothing below fails: the game under way goes into the training record, the old song
     // stops, and the new one is laid ready for Start. The old song and its outputs go last,
@@ -225,6 +232,7 @@ void TGameCore::ChooseSong(const std::string& path)
     std::swap(MidiData, chosen.Song);
     chosenPath_ = path;
     shownTrack_ = chosen.MelodyTrack;
+    chosenLevel_ = chosen.Level;
     OnSongChanged();
     for (const std::string& warning : chosen.Warnings)
         OnMemoLine(QString::fromStdString(EscapeControls(warning)));

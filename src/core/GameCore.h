@@ -54,6 +54,9 @@ public:
     const std::string& ChosenSongPath() const { return chosenPath_; }
     // The track that best shows the loaded song: its melody's, 0 for the song it started with.
     int ShownTrack() const { return shownTrack_; }
+    // The level of the chosen song's beat map ("easy", "normal", "hard", or "map" for one read
+    // from beside the song); empty for the shipped song.
+    const std::string& ChosenLevel() const { return chosenLevel_; }
 
     // The main window's options: the song's tempo follows at once, and so does the game.
     void ApplySettings(const TGameSettings& settings);
@@ -112,6 +115,7 @@ private:
     bool complete_ = false;
     std::string chosenPath_;
     int shownTrack_ = 0;
+    std::string chosenLevel_;
 };
 
 // The one core; none before it is made and none once it is gone.
