@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QWidget;
@@ -21,6 +22,9 @@ public:
     explicit TSurfaceMenu(QWidget& surface);
 
     void Add(const QString& text, TRun run, TEnabled enabled = {});
+    // An entry that opens onto one choice of several, the current one checked.
+    void AddChoice(const QString& text, const QStringList& choices, std::function<QString()> current,
+                   std::function<void(const QString&)> choose);
     // The menu for a click at that point, its entries enabled as they stand now.
     QMenu& Build(QPoint at);
     // The menu's lettering, grown with the window's scale.
@@ -31,9 +35,13 @@ private:
         QString Text;
         TRun Run;
         TEnabled Enabled;
+        QStringList Choices;
+        std::function<QString()> Current;
+        std::function<void(const QString&)> Choose;
     };
 
     QWidget& surface_;
     QMenu menu_;
     std::vector<TEntry> entries_;
+    std::vector<std::unique_ptr<QMenu>> submenus_;
 };

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QMenu>
 #include <QMimeData>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -156,7 +157,18 @@ TEST(SongSwitch, AMadeMapTakesTheRememberedLevelAndTheCoreSaysWhichItUsed)
     EXPECT_EQ(h.Core().ChosenLevel(), "normal");
     h.PressStart();
     const std::size_t normal = LaneOneX(h).size();
-    QSettings(PreferencesPath(), QSettings::IniFormat).setValue("play/level", "easy");
+    // The menu's choice is the one remembered, and checked when the menu opens again.
+    QMenu* level = nullptr;
+    for (QAction* action : h.Screen().Menu->Build({10, 10}).actions())
+        if (action->text() == "Level")
+            level = action->menu();
+    ASSERT_NE(level, nullptr);
+    ASSERT_EQ(level->actions().size(), 3);
+    EXPECT_TRUE(level->actions()[1]->isChecked());
+    level->actions()[0]->trigger();
+    for (QAction* action : h.Screen().Menu->Build({10, 10}).actions())
+        if (action->text() == "Level")
+            EXPECT_TRUE(action->menu()->actions()[0]->isChecked());
     h.Screen().OpenSong(made);
     EXPECT_EQ(h.Core().ChosenLevel(), "easy");
     h.PressStart();
