@@ -100,8 +100,8 @@ TMadeBeatMap MakeBeatMap(const TMidiData& song, const TBeatMapOptions& options)
             return level == EMapLevel::Hard && ++yellows % 6 == 0 ? kStoolKind : kYellowKind;
         return level == EMapLevel::Hard && ++blues % 8 == 0 ? kChainKind : kBlueKind;
     };
-    // An easy map keeps a beat between balls, and the notes it skips are the weaker ones: soft
-    // notes off the bar's strong beats give way when a stronger one is near.
+    // An easy map keeps a beat between balls and leaves out the weaker notes: those quieter than
+    // the song's middle loudness that fall off the bar's first and third beats.
     const std::int32_t spacing = std::max(level == EMapLevel::Easy ? std::max(options.Spacing, SongDivision)
                                                                   : options.Spacing,
                                           MarkGrid);
