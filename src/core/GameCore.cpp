@@ -1,5 +1,9 @@
 #include "core/GameCore.h"
 
+#include "platform/Preferences.h"
+
+#include <QSettings>
+
 #include "core/GameTick.h"
 #include "core/SongList.h"
 #include "core/SongSwitch.h"
@@ -232,18 +236,22 @@ void TGameCore::ChooseSong(const std::string& path)
     TGripGame* game = Game();
     if (!game)
         throw Exception("The game did not start, so no song can be opened");
-    TChosenSong chosen = ReadChosenSong(path, TrackOutputs->DefaultOutputPort);
+    // The level the player last chose in the menu; a word the game does not know plays normal.
+    const QString level = QSettings(PreferencesPath(), QSettings::IniFormat).value("play/level").toString();
+    TChosenSong chosen = ReadChosenSong(path, TrackOutputs->DefaultOutputPort,
+                                        MapLevelNamed(level.toStdString()).value_or(EMapLevel::Normal));
 
     // Nothing below fails: the game under way goes into the training record, the old song
     // stops, and the new one is laid ready for Start. The old song and its outputs go last,
     // once the player and the windows have let go of them.
-    Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName(), chosen.MadeBeatMap ? "" : "map");
+    Training->SetSong(QFileInfo(QString::fromStdString(path)).fileName(), QString::fromStdString(chosen.Level));
     game->ChangeSong(chosen.BeatMap, chosen.Title);
     MidiPlayer->SetTrackOutputs(chosen.Outputs.get());
     std::swap(TrackOutputs, chosen.Outputs);
     std::swap(MidiData, chosen.Song);
     chosenPath_ = path;
     shownTrack_ = chosen.MelodyTrack;
+    chosenLevel_ = chosen.Level;
     OnSongChanged();
     for (const std::string& warning : chosen.Warnings)
         OnMemoLine(QString::fromStdString(EscapeControls(warning)));

@@ -58,6 +58,9 @@ public:
     const std::string& ChosenSongPath() const { return chosenPath_; }
     // The track that best shows the loaded song: its melody's, 0 for the song it started with.
     int ShownTrack() const { return shownTrack_; }
+    // The level of the chosen song's beat map ("easy", "normal", "hard", or "map" for one read
+    // from beside the song); empty for the shipped song.
+    const std::string& ChosenLevel() const { return chosenLevel_; }
 
     // The player by name in each lane (0 for player one, 1 for player two); none while the
     // lane plays unnamed, as it does until one is chosen. The training record gets the name.
@@ -138,6 +141,7 @@ private:
     std::string chosenPath_;
     std::array<std::optional<TPlayer>, 2> chosenPlayers_;
     int shownTrack_ = 0;
+    std::string chosenLevel_;
 };
 
 // The one core; none before it is made and none once it is gone.

@@ -35,7 +35,7 @@ std::string BeatMapBeside(const std::string& songPath)
     return BeatMapBesideSong(QString::fromStdString(songPath)).toStdString();
 }
 
-TChosenSong ReadChosenSong(const std::string& path, int outputPort)
+TChosenSong ReadChosenSong(const std::string& path, int outputPort, EMapLevel level)
 {
     TChosenSong chosen;
     chosen.Path = path;
@@ -48,7 +48,8 @@ TChosenSong ReadChosenSong(const std::string& path, int outputPort)
     const bool haveBeside = QFileInfo(QString::fromStdString(beside)).isFile();
     TBeatMapOptions made;
     made.QuartersPerBeat = imported.QuartersPerBeat;
-    chosen.MadeBeatMap = !haveBeside;
+    made.Level = level;
+    chosen.Level = haveBeside ? "map" : MapLevelName(level);
     chosen.BeatMap = haveBeside ? LoadBeatMapBeside(beside) : MakeBeatMap(*chosen.Song, made).Text;
     try {
         chosen.MelodyTrack = FindMelody(*chosen.Song, std::nullopt, imported.QuartersPerBeat).Track;

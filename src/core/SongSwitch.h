@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/BeatMapMaker.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,18 +24,20 @@ struct TChosenSong {
     // The text of a beat-map file.
     std::string BeatMap;
     std::string Title;
-    // The beat map was made from the melody, there being none beside the song.
-    bool MadeBeatMap = false;
     // The melody's track, whoever wrote the beat map.
     int MelodyTrack = 0;
     // What the import left out of the song, to tell the player once.
     std::vector<std::string> Warnings;
+    // The level the beat map was made at ("easy", "normal", "hard"), or "map" when it was read
+    // from a file beside the song.
+    std::string Level;
 };
 
 // All that can fail when a song is chosen, done before anything of the loaded song changes: a
 // file that is no playable song, a beat map beside it that does not load, or an output that
 // does not open raises its message. Nothing is ever written beside the player's files.
-TChosenSong ReadChosenSong(const std::string& path, int outputPort);
+// A map made for the song is made at the given level.
+TChosenSong ReadChosenSong(const std::string& path, int outputPort, EMapLevel level = EMapLevel::Normal);
 
 // The beat map that goes with a song: the same folder and base name, ending in ".txt".
 std::string BeatMapBeside(const std::string& songPath);

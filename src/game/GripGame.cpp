@@ -133,8 +133,8 @@ void TGripGame::Start()
         Metronome->LoadBeatMapText(*songBeatMap_);
     else
         Metronome->LoadBeatMap("Fine.txt");
-    PlayerOne->Lane->LayOut(Metronome->Marks());
-    PlayerTwo->Lane->LayOut(Metronome->Marks());
+    PlayerOne->Lane->LayOut(Metronome->Marks(), Metronome->Kinds());
+    PlayerTwo->Lane->LayOut(Metronome->Marks(), Metronome->Kinds());
     ResetMoments();
     // A song that has played to its end starts again from its beginning, and the new balls
     // with it; a song stopped anywhere before its end goes on from there.

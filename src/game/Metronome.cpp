@@ -59,6 +59,8 @@ TBeatLine ParseBeatLine(const std::string& line)
     result.bar = ToInteger(FieldAt(fields, 0));
     result.beat = ToInteger(FieldAt(fields, 1));
     result.tick = ToInteger(FieldAt(fields, 2));
+    if (fields.size() > 3)
+        result.kind = BallKindNamed(fields[3]);
     return result;
 }
 
@@ -84,6 +86,7 @@ void TMetronome::LoadBeatMap(const std::string& fileName)
 void TMetronome::LoadBeatMapText(const std::string& text)
 {
     lines_ = SplitTextLines(text);
+    kinds_.clear();
 
     if (lines_.empty())
         throw EBeatMapError(Format("List index out of bounds (%d)", -1));
@@ -93,10 +96,13 @@ void TMetronome::LoadBeatMapText(const std::string& text)
     marks_.SetSize(static_cast<std::int32_t>(size));
 
     for (const std::string& line : lines_) {
-        const std::int64_t index = MarkIndex(ParseBeatLine(line));
+        const TBeatLine beat = ParseBeatLine(line);
+        const std::int64_t index = MarkIndex(beat);
         if (index < 0 || index > TBits::MaxIndex)
             throw EBeatMapError(TBits::IndexError);
         marks_.SetBit(static_cast<std::int32_t>(index), true);
+        if (beat.kind)
+            kinds_.emplace(static_cast<std::int32_t>(index), *beat.kind);
         if (index > size)
             throw EBeatMapError("Range check error");
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/BallKind.h"
 #include "game/BeatMapError.h"
 #include "game/Bits.h"
 #include "game/Synergy.h"
@@ -14,10 +15,12 @@ struct TBeatLine {
     std::int32_t bar = 0;
     std::int32_t beat = 0;
     std::int32_t tick = 0;
+    // The ball's kind when a fourth field names one.
+    std::optional<int> kind;
 };
 
-// Reads bar, beat and tick from a beat-map line; ":" and "," separate fields alike and fields
-// after the third are ignored.
+// Reads bar, beat and tick from a beat-map line; ":" and "," separate fields alike. A fourth
+// field that names a ball's kind is kept; anything else after the third field is ignored.
 TBeatLine ParseBeatLine(const std::string& line);
 
 // Loads the beat map into a bit set of song positions quantised to quarter beats.
@@ -37,9 +40,12 @@ public:
 
     const TBits& Marks() const { return marks_; }
     const std::vector<std::string>& Lines() const { return lines_; }
+    // The kinds the last map loaded gives; when two lines share a quarter beat the first counts.
+    const TBallKinds& Kinds() const { return kinds_; }
 
 private:
     std::optional<std::string> dataDirectory_;
     std::vector<std::string> lines_;
     TBits marks_;
+    TBallKinds kinds_;
 };

@@ -85,7 +85,8 @@ TPrize* TPipeLine::MakeBall(int kind)
     return ball;
 }
 
-std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift)
+std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift,
+                                       const TBallKinds& kinds)
 {
     const std::int32_t size = bits.Size();
     const std::int32_t n = bits.Count();
@@ -102,7 +103,14 @@ std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows,
             // the same way whatever the options.
             const int r = KindRoll();
             TBallPlacement ball{0, x, rows.blueY, j + 1};
-            if (!onlyBlue && IsChainSlot(j)) {
+            const auto given = kinds.find(i);
+            if (given != kinds.end()) {
+                ball.Kind = onlyBlue && given->second != kStoolKind ? kBlueKind : given->second;
+                if (ball.Kind == kRedKind)
+                    ball.Y = rows.redY;
+                else if (ball.Kind == kYellowKind)
+                    ball.Y = rows.yellowY;
+            } else if (!onlyBlue && kinds.empty() && IsChainSlot(j)) {
                 ball.Kind = 3;
             } else {
                 switch (r) {
@@ -140,10 +148,10 @@ std::int32_t LaidOutBalls(const TBits& bits)
     return std::min(below, n > 0 ? n - 1 : 0);
 }
 
-void TPipeLine::LayOut(const TBits& bits)
+void TPipeLine::LayOut(const TBits& bits, const TBallKinds& kinds)
 {
     DestroyBalls();
-    const std::vector<TBallPlacement> plan = PlanLayout(bits, Rows(), settings_.OnlyBlue, settings_.SmallShift);
+    const std::vector<TBallPlacement> plan = PlanLayout(bits, Rows(), settings_.OnlyBlue, settings_.SmallShift, kinds);
     const std::int32_t n = bits.Count();
     Balls.assign(static_cast<size_t>(n > 0 ? n - 1 : 0), nullptr);
     for (size_t j = 0; j < plan.size(); ++j) {

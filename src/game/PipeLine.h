@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/BallKind.h"
 #include "game/Extrinsic.h"
 #include "game/GameSettings.h"
 #include "game/Prizes.h"
@@ -26,7 +27,10 @@ struct TBallPlacement {
 
 // A lane's layout without its sprites: one ball per marked position but the highest, spaced by
 // the positions, each kind drawn from the game random generator. LayOut places exactly these.
-std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift);
+// When the map gives kinds, a ball at a position it names takes that kind instead of the roll
+// (the roll is still drawn), and no position is a chain ball by its place alone.
+std::vector<TBallPlacement> PlanLayout(const TBits& bits, const TLaneRows& rows, bool onlyBlue, bool smallShift,
+                                       const TBallKinds& kinds = {});
 // How many balls PlanLayout places, whatever the options, without drawing from the generator
 // (so any thread may count them).
 std::int32_t LaidOutBalls(const TBits& bits);
@@ -39,7 +43,7 @@ public:
 
     // Replaces every ball with one per marked position but the highest, in a row whose
     // spacing follows the positions.
-    virtual void LayOut(const TBits& bits);
+    virtual void LayOut(const TBits& bits, const TBallKinds& kinds = {});
     // Moves every ball by the change of the song position.
     void Advance(std::int32_t delta);
     // A new ball of kind 0..6 on layer Three.

@@ -6,6 +6,7 @@
 #include "game/Registries.h"
 #include "midi/MidiPlayer.h"
 #include "platform/Guard.h"
+#include "platform/Preferences.h"
 #include "platform/RegionScale.h"
 #include "shell/BallNotices.h"
 #include "shell/Datas.h"
@@ -36,6 +37,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QToolTip>
@@ -184,6 +186,11 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
             if (GameCore)
                 GameCore->SetPreciseTiming(on);
         });
+    // How much a map made for a song asks; it counts from the next song chosen.
+    Menu->AddChoice(
+        "Level", {"easy", "normal", "hard"},
+        [] { return QSettings(PreferencesPath(), QSettings::IniFormat).value("play/level", "normal").toString(); },
+        [](const QString& level) { QSettings(PreferencesPath(), QSettings::IniFormat).setValue("play/level", level); });
     AddScaleControls(*this);
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();

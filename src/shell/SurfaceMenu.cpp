@@ -26,10 +26,31 @@ void TSurfaceMenu::AddOption(const QString& text, std::function<bool()> checked,
     entries_.push_back({text, {}, {}, std::move(checked), std::move(toggle)});
 }
 
+void TSurfaceMenu::AddChoice(const QString& text, const QStringList& choices, std::function<QString()> current,
+                             std::function<void(const QString&)> choose)
+{
+    entries_.push_back({text, {}, {}, {}, {}, choices, std::move(current), std::move(choose)});
+}
+
 QMenu& TSurfaceMenu::Build(QPoint at)
 {
     menu_.clear();
+    submenus_.clear();
     for (const TEntry& entry : entries_) {
+        if (!entry.Choices.isEmpty()) {
+            auto& sub = submenus_.emplace_back(std::make_unique<QMenu>(entry.Text));
+            sub->setFont(menu_.font());
+            menu_.addMenu(sub.get());
+            const QString now = entry.Current();
+            for (const QString& choice : entry.Choices) {
+                QAction* action = sub->addAction(choice);
+                action->setCheckable(true);
+                action->setChecked(choice == now);
+                connect(action, &QAction::triggered, this,
+                        [choose = entry.Choose, choice] { Guarded([&] { choose(choice); }); });
+            }
+            continue;
+        }
         QAction* action = menu_.addAction(entry.Text);
         if (entry.Toggle) {
             action->setCheckable(true);

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QWidget;
@@ -24,6 +25,9 @@ public:
     // An option that is on or off: shown ticked as checked says, and choosing it hands toggle
     // the other state.
     void AddOption(const QString& text, std::function<bool()> checked, std::function<void(bool on)> toggle);
+    // An entry that opens onto one choice of several, the current one checked.
+    void AddChoice(const QString& text, const QStringList& choices, std::function<QString()> current,
+                   std::function<void(const QString&)> choose);
     // The menu for a click at that point, its entries enabled as they stand now.
     QMenu& Build(QPoint at);
     // The menu's lettering, grown with the window's scale.
@@ -36,9 +40,13 @@ private:
         TEnabled Enabled;
         std::function<bool()> Checked;
         std::function<void(bool on)> Toggle;
+        QStringList Choices;
+        std::function<QString()> Current;
+        std::function<void(const QString&)> Choose;
     };
 
     QWidget& surface_;
     QMenu menu_;
     std::vector<TEntry> entries_;
+    std::vector<std::unique_ptr<QMenu>> submenus_;
 };

@@ -8,6 +8,7 @@
 #include "midi/MidiData.h"
 #include "midi/SmfBuilder.h"
 #include "midi/PianoRoll.h"
+#include "platform/Preferences.h"
 #include "shell/Datas.h"
 #include "shell/ScreenForm.h"
 #include "shell/SurfaceMenu.h"
@@ -19,7 +20,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -139,6 +142,42 @@ TEST(SongSwitch, ABeatMapBesideTheSongIsUsedAndEachSongStartsFromAFreshOne)
     h.Screen().OpenSong(second);
     h.PressStart();
     EXPECT_EQ(LaneOneX(h), (std::vector<double>{775 - 800}));
+    EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
+}
+
+TEST(SongSwitch, AMadeMapTakesTheRememberedLevelAndTheCoreSaysWhichItUsed)
+{
+    TMusicFolder folder;
+    const QString made = folder.Song("made.mid");
+    const QString beside = folder.Song("beside.mid");
+    folder.File("beside.txt", "3:0:0\n3:1:0\n9:0:0\n");
+    TGameHarness h;
+    EXPECT_EQ(h.Core().ChosenLevel(), "");
+    h.Screen().OpenSong(made);
+    EXPECT_EQ(h.Core().ChosenLevel(), "normal");
+    h.PressStart();
+    const std::size_t normal = LaneOneX(h).size();
+    // The menu's choice is the one remembered, and checked when the menu opens again.
+    QMenu* level = nullptr;
+    for (QAction* action : h.Screen().Menu->Build({10, 10}).actions())
+        if (action->text() == "Level")
+            level = action->menu();
+    ASSERT_NE(level, nullptr);
+    ASSERT_EQ(level->actions().size(), 3);
+    EXPECT_TRUE(level->actions()[1]->isChecked());
+    level->actions()[0]->trigger();
+    for (QAction* action : h.Screen().Menu->Build({10, 10}).actions())
+        if (action->text() == "Level")
+            EXPECT_TRUE(action->menu()->actions()[0]->isChecked());
+    h.Screen().OpenSong(made);
+    EXPECT_EQ(h.Core().ChosenLevel(), "easy");
+    h.PressStart();
+    EXPECT_LT(LaneOneX(h).size(), normal);
+    h.Screen().OpenSong(beside);
+    EXPECT_EQ(h.Core().ChosenLevel(), "map");
+    QSettings(PreferencesPath(), QSettings::IniFormat).setValue("play/level", "brutal");
+    h.Screen().OpenSong(made);
+    EXPECT_EQ(h.Core().ChosenLevel(), "normal");
     EXPECT_TRUE(h.Messages().isEmpty()) << h.Messages().join("\n").toStdString();
 }
 

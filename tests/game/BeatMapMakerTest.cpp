@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -31,9 +32,9 @@ struct TTrack {
         return *this;
     }
     // A note of the given length; the note-off goes in its place among later events.
-    TTrack& Note(std::int32_t tick, int channel, int key, std::int32_t length)
+    TTrack& Note(std::int32_t tick, int channel, int key, std::int32_t length, int velocity = 100)
     {
-        At(tick, {std::uint8_t(0x90 | channel), std::uint8_t(key), 100});
+        At(tick, {std::uint8_t(0x90 | channel), std::uint8_t(key), std::uint8_t(velocity)});
         Offs.emplace_back(tick + length, Bytes{std::uint8_t(0x80 | channel), std::uint8_t(key), 0});
         return *this;
     }
@@ -183,4 +184,73 @@ TEST(BeatMapMaker, AFastSongsMelodyIsWeighedInItsOwnBarsNotInTheGamesLongerBeats
     EXPECT_EQ(map.Melody.Track, imported.SongTrackOf[1]);
     // A ball for every other eighth, a quarter note apart: half a beat of the game.
     EXPECT_EQ(map.Meets.size(), 16u * 4u - 2u);
+}
+
+TEST(BeatMapMaker, HardGripsFallOnLoudAndAccentedNotesAndLightOnesOnSoftNotes)
+{
+    // A quiet tune (velocities 30 to 70): a loud note on the third beat, a soft one on the second,
+    // a middling one on the bar's first beat and on its last.
+    TTrack tune{"Flute", {}, {}};
+    for (std::int32_t bar = 0; bar < 8; ++bar) {
+        const std::int32_t at = bar * 400;
+        tune.Note(at, 0, 72, 40, 50).Note(at + 100, 0, 74, 40, 30).Note(at + 200, 0, 76, 40, 70);
+        tune.Note(at + 300, 0, 77, 40, 50);
+    }
+    const auto song = Song({tune});
+    const TMadeBeatMap map = MakeBeatMap(*song);
+    ASSERT_EQ(map.Kinds.size(), map.Meets.size());
+    ASSERT_GT(map.Meets.size(), 20u);
+    for (std::size_t i = 0; i < map.Meets.size(); ++i) {
+        const int beat = map.Meets[i] % 400 / 100;
+        const int expected = beat == 2 || beat == 0 ? kRedKind : beat == 1 ? kYellowKind : kBlueKind;
+        EXPECT_EQ(map.Kinds[i], expected) << map.Meets[i];
+    }
+
+    // The loader takes the kinds back at the balls' own positions, and the lanes lay them out.
+    TMetronome metronome("/nowhere/");
+    metronome.LoadBeatMapText(map.Text);
+    ASSERT_EQ(metronome.Kinds().size(), map.Meets.size());
+    const std::uint32_t generator = GameRandom().State();
+    const auto plan = PlanLayout(metronome.Marks(), LaneOneRows, false, false, metronome.Kinds());
+    GameRandom().SetState(generator);
+    ASSERT_EQ(plan.size(), map.Kinds.size());
+    for (std::size_t i = 0; i < plan.size(); ++i)
+        EXPECT_EQ(plan[i].Kind, map.Kinds[i]) << i;
+}
+
+TEST(BeatMapMaker, LevelsOrderOnRealSongsAndEasyHasAtMostABallABeat)
+{
+    std::vector<std::string> files;
+    for (const std::string folder : {std::string(GRIP_BIN_DIR "songs"), std::string("/usr/share/games/openttd/baseset/openmsx")}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().extension() == ".mid")
+                files.push_back(entry.path().string());
+    }
+    ASSERT_GE(files.size(), 12u) << "the build writes the shipped songs into " GRIP_BIN_DIR "songs";
+    const auto count = [](const TMadeBeatMap& map, int kind) { return std::count(map.Kinds.begin(), map.Kinds.end(), kind); };
+    for (const std::string& file : files) {
+        const TImportedSong imported = ImportSongFile(file);
+        TMidiData song;
+        song.OpenBytes(imported.File, file);
+        TBeatMapOptions options;
+        options.QuartersPerBeat = imported.QuartersPerBeat;
+        std::vector<TMadeBeatMap> maps;
+        for (EMapLevel level : {EMapLevel::Easy, EMapLevel::Normal, EMapLevel::Hard}) {
+            options.Level = level;
+            maps.push_back(MakeBeatMap(song, options));
+        }
+        const TMadeBeatMap &easy = maps[0], &normal = maps[1], &hard = maps[2];
+        EXPECT_LE(easy.Meets.size(), normal.Meets.size()) << file;
+        EXPECT_LE(normal.Meets.size(), hard.Meets.size()) << file;
+        EXPECT_EQ(count(easy, kRedKind) + count(easy, kChainKind) + count(easy, kStoolKind), 0) << file;
+        EXPECT_LE(count(normal, kRedKind), count(hard, kRedKind)) << file;
+        EXPECT_EQ(count(normal, kChainKind) + count(normal, kStoolKind), 0) << file;
+        // Chains and stools stand in for some of the any-grip and light balls; a song that asks a
+        // hard grip of every note has none to give.
+        if (hard.Meets.size() >= 50 && count(hard, kRedKind) < std::int64_t(hard.Meets.size()) - 8)
+            EXPECT_GT(count(hard, kChainKind) + count(hard, kStoolKind), 0) << file;
+        for (std::size_t i = 1; i < easy.Meets.size(); ++i)
+            EXPECT_GE(easy.Meets[i] - easy.Meets[i - 1], 100) << file;
+    }
 }

@@ -2,6 +2,8 @@
 
 #include "game/PipeLine.h"
 #include "game/Bits.h"
+#include "game/GameRandom.h"
+#include "game/Metronome.h"
 
 #include <algorithm>
 #include <string>
@@ -141,6 +143,45 @@ TEST_F(TPipeLineTest, ChainBallsSitAtFixedOrdinalsUnlessOnlyBlue)
         EXPECT_EQ(ball->Y, 292);
     }
     EXPECT_GT(stools, 0);
+}
+
+TEST_F(TPipeLineTest, KindsGivenByTheMapReplaceTheRollAndTheChainSlotsButTheRollIsStillDrawn)
+{
+    // 101 positions a beat apart; the line of position 23 (a chain slot) asks for red, a second
+    // line on the same quarter beat asks for yellow and loses; "7" is no kind.
+    std::string text;
+    for (int i = 0; i < 101; ++i)
+        text += std::to_string(i / 4) + ":" + std::to_string(i % 4) + ":0" +
+                (i == 5 ? ":stool" : i == 23 ? ":red\n5:3:10:yellow" : i == 30 ? ":chain" : i == 40 ? ":7" : "") +
+                "\n";
+    TMetronome map("/nowhere/");
+    map.LoadBeatMapText(text);
+    EXPECT_EQ(map.Kinds(), (TBallKinds{{500, kStoolKind}, {2300, kRedKind}, {3000, kChainKind}}));
+
+    const std::uint32_t start = GameRandom().State();
+    const auto rolled = PlanLayout(map.Marks(), LaneOneRows, false, false);
+    const std::uint32_t afterRoll = GameRandom().State();
+    GameRandom().SetState(start);
+    const auto given = PlanLayout(map.Marks(), LaneOneRows, false, false, map.Kinds());
+    EXPECT_EQ(GameRandom().State(), afterRoll);
+    ASSERT_EQ(given.size(), 100u);
+    for (std::size_t j = 0; j < given.size(); ++j) {
+        const int expected = j == 5 ? kStoolKind : j == 23 ? kRedKind : j == 30 ? kChainKind
+                             : rolled[j].Kind == kChainKind ? -1 : rolled[j].Kind;
+        // The fixed chain slots fall back to their roll, which is never a chain.
+        if (expected < 0)
+            EXPECT_NE(given[j].Kind, kChainKind) << j;
+        else
+            EXPECT_EQ(given[j].Kind, expected) << j;
+    }
+    EXPECT_EQ(given[23].Y, LaneOneRows.redY);
+
+    GameRandom().SetState(start);
+    const auto blue = PlanLayout(map.Marks(), LaneOneRows, true, false, map.Kinds());
+    EXPECT_EQ(blue[23].Kind, kBlueKind);
+    EXPECT_EQ(blue[30].Kind, kBlueKind);
+    EXPECT_EQ(blue[5].Kind, kStoolKind);
+    EXPECT_EQ(blue[23].Y, LaneOneRows.blueY);
 }
 
 TEST_F(TPipeLineTest, LayOutReplacesTheBallsOfTheLastLayout)

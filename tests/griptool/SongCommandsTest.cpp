@@ -126,13 +126,13 @@ TEST(SongCommands, BeatMapMakeTakesTheNamedTrackAndSpacingAndRefusesWhatItCannot
     // ball; the second, a beat in, meets the mark from mark 100 + 500, bar 1 beat 2.
     const auto lines = griptool::Lines(found.Out);
     ASSERT_EQ(lines.size(), 32u);
-    EXPECT_EQ(lines[0], "1:2:0");
-    EXPECT_EQ(lines[1], "1:3:0");
+    EXPECT_EQ(lines[0], "1:2:0:blue");
+    EXPECT_EQ(lines[1], "1:3:0:blue");
     EXPECT_EQ(lines[31], "9:0:25");  // closing mark
     const auto bass = griptool::Tool({"beatmap", "make", song, "--track", "2", "--spacing", "200"});
     ASSERT_EQ(bass.ExitCode, 0) << bass.Err;
     EXPECT_EQ(bass.Err, "melody: track 2 \"\" channel 2 program 33, 16 balls\n");
-    EXPECT_EQ(griptool::Lines(bass.Out)[1], "2:0:0");
+    EXPECT_EQ(griptool::Lines(bass.Out)[1], "2:0:0:blue");
 
     const auto noTrack = griptool::Tool({"beatmap", "make", song, "--track", "3"});
     EXPECT_EQ(noTrack.ExitCode, 1);

@@ -9,23 +9,12 @@
 
 namespace {
 
-TBits Load(const std::string& file)
+TMetronome Load(const std::string& file)
 {
     // An empty data folder makes the file name the whole path.
     TMetronome metronome{std::string()};
     metronome.LoadBeatMap(file);
-    return metronome.Marks();
-}
-
-const char* KindName(int kind)
-{
-    switch (kind) {
-    case 1: return "yellow";
-    case 2: return "red";
-    case 3: return "chain";
-    case 4: return "stool";
-    default: return "blue";  // 0, and the kinds 5 and 6 that make blue balls too
-    }
+    return metronome;
 }
 
 } // namespace
@@ -34,7 +23,7 @@ namespace TGameCommands {
 
 void BeatMap(const std::string& file, std::ostream& out)
 {
-    const TBits bits = Load(file);
+    const TBits bits = Load(file).Marks();
     out << "size " << bits.Size() << '\n';
     for (std::int32_t i : bits.SetBits())
         out << i << '\n';
@@ -42,7 +31,7 @@ void BeatMap(const std::string& file, std::ostream& out)
 
 void Layout(const std::string& file, bool onlyBlue, bool smallShift, std::ostream& out)
 {
-    const TBits bits = Load(file);
+    const TMetronome map = Load(file);
     // At program start the generator is fresh and the two figure holders have made their
     // three draws each (ranges 5, 4, 3) for their toys' paces; Start itself draws nothing
     // before the lanes.
@@ -52,8 +41,8 @@ void Layout(const std::string& file, bool onlyBlue, bool smallShift, std::ostrea
             GameRandom().Draw(range);
     int lane = 1;
     for (const TLaneRows& rows : {LaneOneRows, LaneTwoRows}) {
-        for (const TBallPlacement& ball : PlanLayout(bits, rows, onlyBlue, smallShift))
-            out << Format("%d %d %s %.1f %ld\n", lane, int(ball.Ordinal), KindName(ball.Kind), ball.X,
+        for (const TBallPlacement& ball : PlanLayout(map.Marks(), rows, onlyBlue, smallShift, map.Kinds()))
+            out << Format("%d %d %s %.1f %ld\n", lane, int(ball.Ordinal), BallKindName(ball.Kind), ball.X,
                           std::lround(ball.Y));
         ++lane;
     }

@@ -36,13 +36,14 @@ void Canon(const std::string& in, const std::string& out, std::ostream& report)
 }
 
 void MakeBeatMap(const std::string& in, std::optional<int> track, int spacing, std::ostream& out,
-                 std::ostream& report)
+                 std::ostream& report, EMapLevel level)
 {
     const TImportedSong imported = Import(in, report);
     const TMidiData& song = *imported.Song;
     TBeatMapOptions options;
     options.Spacing = spacing;
     options.QuartersPerBeat = imported.QuartersPerBeat;
+    options.Level = level;
     if (track) {
         if (*track >= int(imported.SongTrackOf.size()))
             throw Exception(Format("%s has %d tracks, counted from 0; there is no track %d", in.c_str(),

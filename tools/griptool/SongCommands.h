@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/BeatMapMaker.h"
+
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,7 +13,7 @@ namespace TSongCommands {
 void Canon(const std::string& in, const std::string& out, std::ostream& report);
 // Prints a beat map for the song as imported, in the format of the shipped "Fine.txt". track
 // counts the tracks of the file from 0; without it the melody is found. spacing is the least
-// distance between two balls in song positions.
+// distance between two balls in song positions; level how much the map asks of the player.
 void MakeBeatMap(const std::string& in, std::optional<int> track, int spacing, std::ostream& out,
-                 std::ostream& report);
+                 std::ostream& report, EMapLevel level = EMapLevel::Normal);
 } // namespace TSongCommands

@@ -42,7 +42,7 @@ const char* const Usage =
     "  griptool song canon IN OUT      write the song IN as the game plays it (division 100,\n"
     "                                  every bar 4/4) to OUT\n"
     "  griptool beatmap FILE           size N, then each set bit index ascending\n"
-    "  griptool beatmap make IN [--track N] [--spacing P]\n"
+    "  griptool beatmap make IN [--track N] [--spacing P] [--level easy|normal|hard]\n"
     "                                  print a beat map for the song IN, its balls on the melody\n"
     "                                  (or on track N of the file, counted from 0), at least P\n"
     "                                  song positions apart (50, half a beat, unless given)\n"
@@ -107,6 +107,7 @@ bool Run(const std::vector<std::string>& a)
     } else if (group == "beatmap" && command == "make" && n >= 3) {
         std::optional<int> track;
         int spacing = 50;
+        EMapLevel level = EMapLevel::Normal;
         for (size_t i = 3; i < n; i += 2) {
             if (i + 1 >= n)
                 return false;
@@ -114,10 +115,15 @@ bool Run(const std::vector<std::string>& a)
                 track = Number(a[i], a[i + 1].c_str(), 0, 65535);
             else if (a[i] == "--spacing")
                 spacing = Number(a[i], a[i + 1].c_str(), 25, 100000);
-            else
+            else if (a[i] == "--level") {
+                const auto named = MapLevelNamed(a[i + 1]);
+                if (!named)
+                    throw EUsage(Format("--level wants easy, normal or hard, not '%s'", a[i + 1].c_str()));
+                level = *named;
+            } else
                 return false;
         }
-        TSongCommands::MakeBeatMap(a[2], track, spacing, std::cout, std::cerr);
+        TSongCommands::MakeBeatMap(a[2], track, spacing, std::cout, std::cerr, level);
     } else if (group == "beatmap" && n == 2) {
         TGameCommands::BeatMap(a[1], std::cout);
     } else if (group == "layout" && n >= 2) {
