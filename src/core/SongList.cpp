@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <mutex>
 
 TSongFacts DescribeSong(const QString& path)
 {
@@ -108,11 +109,21 @@ void TSongLibrary::Begin()
 {
     if (!Places)
         Places = TSongListPlaces::Default();
-    auto result = std::make_shared<std::vector<TSongListing>>();
+    // The listing crosses from the worker to the window thread under a lock of its own: the
+    // finished signal orders the two as well, but only inside Qt, where a race checker cannot
+    // see it.
+    struct TResult {
+        std::mutex Lock;
+        std::vector<TSongListing> Songs;
+    };
+    auto result = std::make_shared<TResult>();
     worker_ = QThread::create([result, places = *Places, players = players_] {
         // Nothing thrown may leave the thread; a listing that failed lists nothing.
         try {
-            *result = ListSongs(places, players, {}, [] { return QThread::currentThread()->isInterruptionRequested(); });
+            std::vector<TSongListing> songs =
+                ListSongs(places, players, {}, [] { return QThread::currentThread()->isInterruptionRequested(); });
+            const std::lock_guard<std::mutex> hold(result->Lock);
+            result->Songs = std::move(songs);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "Grip Rhythm: the songs could not be listed: %s\n", e.what());
         }
@@ -120,7 +131,10 @@ void TSongLibrary::Begin()
     connect(worker_, &QThread::finished, this, [this, result] {
         worker_->deleteLater();
         worker_ = nullptr;
-        songs_ = std::move(*result);
+        {
+            const std::lock_guard<std::mutex> hold(result->Lock);
+            songs_ = std::move(result->Songs);
+        }
         if (again_) {
             again_ = false;
             Begin();
