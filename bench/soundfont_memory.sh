@@ -28,7 +28,8 @@ start_xserver
 say() { printf '%-44s %s\n' "$1" "$2"; }
 rss_mb() { awk '/^VmRSS:/ {printf "%.1f", $2 / 1024}' "/proc/$1/status"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-# Starts the game and waits for its window to be mapped; prints the milliseconds it took.
+# Starts the game and waits for its window to be mapped; sets took to the milliseconds it took.
+# Not run in a subshell: the game's pid must reach the caller.
 start_timed() {
   local t0 w
   t0=$(now_ms)
@@ -40,7 +41,7 @@ start_timed() {
     sleep 0.01
   done
   [ -n "$w" ] || fail "no window within 10 s"
-  echo $(($(now_ms) - t0))
+  took=$(($(now_ms) - t0))
 }
 stop_game() {
   kill "$pid" 2>/dev/null
@@ -54,7 +55,8 @@ for font in "$small" "$large"; do
   export GRIP_DEFAULT_SOUNDFONT=$font
   times=""
   for _ in $(seq 1 "$repeat"); do
-    times="$times $(start_timed)"
+    start_timed
+    times="$times $took"
     stop_game
   done
   say "$name: start to window mapped, ms" "$times"
