@@ -28,6 +28,8 @@ public:
     int Opens() const;
     int Closes() const;
     int Resets() const;
+    // The instrument lists the devices were asked to ready, one per request.
+    std::vector<std::vector<TMidiInstrument>> Preloads() const;
     bool FailOpen = false;  // set before opening to simulate a device that cannot be opened
     // What the devices say lies between a message's time and its sound.
     std::int64_t OutputLatencyMicroseconds = 0;
@@ -36,11 +38,13 @@ public:
     void CountOpen();
     void CountClose();
     void CountReset();
+    void AddPreload(const std::vector<TMidiInstrument>& instruments);
 
 private:
     const TClock* clock_;
     mutable std::mutex mutex_;
     std::vector<TRecordedMidiMessage> messages_;
+    std::vector<std::vector<TMidiInstrument>> preloads_;
     int opens_ = 0;
     int closes_ = 0;
     int resets_ = 0;
@@ -57,6 +61,7 @@ public:
     }
     std::int64_t OutputLatencyMicroseconds() const override { return recording_->OutputLatencyMicroseconds; }
     void Reset() override { recording_->CountReset(); }
+    void Preload(const std::vector<TMidiInstrument>& instruments) override { recording_->AddPreload(instruments); }
     void Close() override;
 
 private:
