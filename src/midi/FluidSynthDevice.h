@@ -40,6 +40,8 @@ public:
     void Reset() override;
     void Close() override;
     std::int64_t OutputLatencyMicroseconds() const override;
+    // What was tapped for the device the output sounds through.
+    std::int64_t TappedOffsetMicroseconds() const override;
 
     // Synthesizes frames of stereo sound into left and right (offline use).
     void Render(std::vector<float>& left, std::vector<float>& right, int frames);

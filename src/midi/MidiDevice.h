@@ -27,6 +27,9 @@ public:
     }
     // From a message's time to its sound; 0 for a device that cannot tell.
     virtual std::int64_t OutputLatencyMicroseconds() const { return 0; }
+    // What the player found by tapping along lies beyond that on the way to their ears
+    // (negative when the device says too much); 0 while nothing was found.
+    virtual std::int64_t TappedOffsetMicroseconds() const { return 0; }
     virtual void Reset() = 0;
     virtual void Close() = 0;
 };
