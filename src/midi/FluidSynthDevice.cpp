@@ -1,6 +1,7 @@
 #include "midi/FluidSynthDevice.h"
 
 #include "platform/Clock.h"
+#include "sound/TapOffsetStore.h"
 
 #include <fluidsynth.h>
 
@@ -142,6 +143,11 @@ std::string TFluidSynthDevice::AudioDriverName() const
 std::int64_t TFluidSynthDevice::OutputLatencyMicroseconds() const
 {
     return attached_ ? LeadUs + output_->NominalLatencyUs() : 0;
+}
+
+std::int64_t TFluidSynthDevice::TappedOffsetMicroseconds() const
+{
+    return attached_ ? TapOffsetUs(*output_) : 0;
 }
 
 void TFluidSynthDevice::Apply(std::uint32_t message)

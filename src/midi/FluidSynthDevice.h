@@ -44,6 +44,8 @@ public:
     // The SoundFont's samples are read as its presets come into use; this reads the song's now
     // and keeps them until the next song's come, so nothing is read from disk while it plays.
     void Preload(const std::vector<TMidiInstrument>& instruments) override;
+    // What was tapped for the device the output sounds through.
+    std::int64_t TappedOffsetMicroseconds() const override;
 
     // Synthesizes frames of stereo sound into left and right (offline use).
     void Render(std::vector<float>& left, std::vector<float>& right, int frames);

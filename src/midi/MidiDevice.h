@@ -42,6 +42,9 @@ public:
     // its sounds lazily readies these now so the first note is not late, and may let go of
     // the previous song's. Nothing to do by default.
     virtual void Preload(const std::vector<TMidiInstrument>& instruments) { (void)instruments; }
+    // What the player found by tapping along lies beyond that on the way to their ears
+    // (negative when the device says too much); 0 while nothing was found.
+    virtual std::int64_t TappedOffsetMicroseconds() const { return 0; }
     virtual void Reset() = 0;
     virtual void Close() = 0;
 };

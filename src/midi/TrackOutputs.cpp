@@ -62,7 +62,7 @@ std::int64_t TTrackOutputs::OutputLatencyMicroseconds() const
     std::int64_t latency = 0;
     for (const auto& o : outputs_)
         if (const TMidiDevice* device = o->Port()->DeviceHandle())
-            latency = std::max(latency, device->OutputLatencyMicroseconds());
+            latency = std::max(latency, device->OutputLatencyMicroseconds() + device->TappedOffsetMicroseconds());
     return latency;
 }
 

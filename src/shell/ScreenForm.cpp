@@ -19,6 +19,7 @@
 #include "shell/ScaleControls.h"
 #include "shell/SongChooser.h"
 #include "shell/SurfaceMenu.h"
+#include "shell/TapSession.h"
 #include "shell/TrainingMenu.h"
 #include "shell/TrainingNotices.h"
 #include "shell/WindowScale.h"
@@ -192,6 +193,11 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
         [] { return QSettings(PreferencesPath(), QSettings::IniFormat).value("play/level", "normal").toString(); },
         [](const QString& level) { QSettings(PreferencesPath(), QSettings::IniFormat).setValue("play/level", level); });
     AddScaleControls(*this);
+    // Tapping measures the sound alone: a song playing would sound over the click.
+    auto* tapping = new TTapSession(*this, Notices);
+    Menu->Add(
+        "Tap to the beat…", [tapping](QPoint) { tapping->Start(); },
+        [tapping](QPoint) { return !tapping->Running() && !(GameCore && GameCore->MidiPlayer && GameCore->MidiPlayer->Play()); });
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();
         if (folder.isEmpty() || folder == ".")

@@ -33,6 +33,7 @@ public:
     bool FailOpen = false;  // set before opening to simulate a device that cannot be opened
     // What the devices say lies between a message's time and its sound.
     std::int64_t OutputLatencyMicroseconds = 0;
+    std::int64_t TappedOffsetMicroseconds = 0;
 
     void Add(std::uint32_t message, std::int64_t dueMicroseconds = TRecordedMidiMessage::Untimed);
     void CountOpen();
@@ -60,6 +61,7 @@ public:
         recording_->Add(message, dueMicroseconds);
     }
     std::int64_t OutputLatencyMicroseconds() const override { return recording_->OutputLatencyMicroseconds; }
+    std::int64_t TappedOffsetMicroseconds() const override { return recording_->TappedOffsetMicroseconds; }
     void Reset() override { recording_->CountReset(); }
     void Preload(const std::vector<TMidiInstrument>& instruments) override { recording_->AddPreload(instruments); }
     void Close() override;
