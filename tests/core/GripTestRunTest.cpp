@@ -71,7 +71,7 @@ TEST(GripTestRun, TheTestTakesTheBallWhileTheSongWaitsAndEndsInARecordLine)
     EXPECT_EQ(core.GripTestText(), "Grip test: peak 200, pace 0 a minute, held 2.0 s.");
 }
 
-TEST(GripTestRun, EscOrTheEntryAgainStopsItWithoutALineAndTheKeysCannotTakeIt)
+TEST(GripTestRun, EscOrTheEntryAgainStopsItWithoutALine)
 {
     TGameHarness h;
     h.SetForce(0);
@@ -89,9 +89,14 @@ TEST(GripTestRun, EscOrTheEntryAgainStopsItWithoutALineAndTheKeysCannotTakeIt)
         EXPECT_NE(h.Core().GripTestText().indexOf("nothing was recorded"), -1);
     }
     EXPECT_TRUE(Tests(h).empty());
+}
 
-    TGameHarness keys(TGameHarness::TOptions{.PlugBall = false});
-    TestEntry(keys)->trigger();
-    EXPECT_FALSE(keys.Core().GripTesting());
-    EXPECT_EQ(keys.Core().GripTestText(), "The grip test needs a grip ball: player one plays on the keys.");
+TEST(GripTestRun, OnTheKeysItSaysItNeedsABall)
+{
+    TGameHarness::TOptions noBall;
+    noBall.PlugBall = false;
+    TGameHarness h(noBall);
+    TestEntry(h)->trigger();
+    EXPECT_FALSE(h.Core().GripTesting());
+    EXPECT_EQ(h.Core().GripTestText(), "The grip test needs a grip ball: player one plays on the keys.");
 }
