@@ -13,7 +13,6 @@
 //   squeeze N on    ball N grips and releases in a steady rhythm, light enough for blue and
 //                   yellow balls and released between grips
 //   squeeze N off   ball N rests (force 0)
-//   force N V       ball N holds force V (0..255) steadily, until told otherwise
 // Every plugged ball reports every 10 ms. Each line the game writes to a ball is told on
 // standard output ("ball N got 2 bytes"). The exit status is the program's.
 #include "BallBed.h"
@@ -58,7 +57,6 @@ struct TBall {
     TEmulatedBall Emulated;
     bool Plugged = false;
     bool Squeezing = false;
-    int Force = 0;
 };
 
 } // namespace
@@ -80,7 +78,7 @@ int main(int argc, char** argv)
     std::map<int, TBall> balls;
     const bool denied = std::string(argv[1]).find('d') != std::string::npos;
     for (int n = 0; n < count; ++n) {
-        balls[n] = TBall{bed.Add(n), true, false, 0};
+        balls[n] = TBall{bed.Add(n), true, false};
         if (denied)
             chmod(bed.NodeFile(balls[n].Emulated).c_str(), 0);
     }
@@ -115,7 +113,7 @@ int main(int argc, char** argv)
             for (auto& [n, ball] : balls) {
                 if (!ball.Plugged)
                     continue;
-                bed.Send(ball.Emulated, ball.Squeezing ? Rhythm(now) : std::uint8_t(ball.Force));
+                bed.Send(ball.Emulated, ball.Squeezing ? Rhythm(now) : 0);
                 const std::vector<std::uint8_t> got = bed.Received(ball.Emulated, 0);
                 if (!got.empty()) {
                     std::printf("ball %d got %zu bytes\n", n, got.size());
@@ -148,7 +146,7 @@ int main(int argc, char** argv)
             line >> command >> n >> state;
             if (command == "plug" && n >= 0) {
                 if (!balls.count(n))
-                    balls[n] = TBall{bed.Add(n), false, false, 0};
+                    balls[n] = TBall{bed.Add(n), false, false};
                 balls[n].Plugged = true;
                 if (state == "denied")
                     chmod(bed.NodeFile(balls[n].Emulated).c_str(), 0);
@@ -161,10 +159,6 @@ int main(int argc, char** argv)
                 balls.erase(n);
             } else if (command == "squeeze" && balls.count(n)) {
                 balls[n].Squeezing = state == "on";
-            } else if (command == "force" && balls.count(n) && !state.empty() &&
-                       state.find_first_not_of("0123456789") == std::string::npos && std::stoi(state) <= 255) {
-                balls[n].Squeezing = false;
-                balls[n].Force = std::stoi(state);
             } else {
                 std::fprintf(stderr, "grip_ballbed: not understood: %s %d %s\n", command.c_str(), n, state.c_str());
             }
