@@ -16,6 +16,8 @@
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
 #include "midi/TrackOutputs.h"
+#include "game/StressValue.h"
+#include "platform/Clock.h"
 #include "platform/ControlEscapes.h"
 #include "platform/DataPath.h"
 #include "platform/Exception.h"
@@ -23,6 +25,7 @@
 #include "platform/Preferences.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
+#include "training/GripTest.h"
 #include "training/Training.h"
 
 #include <QFileInfo>
@@ -114,6 +117,8 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
     Library = std::make_unique<TSongLibrary>();
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
     Tick->SetTraining(Training.get());
+    GripTest = std::make_unique<TGripTest>();
+    Tick->GripsElsewhere = [this] { return GripTestTick(); };
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
     Timer1->start();
 
@@ -174,6 +179,13 @@ void TGameCore::FormCreate()
     GripBall->PlayerTwo = game_->PlayerTwoStress();
     GripBall->AttachPlayers();
     gameFollowing_.push_back(GripBall->OnBallLost.Subscribe([game = game_.get()](int who) { game->BallLost(who); }));
+    // A song set going takes the grips back.
+    gameFollowing_.push_back(game_->OnStarted.Subscribe([this] {
+        if (GripTest->Running()) {
+            GripTest->Stop();
+            TellGripTest("A song started: the grip test is stopped.");
+        }
+    }));
     game_->CreateEffects();
     // The hit sound is loaded now rather than on the first hit.
     PrepareHitSound();
@@ -185,6 +197,7 @@ void TGameCore::DestroyGame()
     if (!game_)
         return;
     Tick->SetGame(nullptr);
+    GripTest->Stop();
     Training->Detach();
     gameFollowing_.clear();
     if (GripBall->Player == game_->PlayerOneStress())
@@ -308,4 +321,75 @@ bool TGameCore::PreciseTiming() const
     if (const TGripGame* game = Game())
         return game->PreciseTiming();
     return QSettings(PreferencesPath(), QSettings::IniFormat).value(kPreciseTimingKey, false).toBool();
+}
+
+void TGameCore::TellGripTest(const QString& text)
+{
+    gripTestOutcome_ = text;
+    gripTestOutcomeUntil_ = GameClock().NowMilliseconds() + OutcomeMs;
+}
+
+void TGameCore::StartGripTest()
+{
+    TGripGame* game = Game();
+    if (!game)
+        throw Exception("The game did not start, so there is no grip test");
+    if (Training->Fitting().Ball(0).isEmpty()) {
+        TellGripTest("The grip test needs a grip ball: player one plays on the keys.");
+        return;
+    }
+    if (MidiPlayer->Play())
+        game->Pause();
+    Training->CancelCalibration();
+    gripTestOutcome_.clear();
+    gripTestStarted_ = Training->Now();
+    GripTest->Start(GameClock().NowMilliseconds());
+}
+
+void TGameCore::StopGripTest()
+{
+    if (!GripTest->Running())
+        return;
+    GripTest->Stop();
+    TellGripTest("The grip test is stopped; nothing was recorded.");
+}
+
+bool TGameCore::GripTesting() const { return GripTest->Running(); }
+
+QString TGameCore::GripTestText() const
+{
+    const std::int64_t now = GameClock().NowMilliseconds();
+    if (GripTest->Running())
+        return GripTest->Prompt(now);
+    return now < gripTestOutcomeUntil_ ? gripTestOutcome_ : QString();
+}
+
+bool TGameCore::GripTestTick()
+{
+    TGripGame* game = Game();
+    if (!GripTest->Running() || !game)
+        return false;
+    TStressValue* grip = game->PlayerOneStress();
+    if (!grip->Device) {
+        GripTest->Stop();
+        TellGripTest("The grip ball went: the grip test is stopped; nothing was recorded.");
+        return false;
+    }
+    grip->ReadForces([this](std::uint8_t force) { GripTest->Feed(GameClock().NowMilliseconds(), force); });
+    GripTest->Advance(GameClock().NowMilliseconds());
+    if (!GripTest->Done())
+        return true;
+    const TForceScale scale = Training->Fitting().Scale(0);
+    const std::optional<TPlayer>& player = chosenPlayers_[0];
+    const TGameRecord record =
+        GripTestRecord(*GripTest, gripTestStarted_, Training->Fitting().Ball(0), player ? player->Name() : QString(),
+                       scale.Fitted() ? std::optional<int>(scale.Peak) : std::nullopt);
+    const bool kept = Training->Log().Append({record});
+    GripTest->Stop();
+    TellGripTest(QString("Grip test: peak %1, pace %2 a minute, held %3 s.%4")
+                     .arg(record.PeakForce)
+                     .arg(*record.TestPacePerMinute)
+                     .arg(*record.TestHoldSeconds, 0, 'f', 1)
+                     .arg(kept ? QString() : QString(" It could not be written to ") + Training->Log().Path() + "."));
+    return true;
 }

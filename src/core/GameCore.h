@@ -4,8 +4,11 @@
 #include "platform/Listeners.h"
 #include "training/Players.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
+
+#include <cstdint>
 
 #include <array>
 #include <memory>
@@ -21,6 +24,7 @@ class TGameOutput;
 class TGameTick;
 class TGripBall;
 class TGripGame;
+class TGripTest;
 class TJvHidDeviceController;
 class TMidiData;
 class TMidiPlayer;
@@ -81,6 +85,18 @@ public:
     void SetPreciseTiming(bool on);
     bool PreciseTiming() const;
 
+    // The grip test (see TGripTest) on player one's ball; without a ball it says so instead. The
+    // song under way pauses, and while the test runs the ball's grips are its, not the game's.
+    // A test that ends by itself goes into the training record; one stopped (StopGripTest, the
+    // next Start, the ball going) writes nothing.
+    void StartGripTest();
+    void StopGripTest();
+    bool GripTesting() const;
+    // What the game surface says of it: the prompt while it runs, then its figures, or why it
+    // could not run, for OutcomeMs of the game clock; empty otherwise.
+    QString GripTestText() const;
+    static constexpr std::int64_t OutcomeMs = 10000;
+
     bool StartUpComplete() const { return complete_; }
     // The game the start-up built; none before, and none if the start-up ended before it.
     TGripGame* Game() const { return game_.get(); }
@@ -111,6 +127,7 @@ public:
     std::unique_ptr<TTraining> Training;
     // Timer1's handler.
     std::unique_ptr<TGameTick> Tick;
+    std::unique_ptr<TGripTest> GripTest;
     // The players the game knows by name.
     std::unique_ptr<TPlayers> Players;
     // The songs there are to choose from.
@@ -131,6 +148,10 @@ private:
     // Game objects live on the layers: the game goes before them, and nothing refers to it any
     // more.
     void DestroyGame();
+    // Every tick while the test runs: the ball's forces go to it, and its end is seen to. True
+    // when the test had the grips.
+    bool GripTestTick();
+    void TellGripTest(const QString& text);
 
     TGameSettings settings_;
     std::unique_ptr<TViewsOutput> output_;
@@ -142,6 +163,9 @@ private:
     std::array<std::optional<TPlayer>, 2> chosenPlayers_;
     int shownTrack_ = 0;
     std::string chosenLevel_;
+    QDateTime gripTestStarted_;
+    QString gripTestOutcome_;
+    std::int64_t gripTestOutcomeUntil_ = 0;
 };
 
 // The one core; none before it is made and none once it is gone.

@@ -12,6 +12,7 @@
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
+#include "shell/GripTestMenu.h"
 #include "shell/KeyboardGrip.h"
 #include "shell/PlayerMenu.h"
 #include "shell/Region.h"
@@ -180,6 +181,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     Menu->Add("Songs…", [this](QPoint) { OpenSongList(); });
     AddTrainingEntries(*Menu);
+    AddGripTestEntry(*Menu, *this);
     AddPlayerEntries(*Menu, *this);
     Menu->AddOption(
         "Precise timing", [] { return GameCore && GameCore->PreciseTiming(); },
@@ -341,6 +343,8 @@ void TScreenForm::ComposeFrame(bool judging)
         ShowBallNotices(*game, Notices);
     if (GameCore && GameCore->Training)
         ShowTrainingNotices(*GameCore->Training, Notices);
+    if (GameCore)
+        ShowGripTestNotice(*GameCore, Notices);
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
     displayPacer_->Drawn();
