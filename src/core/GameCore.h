@@ -76,6 +76,13 @@ public:
     // Gives the player a new name, and the lanes that have the player chosen show it.
     void RenamePlayer(int id, const QString& name);
 
+    // "Adapt to me", kept with lane one's player: after each game the song ended, the next
+    // game's level, speed and (for a calibrated ball) share of the peak move by one step as
+    // TAdapting says, and the results say what moved and why. Raises why when no player is
+    // chosen or the players' file cannot be written.
+    bool Adapting() const;
+    void SetAdapting(bool on);
+
     // The main window's options: the song's tempo follows at once, and so does the game.
     void ApplySettings(const TGameSettings& settings);
     const TGameSettings& Settings() const { return settings_; }
@@ -141,6 +148,8 @@ public:
     TListeners<void()> OnSongChanged;
     // A lane's player was chosen or renamed.
     TListeners<void()> OnPlayersChanged;
+    // The core moved the options itself (adapting did): the window shows Settings().
+    TListeners<void()> OnSettingsChanged;
 
 private:
     class TViewsOutput;
@@ -152,6 +161,11 @@ private:
     // when the test had the grips.
     bool GripTestTick();
     void TellGripTest(const QString& text);
+    // Lane one's adapted settings on the game: the speed and the share at once, the level of a
+    // made map from the next Start once no game is under way. Without adapting, the share kept
+    // with the calibrations.
+    void ApplyAdapted();
+    void AdaptAfterGame();
 
     TGameSettings settings_;
     std::unique_ptr<TViewsOutput> output_;
@@ -166,6 +180,7 @@ private:
     QDateTime gripTestStarted_;
     QString gripTestOutcome_;
     std::int64_t gripTestOutcomeUntil_ = 0;
+    int chosenQuartersPerBeat_ = 1;
 };
 
 // The one core; none before it is made and none once it is gone.

@@ -40,6 +40,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QToolTip>
@@ -263,6 +264,15 @@ void TScreenForm::Button5Click()
 }
 
 void TScreenForm::TrackBar1Change() { OptionsChanged(); }
+
+void TScreenForm::FollowCore(TGameCore& core)
+{
+    settingsFollowing_ = core.OnSettingsChanged.Subscribe([this, &core] {
+        // The core has the speed already; the slider only shows it.
+        const QSignalBlocker quiet(TrackBar1);
+        TrackBar1->setValue(core.Settings().MelodySpeed);
+    });
+}
 
 void TScreenForm::CheckBox1Click() { OptionsChanged(); }
 

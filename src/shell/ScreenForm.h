@@ -27,6 +27,7 @@ class TSurfaceMenu;
 class TWindowScale;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
+class TGameCore;
 class TScreenForm : public QWidget {
     Q_OBJECT
 public:
@@ -96,6 +97,8 @@ public:
     // keys stop gripping while it is open.
     void OpenSongList();
     TSongChooser* SongChooser;
+    // Shows the options the core moves by itself (the speed adapting sets) on the controls.
+    void FollowCore(TGameCore& core);
 
     // The whole window, every control, the region and the mouse at 1 to 4 times the designed
     // size, the game picture enlarged pixel by pixel.
@@ -145,6 +148,7 @@ private:
     QRect normalGeometry_;
     QList<QPointer<QWidget>> hiddenForFullScreen_;
     TSubscription libraryFollowing_;
+    TSubscription settingsFollowing_;
     bool followingLibrary_ = false;
 };
 

@@ -121,6 +121,13 @@ void TTraining::Started()
     lastPoll_ = GameClock().NowMilliseconds();
     wasPlaying_ = SongPlays();
     results_.clear();
+    songEnded_.clear();
+}
+
+void TTraining::AddResultsLine(const QString& line)
+{
+    if (!results_.isEmpty())
+        results_ += '\n' + line;
 }
 
 void TTraining::Force(int player, std::uint8_t force, std::int32_t reading)
@@ -221,6 +228,7 @@ void TTraining::End(bool bySongEnd)
         for (size_t i = 0; i < records.size(); ++i)
             texts << ResultsText(records[i], Previous(file, records[i], names[i]));
         results_ = texts.join('\n');
+        songEnded_ = records;
     }
     for (const TGameRecord& r : records) {
         if (r.Name.isEmpty())
