@@ -120,7 +120,13 @@ void TTraining::Started()
     playedMs_ = 0;
     lastPoll_ = GameClock().NowMilliseconds();
     wasPlaying_ = SongPlays();
+    DismissResults();
+}
+
+void TTraining::DismissResults()
+{
     results_.clear();
+    figures_.clear();
 }
 
 void TTraining::Force(int player, std::uint8_t force, std::int32_t reading)
@@ -134,7 +140,7 @@ void TTraining::Calibrate(int player)
 {
     if (game_ && SongPlays())
         game_->Pause();
-    results_.clear();
+    DismissResults();
     fitting_.Calibrate(player);
 }
 
@@ -218,8 +224,12 @@ void TTraining::End(bool bySongEnd)
     if (bySongEnd) {
         const TRecordFile file = ReadRecordFiles(log_.Path());
         QStringList texts{"Results of " + song_};
-        for (size_t i = 0; i < records.size(); ++i)
-            texts << ResultsText(records[i], Previous(file, records[i], names[i]));
+        figures_.clear();
+        for (size_t i = 0; i < records.size(); ++i) {
+            const std::optional<TGameRecord> previous = Previous(file, records[i], names[i]);
+            texts << ResultsText(records[i], previous);
+            figures_.push_back(ResultsFigures(records[i], previous, RecentHitRates(file.Records, records[i], names[i])));
+        }
         results_ = texts.join('\n');
     }
     for (const TGameRecord& r : records) {

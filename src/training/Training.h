@@ -4,6 +4,7 @@
 #include "platform/Listeners.h"
 #include "training/GameStats.h"
 #include "training/GripFitting.h"
+#include "training/ResultsFigures.h"
 #include "training/TrainingLog.h"
 
 #include <QDateTime>
@@ -55,6 +56,10 @@ public:
 
     // The results of the game the song ended, until the next Start; empty otherwise.
     const QString& Results() const { return results_; }
+    // The same results, a player's figures each, in the order of the lanes; empty with them.
+    const std::vector<TResultsFigures>& ResultFigures() const { return figures_; }
+    // Takes the results down before the next Start (the song list opening over them).
+    void DismissResults();
     bool Playing() const { return running_; }
 
     // Measuring a player's hand (0 or 1): the song pauses while it runs.
@@ -100,6 +105,7 @@ private:
     std::int64_t lastPoll_ = 0;
     bool wasPlaying_ = false;
     QString results_;
+    std::vector<TResultsFigures> figures_;
     // The last game of each song and player this run, in case the record could not keep it.
     std::map<std::pair<QString, int>, TGameRecord> lastGames_;
     std::map<std::pair<QString, QString>, TGameRecord> lastNamedGames_;
