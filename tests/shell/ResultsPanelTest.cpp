@@ -11,40 +11,23 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 // Every figure on the picture: each player's jumping figure and toys, score, hit rate and combo.
-std::vector<QRect> FigureAreas(const TGripGame& game)
+static std::vector<QRect> FigureAreas(const TGripGame& game)
 {
     std::vector<const TSprite*> sprites;
-    for (const TPlayerScreen* player : {static_cast<const TPlayerScreen*>(game.PlayerOne),
-                                        static_cast<const TPlayerScreen*>(game.PlayerTwo)}) {
-        sprites.push_back(player->Figures->Figure);
-        sprites.insert(sprites.end(), player->Figures->Toys.begin(), player->Figures->Toys.end());
-        sprites.insert(sprites.end(), player->Marker->Digits.begin(), player->Marker->Digits.end());
-        const TPercentag& rate = *player->Percentage;
-        const TCombo& combo = *player->Combo;
-        sprites.insert(sprites.end(), {rate.Tens, rate.Ones, rate.Sign, combo.Title, combo.Value->Tens, combo.Value->Ones});
+    for (const TPlayerScreen* p : {static_cast<const TPlayerScreen*>(game.PlayerOne), static_cast<const TPlayerScreen*>(game.PlayerTwo)}) {
+        sprites.push_back(p->Figures->Figure);
+        sprites.insert(sprites.end(), p->Figures->Toys.begin(), p->Figures->Toys.end());
+        sprites.insert(sprites.end(), p->Marker->Digits.begin(), p->Marker->Digits.end());
+        sprites.insert(sprites.end(), {p->Percentage->Tens, p->Percentage->Ones, p->Percentage->Sign, p->Combo->Title,
+                                       p->Combo->Value->Tens, p->Combo->Value->Ones});
     }
     std::vector<QRect> areas;
     for (const TSprite* s : sprites)
-        if (s->Visible) {
-            const TRect r = s->BoundingRect();
-            areas.emplace_back(r.Left, r.Top, r.Width(), r.Height());
-        }
+        if (s->Visible)
+            areas.emplace_back(s->BoundingRect().Left, s->BoundingRect().Top, s->Width, s->Height);
     return areas;
 }
-
-void PlaySongThrough(TGameHarness& h)
-{
-    h.PressStart();
-    for (int ms = 0; ms < 400'000 && h.Playing(); ++ms)
-        h.Step();
-    ASSERT_FALSE(h.Playing());
-    h.Frame();
-}
-
-} // namespace
 
 TEST(ResultsPanel, EachPlayersPlateStandsClearOfTheFiguresAndTheKeysHintTillTheSongListOpens)
 {
@@ -57,27 +40,26 @@ TEST(ResultsPanel, EachPlayersPlateStandsClearOfTheFiguresAndTheKeysHintTillTheS
             h.Bus().PlugGripBall("GR-0001");
             h.Bus().PlugGripBall("GR-0002");
         }
-        PlaySongThrough(h);
-        const TResultsPanel& panel = h.Screen().Results;
-        const std::vector<QRect> plates = panel.Areas();
+        h.PressStart();
+        for (int ms = 0; ms < 400'000 && h.Playing(); ++ms)
+            h.Step();
+        h.Frame();
+        const std::vector<QRect> plates = h.Screen().Results.Areas(), figures = FigureAreas(*h.Game());
         ASSERT_EQ(plates.size(), twoBalls ? 2u : 1u);
+        ASSERT_GT(figures.size(), 10u);
         const QRect hint = h.Screen().Notices.Bounds();
         EXPECT_EQ(hint.isEmpty(), twoBalls) << "the keys hint is up without a ball";
-        std::vector<QRect> taken = FigureAreas(*h.Game());
-        ASSERT_GT(taken.size(), 10u);
+        for (const QRect& figure : figures)
+            EXPECT_FALSE(hint.intersects(figure)) << "the hint over " << figure.x() << "," << figure.y();
         for (const QRect& plate : plates) {
             EXPECT_FALSE(plate.intersects(hint));
-            for (const QRect& figure : taken)
-                EXPECT_FALSE(plate.intersects(figure)) << plate.x() << "," << plate.y() << " over " << figure.x()
-                                                       << "," << figure.y();
-            taken.push_back(plate);
+            for (const QRect& figure : figures)
+                EXPECT_FALSE(plate.intersects(figure)) << plate.y() << " over " << figure.x() << "," << figure.y();
         }
-        for (const QRect& figure : FigureAreas(*h.Game()))
-            EXPECT_FALSE(hint.intersects(figure)) << "the hint over " << figure.x() << "," << figure.y();
 
         h.Screen().OpenSongList();
         h.Frame();
-        EXPECT_FALSE(panel.Up());
+        EXPECT_FALSE(h.Screen().Results.Up());
         EXPECT_TRUE(h.Core().Training->Results().isEmpty());
     }
 }
