@@ -27,6 +27,7 @@
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 #include "sprites/DisplayPacer.h"
+#include "training/Training.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -352,9 +353,10 @@ void TScreenForm::ComposeFrame(bool judging)
     if (const TGripGame* game = GripGame())
         ShowBallNotices(*game, Notices);
     if (GameCore && GameCore->Training)
-        ShowTrainingNotices(*GameCore->Training, Notices);
+        ShowTrainingNotices(*GameCore->Training, Notices, Results);
     if (GameCore)
         ShowGripTestNotice(*GameCore, Notices);
+    Results.Draw(DXDraw->Surface().Image());
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
     displayPacer_->Drawn();
@@ -536,6 +538,10 @@ void TScreenForm::OpenSongList()
         if (GameCore->MidiPlayer && GameCore->MidiPlayer->Play())
             game->Pause();
         game->Keys().ReleaseAll();
+    }
+    if (GameCore->Training) {
+        GameCore->Training->DismissResults();
+        Results.Show({});
     }
     TSongLibrary& library = *GameCore->Library;
     if (!followingLibrary_) {

@@ -2,6 +2,7 @@
 
 #include "game/GameSettings.h"
 #include "platform/Listeners.h"
+#include "shell/ResultsPanel.h"
 #include "shell/SurfaceNotices.h"
 
 #include <QCheckBox>
@@ -82,6 +83,8 @@ public:
 
     // Texts drawn over the game on every frame.
     TSurfaceNotices Notices;
+    // The results of a game the song ended, under the notices.
+    TResultsPanel Results;
     // The game surface's right-click menu.
     TSurfaceMenu* Menu;
 
@@ -94,7 +97,7 @@ public:
     // Asks the player for a song file, empty when none is chosen; replaceable for tests.
     std::function<QString()> ChooseSongFile;
     // "Songs…" and Ctrl+O: the library over the game picture. A song under way pauses and the
-    // keys stop gripping while it is open.
+    // keys stop gripping while it is open; the last game's results go.
     void OpenSongList();
     TSongChooser* SongChooser;
     // Shows the options the core moves by itself (the speed adapting sets) on the controls.
