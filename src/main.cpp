@@ -30,6 +30,7 @@ int main(int argc, char** argv)
     // shows the core.
     auto* screen = new TScreenForm;
     auto* core = new TGameCore(screen->DXDraw, screen->Settings());
+    screen->FollowCore(*core);
     auto* datas = new TDatas(*core);
     // Before the window shows, so that it opens at its size.
     const int scale = StartingScale(line.Scale);

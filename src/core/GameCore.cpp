@@ -7,6 +7,7 @@
 #include "core/GameTick.h"
 #include "core/SongList.h"
 #include "core/SongSwitch.h"
+#include "game/BeatMapMaker.h"
 #include "game/GameOutput.h"
 #include "game/GripBall.h"
 #include "game/GripGame.h"
@@ -16,6 +17,8 @@
 #include "midi/MidiData.h"
 #include "midi/MidiPlayer.h"
 #include "midi/TrackOutputs.h"
+#include "game/StressValue.h"
+#include "platform/Clock.h"
 #include "platform/ControlEscapes.h"
 #include "platform/DataPath.h"
 #include "platform/Exception.h"
@@ -23,17 +26,29 @@
 #include "platform/Preferences.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
+#include "training/GripTest.h"
+#include "training/Adapting.h"
 #include "training/Training.h"
 
 #include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
 
+#include <algorithm>
+
 TGameCore* GameCore = nullptr;
 
 namespace {
 
 const char* const kPreciseTimingKey = "play/precise_timing";
+const char* const kLevelKey = "play/level";
+
+// The level the player last chose in the menu; a word the game does not know plays normal.
+EMapLevel MenuLevel()
+{
+    const QString level = QSettings(PreferencesPath(), QSettings::IniFormat).value(kLevelKey).toString();
+    return MapLevelNamed(level.toStdString()).value_or(EMapLevel::Normal);
+}
 
 } // namespace
 
@@ -114,6 +129,8 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
     Library = std::make_unique<TSongLibrary>();
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
     Tick->SetTraining(Training.get());
+    GripTest = std::make_unique<TGripTest>();
+    Tick->GripsElsewhere = [this] { return GripTestTick(); };
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
     Timer1->start();
 
@@ -165,6 +182,8 @@ void TGameCore::FormCreate()
     Tick->SetGame(game_.get());
     // The training follows the game, and fits each ball to its hand as the players get them.
     Training->Attach(*game_, MidiPlayer.get());
+    // After the training has ended the game, so that its lines are there to adapt by.
+    gameFollowing_.push_back(game_->OnSongEnded.Subscribe([this] { AdaptAfterGame(); }));
     gameFollowing_.push_back(GripBall->OnPlayerBall.Subscribe(
         [training = Training.get()](TStressValue& grip) { training->BallChanged(grip); }));
     TStressValue* player = game_->PlayerOneStress();
@@ -174,6 +193,13 @@ void TGameCore::FormCreate()
     GripBall->PlayerTwo = game_->PlayerTwoStress();
     GripBall->AttachPlayers();
     gameFollowing_.push_back(GripBall->OnBallLost.Subscribe([game = game_.get()](int who) { game->BallLost(who); }));
+    // A song set going takes the grips back.
+    gameFollowing_.push_back(game_->OnStarted.Subscribe([this] {
+        if (GripTest->Running()) {
+            GripTest->Stop();
+            TellGripTest("A song started: the grip test is stopped.");
+        }
+    }));
     game_->CreateEffects();
     // The hit sound is loaded now rather than on the first hit.
     PrepareHitSound();
@@ -185,6 +211,7 @@ void TGameCore::DestroyGame()
     if (!game_)
         return;
     Tick->SetGame(nullptr);
+    GripTest->Stop();
     Training->Detach();
     gameFollowing_.clear();
     if (GripBall->Player == game_->PlayerOneStress())
@@ -236,10 +263,9 @@ void TGameCore::ChooseSong(const std::string& path)
     TGripGame* game = Game();
     if (!game)
         throw Exception("The game did not start, so no song can be opened");
-    // The level the player last chose in the menu; a word the game does not know plays normal.
-    const QString level = QSettings(PreferencesPath(), QSettings::IniFormat).value("play/level").toString();
-    TChosenSong chosen = ReadChosenSong(path, TrackOutputs->DefaultOutputPort,
-                                        MapLevelNamed(level.toStdString()).value_or(EMapLevel::Normal));
+    const std::optional<TPlayer>& one = chosenPlayers_[0];
+    const EMapLevel level = Adapting() && one->Adapted ? one->Adapted->Level : MenuLevel();
+    TChosenSong chosen = ReadChosenSong(path, TrackOutputs->DefaultOutputPort, level);
 
     // Nothing below fails: the game under way goes into the training record, the old song
     // stops, and the new one is laid ready for Start. The old song and its outputs go last,
@@ -252,6 +278,7 @@ void TGameCore::ChooseSong(const std::string& path)
     chosenPath_ = path;
     shownTrack_ = chosen.MelodyTrack;
     chosenLevel_ = chosen.Level;
+    chosenQuartersPerBeat_ = chosen.QuartersPerBeat;
     OnSongChanged();
     for (const std::string& warning : chosen.Warnings)
         OnMemoLine(QString::fromStdString(EscapeControls(warning)));
@@ -260,6 +287,8 @@ void TGameCore::ChooseSong(const std::string& path)
 void TGameCore::ChoosePlayer(int lane, std::optional<TPlayer> player)
 {
     chosenPlayers_.at(size_t(lane)) = std::move(player);
+    if (lane == 0)
+        ApplyAdapted();
     OnPlayersChanged();
 }
 
@@ -308,4 +337,154 @@ bool TGameCore::PreciseTiming() const
     if (const TGripGame* game = Game())
         return game->PreciseTiming();
     return QSettings(PreferencesPath(), QSettings::IniFormat).value(kPreciseTimingKey, false).toBool();
+}
+
+void TGameCore::TellGripTest(const QString& text)
+{
+    gripTestOutcome_ = text;
+    gripTestOutcomeUntil_ = GameClock().NowMilliseconds() + OutcomeMs;
+}
+
+void TGameCore::StartGripTest()
+{
+    TGripGame* game = Game();
+    if (!game)
+        throw Exception("The game did not start, so there is no grip test");
+    if (Training->Fitting().Ball(0).isEmpty()) {
+        TellGripTest("The grip test needs a grip ball: player one plays on the keys.");
+        return;
+    }
+    if (MidiPlayer->Play())
+        game->Pause();
+    Training->CancelCalibration();
+    gripTestOutcome_.clear();
+    gripTestStarted_ = Training->Now();
+    GripTest->Start(GameClock().NowMilliseconds());
+}
+
+void TGameCore::StopGripTest()
+{
+    if (!GripTest->Running())
+        return;
+    GripTest->Stop();
+    TellGripTest("The grip test is stopped; nothing was recorded.");
+}
+
+bool TGameCore::GripTesting() const { return GripTest->Running(); }
+
+QString TGameCore::GripTestText() const
+{
+    const std::int64_t now = GameClock().NowMilliseconds();
+    if (GripTest->Running())
+        return GripTest->Prompt(now);
+    return now < gripTestOutcomeUntil_ ? gripTestOutcome_ : QString();
+}
+
+bool TGameCore::GripTestTick()
+{
+    TGripGame* game = Game();
+    if (!GripTest->Running() || !game)
+        return false;
+    TStressValue* grip = game->PlayerOneStress();
+    if (!grip->Device) {
+        GripTest->Stop();
+        TellGripTest("The grip ball went: the grip test is stopped; nothing was recorded.");
+        return false;
+    }
+    grip->ReadForces([this](std::uint8_t force) { GripTest->Feed(GameClock().NowMilliseconds(), force); });
+    GripTest->Advance(GameClock().NowMilliseconds());
+    if (!GripTest->Done())
+        return true;
+    const TForceScale scale = Training->Fitting().Scale(0);
+    const std::optional<TPlayer>& player = chosenPlayers_[0];
+    const TGameRecord record =
+        GripTestRecord(*GripTest, gripTestStarted_, Training->Fitting().Ball(0), player ? player->Name() : QString(),
+                       scale.Fitted() ? std::optional<int>(scale.Peak) : std::nullopt);
+    const bool kept = Training->Log().Append({record});
+    GripTest->Stop();
+    TellGripTest(QString("Grip test: peak %1, pace %2 a minute, held %3 s.%4")
+                     .arg(record.PeakForce)
+                     .arg(*record.TestPacePerMinute)
+                     .arg(*record.TestHoldSeconds, 0, 'f', 1)
+                     .arg(kept ? QString() : QString(" It could not be written to ") + Training->Log().Path() + "."));
+    return true;
+}
+
+bool TGameCore::Adapting() const
+{
+    const std::optional<TPlayer>& one = chosenPlayers_[0];
+    return one && one->Adapt;
+}
+
+void TGameCore::SetAdapting(bool on)
+{
+    std::optional<TPlayer>& one = chosenPlayers_[0];
+    if (!one)
+        throw Exception("Choose a player first (Player…): the game adapts to each player by name.");
+    // The first time on, adapting starts from the game as it stands.
+    std::optional<TAdaptSettings> settings = one->Adapted;
+    if (on && !settings) {
+        const TForceScale scale = Training->Fitting().Scale(0);
+        const std::optional<EMapLevel> made = MapLevelNamed(chosenLevel_);
+        settings = TAdapting::Bounded({made.value_or(MenuLevel()), settings_.MelodySpeed, scale.Share});
+    }
+    if (!Players->SetAdapting(one->Id, on, settings))
+        throw Exception(Players->Failure().toStdString());
+    one->Adapt = on;
+    one->Adapted = settings;
+    ApplyAdapted();
+    OnPlayersChanged();
+}
+
+void TGameCore::ApplyAdapted()
+{
+    if (!Adapting() || !chosenPlayers_[0]->Adapted) {
+        Training->SetShare(0, std::nullopt);
+        return;
+    }
+    const TAdaptSettings& adapted = *chosenPlayers_[0]->Adapted;
+    Training->SetShare(0, adapted.Share);
+    if (settings_.MelodySpeed != adapted.Speed) {
+        TGameSettings settings = settings_;
+        settings.MelodySpeed = adapted.Speed;
+        ApplySettings(settings);
+        OnSettingsChanged();
+    }
+    // A map of the song's own stays as it is; a made one is made again at the new level.
+    TGripGame* game = Game();
+    const std::optional<EMapLevel> made = MapLevelNamed(chosenLevel_);
+    if (!game || !made || *made == adapted.Level || Training->Playing())
+        return;
+    TBeatMapOptions options;
+    options.QuartersPerBeat = chosenQuartersPerBeat_;
+    options.Level = adapted.Level;
+    game->ChangeBeatMap(MakeBeatMap(*MidiData, options).Text);
+    chosenLevel_ = MapLevelName(adapted.Level);
+    Training->SetSong(Training->Song(), QString::fromStdString(chosenLevel_));
+}
+
+void TGameCore::AdaptAfterGame()
+{
+    if (!Adapting() || !chosenPlayers_[0]->Adapted)
+        return;
+    const std::vector<TGameRecord>& lines = Training->SongEndedGame();
+    const auto line = std::find_if(lines.begin(), lines.end(), [](const TGameRecord& r) { return r.Player == 1; });
+    if (line == lines.end())
+        return;
+    TPlayer& one = *chosenPlayers_[0];
+    // From what this game was played at: the slider may have moved since adapting set it.
+    TAdaptSettings played = *one.Adapted;
+    played.Speed = line->MelodySpeed;
+    const std::optional<EMapLevel> made = MapLevelNamed(chosenLevel_);
+    if (made)
+        played.Level = *made;
+    const TAdaptStep step = TAdapting(TAdapting::ConfiguredBand())
+                                .Next(played, line->Balls, line->BallsHit, made.has_value(),
+                                      Training->Fitting().Scale(0).Fitted());
+    one.Adapted = step.Next;
+    QString said = "Adapted: " + step.Reason;
+    if (!Players->SetAdapting(one.Id, true, step.Next))
+        said += "\nNot kept for the next run: " + Players->Failure();
+    ApplyAdapted();
+    Training->AddResultsLine(said);
 }

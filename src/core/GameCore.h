@@ -4,8 +4,11 @@
 #include "platform/Listeners.h"
 #include "training/Players.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
+
+#include <cstdint>
 
 #include <array>
 #include <memory>
@@ -21,6 +24,7 @@ class TGameOutput;
 class TGameTick;
 class TGripBall;
 class TGripGame;
+class TGripTest;
 class TJvHidDeviceController;
 class TMidiData;
 class TMidiPlayer;
@@ -72,6 +76,13 @@ public:
     // Gives the player a new name, and the lanes that have the player chosen show it.
     void RenamePlayer(int id, const QString& name);
 
+    // "Adapt to me", kept with lane one's player: after each game the song ended, the next
+    // game's level, speed and (for a calibrated ball) share of the peak move by one step as
+    // TAdapting says, and the results say what moved and why. Raises why when no player is
+    // chosen or the players' file cannot be written.
+    bool Adapting() const;
+    void SetAdapting(bool on);
+
     // The main window's options: the song's tempo follows at once, and so does the game.
     void ApplySettings(const TGameSettings& settings);
     const TGameSettings& Settings() const { return settings_; }
@@ -80,6 +91,18 @@ public:
     // takes it up at start-up.
     void SetPreciseTiming(bool on);
     bool PreciseTiming() const;
+
+    // The grip test (see TGripTest) on player one's ball; without a ball it says so instead. The
+    // song under way pauses, and while the test runs the ball's grips are its, not the game's.
+    // A test that ends by itself goes into the training record; one stopped (StopGripTest, the
+    // next Start, the ball going) writes nothing.
+    void StartGripTest();
+    void StopGripTest();
+    bool GripTesting() const;
+    // What the game surface says of it: the prompt while it runs, then its figures, or why it
+    // could not run, for OutcomeMs of the game clock; empty otherwise.
+    QString GripTestText() const;
+    static constexpr std::int64_t OutcomeMs = 10000;
 
     bool StartUpComplete() const { return complete_; }
     // The game the start-up built; none before, and none if the start-up ended before it.
@@ -111,6 +134,7 @@ public:
     std::unique_ptr<TTraining> Training;
     // Timer1's handler.
     std::unique_ptr<TGameTick> Tick;
+    std::unique_ptr<TGripTest> GripTest;
     // The players the game knows by name.
     std::unique_ptr<TPlayers> Players;
     // The songs there are to choose from.
@@ -124,6 +148,8 @@ public:
     TListeners<void()> OnSongChanged;
     // A lane's player was chosen or renamed.
     TListeners<void()> OnPlayersChanged;
+    // The core moved the options itself (adapting did): the window shows Settings().
+    TListeners<void()> OnSettingsChanged;
 
 private:
     class TViewsOutput;
@@ -131,6 +157,15 @@ private:
     // Game objects live on the layers: the game goes before them, and nothing refers to it any
     // more.
     void DestroyGame();
+    // Every tick while the test runs: the ball's forces go to it, and its end is seen to. True
+    // when the test had the grips.
+    bool GripTestTick();
+    void TellGripTest(const QString& text);
+    // Lane one's adapted settings on the game: the speed and the share at once, the level of a
+    // made map from the next Start once no game is under way. Without adapting, the share kept
+    // with the calibrations.
+    void ApplyAdapted();
+    void AdaptAfterGame();
 
     TGameSettings settings_;
     std::unique_ptr<TViewsOutput> output_;
@@ -142,6 +177,10 @@ private:
     std::array<std::optional<TPlayer>, 2> chosenPlayers_;
     int shownTrack_ = 0;
     std::string chosenLevel_;
+    QDateTime gripTestStarted_;
+    QString gripTestOutcome_;
+    std::int64_t gripTestOutcomeUntil_ = 0;
+    int chosenQuartersPerBeat_ = 1;
 };
 
 // The one core; none before it is made and none once it is gone.

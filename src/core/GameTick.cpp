@@ -15,7 +15,7 @@ void TGameTick::Timer1Timer()
     // The tick only matters while the song plays, and then only as often as the song's
     // position moves (every step of its timer); otherwise it just keeps the grip displays
     // fresh, which a slower pace does as well, and an idle game then costs next to no CPU.
-    const int interval = player_.Play() ? std::max(1, player_.TimerResolution()) : IdleIntervalMs;
+    const int interval = player_.Play() || elsewhere_ ? std::max(1, player_.TimerResolution()) : IdleIntervalMs;
     if (timer_.interval() != interval)
         timer_.setInterval(interval);
     // A start-up that ended early leaves no game to drive.
@@ -25,7 +25,9 @@ void TGameTick::Timer1Timer()
     // synced first and the read's error reported after.
     std::exception_ptr readError;
     try {
-        game_->PollGrip();
+        elsewhere_ = GripsElsewhere && GripsElsewhere();
+        if (!elsewhere_)
+            game_->PollGrip();
     } catch (...) {
         readError = std::current_exception();
     }

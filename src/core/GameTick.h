@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QTimer;
 class TGripGame;
 class TMidiPlayer;
@@ -18,9 +20,15 @@ public:
     void SetTraining(TTraining* training) { training_ = training; }
     void Timer1Timer();
 
+    // Asked on every tick, before the game's grip is read: true when it took the grips itself
+    // (a grip test does while it runs). The game's grip is then not read, and the tick keeps
+    // the pace it keeps while a song plays.
+    std::function<bool()> GripsElsewhere;
+
 private:
     QTimer& timer_;
     TMidiPlayer& player_;
     TGripGame* game_ = nullptr;
     TTraining* training_ = nullptr;
+    bool elsewhere_ = false;
 };

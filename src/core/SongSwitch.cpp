@@ -48,6 +48,7 @@ TChosenSong ReadChosenSong(const std::string& path, int outputPort, EMapLevel le
     const bool haveBeside = QFileInfo(QString::fromStdString(beside)).isFile();
     TBeatMapOptions made;
     made.QuartersPerBeat = imported.QuartersPerBeat;
+    chosen.QuartersPerBeat = imported.QuartersPerBeat;
     made.Level = level;
     chosen.Level = haveBeside ? "map" : MapLevelName(level);
     chosen.BeatMap = haveBeside ? LoadBeatMapBeside(beside) : MakeBeatMap(*chosen.Song, made).Text;

@@ -26,6 +26,8 @@ struct TChosenSong {
     std::string Title;
     // The melody's track, whoever wrote the beat map.
     int MelodyTrack = 0;
+    // The song's beat in the music's quarter notes, for making its map again at another level.
+    int QuartersPerBeat = 1;
     // What the import left out of the song, to tell the player once.
     std::vector<std::string> Warnings;
     // The level the beat map was made at ("easy", "normal", "hard"), or "map" when it was read

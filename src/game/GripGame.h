@@ -72,6 +72,9 @@ public:
     // so that nothing of the last song's marks remains. The song player itself is the caller's
     // to load and rewind.
     void ChangeSong(const std::string& beatMap, const std::string& title);
+    // Another beat map for the same song, laid out from the next Start; the lanes as they are
+    // stay until then.
+    void ChangeBeatMap(const std::string& beatMap) { songBeatMap_ = beatMap; }
     // Told when a Start has laid the lanes out and set the song going: whatever was played
     // before has ended there. A Start that fails on the way tells nothing.
     TListeners<void()> OnStarted;

@@ -43,6 +43,11 @@ void FreeMarks(std::array<TStepMark*, 6>& marks)
 
 void TStressValue::ReadDevice()
 {
+    ReadForces([this](std::uint8_t force) { Take(force, FitForce ? FitForce(force) : force); });
+}
+
+void TStressValue::ReadForces(const std::function<void(std::uint8_t force)>& take)
+{
     if (!Device)
         return;
     // A device with longer reports is read only as far as the buffer goes.
@@ -53,7 +58,7 @@ void TStressValue::ReadDevice()
         HidCheck(Device->ReadQueuedReport(buffer, length, bytesRead));
         if (bytesRead == 0)
             return;
-        Take(buffer[1], FitForce ? FitForce(buffer[1]) : buffer[1]);
+        take(buffer[1]);
     }
 }
 

@@ -21,6 +21,9 @@ public:
     // one reading through the gate. It never waits: with nothing queued nothing changes. A
     // failed read raises EHidClientError.
     void ReadDevice();
+    // The same reports' forces, as reported, handed to take instead: nothing goes through the
+    // gate, and the level stays as it was.
+    void ReadForces(const std::function<void(std::uint8_t force)>& take);
     // One reading of the force (byte 1 of a report, divided by 5) through the gate.
     void TakeReading(std::int32_t reading);
     // A force as a ball reports it in byte 1, whoever reports it.

@@ -1,13 +1,13 @@
 #include "midi/FluidSynthDevice.h"
 
 #include "platform/Clock.h"
+#include "sound/TapOffsetStore.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
 #include <utility>
 
@@ -38,21 +38,6 @@ private:
 };
 }
 
-std::string FindGeneralMidiSoundFont()
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (const char* candidate : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                                  "/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/soundfonts/default.sf2"})
-        if (fs::is_regular_file(candidate, ec))
-            return candidate;
-    for (const char* dir : {"/usr/share/sounds/sf2", "/usr/share/soundfonts"})
-        for (const auto& entry : fs::directory_iterator(dir, ec))
-            if (entry.path().extension() == ".sf2" && entry.is_regular_file(ec))
-                return entry.path().string();
-    return {};
-}
-
 TFluidSynthDevice::TFluidSynthDevice(EFluidSynthAudio audio, TSoundOutput* output)
     : audio_(audio), output_(output ? output : &SharedSoundOutput()), chosenOutput_(output != nullptr)
 {
@@ -72,6 +57,9 @@ bool TFluidSynthDevice::Open(TMidiDeviceCallback callback)
             return false;
         fluid_settings_setnum(settings_, "synth.sample-rate", SampleRate);
         fluid_settings_setint(settings_, "synth.threadsafe-api", 1);
+        // A large SoundFont would otherwise sit whole in memory for the few instruments a
+        // song plays.
+        fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
         synth_ = new_fluid_synth(settings_);
     }
     if (!synth_) {
@@ -79,17 +67,56 @@ bool TFluidSynthDevice::Open(TMidiDeviceCallback callback)
         settings_ = nullptr;
         return false;
     }
-    soundFont_ = FindGeneralMidiSoundFont();
-    if (soundFont_.empty() || fluid_synth_sfload(synth_, soundFont_.c_str(), 1) == FLUID_FAILED) {
-        std::fprintf(stderr, "Warning: no General MIDI SoundFont could be loaded; the synthesizer stays silent\n");
-        soundFont_.clear();
-    }
+    LoadSoundFont();
     if (audio_ == EFluidSynthAudio::Live)
         StartAudio();
     callback_ = std::move(callback);
     if (callback_)
         callback_(EMidiDeviceNotice::Opened, 0, 0);
     return true;
+}
+
+void TFluidSynthDevice::LoadSoundFont()
+{
+    TSoundFontChoice choice = ChooseSoundFont();
+    soundFont_ = choice.Path;
+    soundFontId_ = soundFont_.empty() ? FLUID_FAILED : fluid_synth_sfload(synth_, soundFont_.c_str(), 1);
+    const std::string fallback = FindGeneralMidiSoundFont();
+    if (soundFontId_ == FLUID_FAILED && choice.Warning.empty() && !soundFont_.empty() && fallback != soundFont_) {
+        // The player's looked like a SoundFont but does not load.
+        choice.Warning = SoundFontPassedOver(soundFont_, "does not load", fallback);
+        soundFont_ = fallback;
+        soundFontId_ = soundFont_.empty() ? FLUID_FAILED : fluid_synth_sfload(synth_, soundFont_.c_str(), 1);
+    }
+    if (!choice.Warning.empty())
+        std::fprintf(stderr, "Warning: %s\n", choice.Warning.c_str());
+    if (soundFontId_ == FLUID_FAILED) {
+        std::fprintf(stderr, "Warning: no General MIDI SoundFont could be loaded; the synthesizer stays silent\n");
+        soundFont_.clear();
+    }
+}
+
+void TFluidSynthDevice::Preload(const std::vector<TMidiInstrument>& instruments)
+{
+    if (!synth_ || soundFontId_ == FLUID_FAILED)
+        return;
+    std::vector<TMidiInstrument> pinned;
+    for (TMidiInstrument wanted : instruments) {
+        // A preset the SoundFont lacks plays as the synthesizer's stand-in for it: the same
+        // program of the first bank, or the first drum kit.
+        const TMidiInstrument standIn = wanted.Bank == TMidiInstrument::DrumBank
+                                            ? TMidiInstrument{TMidiInstrument::DrumBank, 0}
+                                            : TMidiInstrument{0, wanted.Program};
+        for (const TMidiInstrument& preset : {wanted, standIn})
+            if (fluid_synth_pin_preset(synth_, soundFontId_, preset.Bank, preset.Program) == FLUID_OK) {
+                pinned.push_back(preset);
+                break;
+            }
+    }
+    for (const TMidiInstrument& old : pinned_)
+        if (std::ranges::find(pinned, old) == pinned.end())
+            fluid_synth_unpin_preset(synth_, soundFontId_, old.Bank, old.Program);
+    pinned_ = std::move(pinned);
 }
 
 void TFluidSynthDevice::StartAudio()
@@ -116,6 +143,11 @@ std::string TFluidSynthDevice::AudioDriverName() const
 std::int64_t TFluidSynthDevice::OutputLatencyMicroseconds() const
 {
     return attached_ ? LeadUs + output_->NominalLatencyUs() : 0;
+}
+
+std::int64_t TFluidSynthDevice::TappedOffsetMicroseconds() const
+{
+    return attached_ ? TapOffsetUs(*output_) : 0;
 }
 
 void TFluidSynthDevice::Apply(std::uint32_t message)
@@ -281,6 +313,8 @@ void TFluidSynthDevice::Close()
     }
     delete_fluid_synth(synth_);
     synth_ = nullptr;
+    soundFontId_ = -1;
+    pinned_.clear();
     delete_fluid_settings(settings_);
     settings_ = nullptr;
     if (callback_)

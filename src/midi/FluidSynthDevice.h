@@ -1,6 +1,7 @@
 #pragma once
 
 #include "midi/MidiDevice.h"
+#include "midi/SoundFontChoice.h"
 #include "sound/SilentSoundOutput.h"
 #include "sound/SoundOutput.h"
 
@@ -40,6 +41,11 @@ public:
     void Reset() override;
     void Close() override;
     std::int64_t OutputLatencyMicroseconds() const override;
+    // The SoundFont's samples are read as its presets come into use; this reads the song's now
+    // and keeps them until the next song's come, so nothing is read from disk while it plays.
+    void Preload(const std::vector<TMidiInstrument>& instruments) override;
+    // What was tapped for the device the output sounds through.
+    std::int64_t TappedOffsetMicroseconds() const override;
 
     // Synthesizes frames of stereo sound into left and right (offline use).
     void Render(std::vector<float>& left, std::vector<float>& right, int frames);
@@ -64,6 +70,8 @@ private:
     // Where the sound goes when the synthesizer cannot render in the output's blocks.
     TSilentSoundOutput silent_;
     std::string soundFont_;
+    int soundFontId_ = -1;
+    std::vector<TMidiInstrument> pinned_;  // as the SoundFont has them
     TMidiDeviceCallback callback_;
     bool attached_ = false;
     std::int64_t lastHeardUs_ = 0;  // under queueMutex_
@@ -78,6 +86,7 @@ private:
     std::vector<float> left_, right_;
 
     void StartAudio();
+    void LoadSoundFont();
     void Apply(std::uint32_t message);
     void ApplyUnheard(const TTimed& timed);
     void Enqueue(const TTimed& timed);
@@ -87,6 +96,3 @@ private:
     void Lost() override;
     void Restored() override;
 };
-
-// The system's General MIDI SoundFont, or "" when none is installed.
-std::string FindGeneralMidiSoundFont();

@@ -1,10 +1,21 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TClock;
+
+// One instrument a song plays: a bank and a program, bank 128 standing for the percussion
+// channel's drum kits.
+struct TMidiInstrument {
+    static constexpr std::uint8_t DrumBank = 128;
+    std::uint8_t Bank = 0;
+    std::uint8_t Program = 0;
+    auto operator<=>(const TMidiInstrument&) const = default;
+};
 
 enum class EMidiDeviceNotice { Opened, Closed, Done };
 using TMidiDeviceCallback = std::function<void(EMidiDeviceNotice notice, std::uintptr_t param1, std::uintptr_t param2)>;
@@ -27,6 +38,13 @@ public:
     }
     // From a message's time to its sound; 0 for a device that cannot tell.
     virtual std::int64_t OutputLatencyMicroseconds() const { return 0; }
+    // The instruments of the song about to play, told as it is loaded: a device that fetches
+    // its sounds lazily readies these now so the first note is not late, and may let go of
+    // the previous song's. Nothing to do by default.
+    virtual void Preload(const std::vector<TMidiInstrument>& instruments) { (void)instruments; }
+    // What the player found by tapping along lies beyond that on the way to their ears
+    // (negative when the device says too much); 0 while nothing was found.
+    virtual std::int64_t TappedOffsetMicroseconds() const { return 0; }
     virtual void Reset() = 0;
     virtual void Close() = 0;
 };

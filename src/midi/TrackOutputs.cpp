@@ -1,6 +1,7 @@
 #include "midi/TrackOutputs.h"
 
 #include "midi/MidiData.h"
+#include "midi/SongInstruments.h"
 
 #include <algorithm>
 
@@ -35,6 +36,14 @@ void TTrackOutputs::SetActive(bool active)
         return;
     for (int i = 0; i < midiData_->TrackCount(); ++i)
         outputs_.push_back(std::make_unique<TTrackOutput>(midiData_->Tracks(i), DefaultOutputPort));
+    // Laid ready now, while the song waits for Start, rather than when its first notes are due.
+    const std::vector<TMidiInstrument> instruments = SongInstruments(*midiData_);
+    std::vector<TMidiDevice*> told;
+    for (const auto& o : outputs_)
+        if (TMidiDevice* device = o->Port()->DeviceHandle(); device && std::ranges::find(told, device) == told.end()) {
+            device->Preload(instruments);
+            told.push_back(device);
+        }
 }
 
 TTrackOutput* TTrackOutputs::Outputs(int i) const
@@ -53,7 +62,7 @@ std::int64_t TTrackOutputs::OutputLatencyMicroseconds() const
     std::int64_t latency = 0;
     for (const auto& o : outputs_)
         if (const TMidiDevice* device = o->Port()->DeviceHandle())
-            latency = std::max(latency, device->OutputLatencyMicroseconds());
+            latency = std::max(latency, device->OutputLatencyMicroseconds() + device->TappedOffsetMicroseconds());
     return latency;
 }
 

@@ -38,7 +38,8 @@ public:
     TTrackOutput* Outputs(int i) const;
 
     void ReleaseAllNotes();
-    // From a message's time to its sound, the longest of the devices the tracks play on.
+    // From a message's time to its sound as the player hears it (what the device says plus
+    // what was tapped for it), the longest of the devices the tracks play on.
     std::int64_t OutputLatencyMicroseconds() const;
     void ResetAllControllers();
     void ResetIndices();

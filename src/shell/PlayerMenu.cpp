@@ -23,4 +23,11 @@ void AddPlayerEntries(TSurfaceMenu& menu, QWidget& window)
         ready);
     menu.Add(
         "Progress…", [&window](QPoint at) { ShowProgress(window, LaneAt(at)); }, ready);
+    // Player one's, whichever half was clicked: the game adapts the lane that sets the speed.
+    menu.AddOption(
+        "Adapt to me", [] { return GameCore && GameCore->Adapting(); },
+        [](bool on) {
+            if (GameCore)
+                GameCore->SetAdapting(on);
+        });
 }

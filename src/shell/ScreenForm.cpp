@@ -12,6 +12,7 @@
 #include "shell/Datas.h"
 #include "shell/FormFont.h"
 #include "shell/Globals.h"
+#include "shell/GripTestMenu.h"
 #include "shell/KeyboardGrip.h"
 #include "shell/PlayerMenu.h"
 #include "shell/Region.h"
@@ -19,12 +20,14 @@
 #include "shell/ScaleControls.h"
 #include "shell/SongChooser.h"
 #include "shell/SurfaceMenu.h"
+#include "shell/TapSession.h"
 #include "shell/TrainingMenu.h"
 #include "shell/TrainingNotices.h"
 #include "shell/WindowScale.h"
 #include "sprites/DXClass.h"
 #include "sprites/DXDraws.h"
 #include "sprites/DisplayPacer.h"
+#include "training/Training.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -38,6 +41,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QToolTip>
@@ -179,6 +183,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu->Add("Open song…", [this](QPoint) { OpenSongDialog(); });
     Menu->Add("Songs…", [this](QPoint) { OpenSongList(); });
     AddTrainingEntries(*Menu);
+    AddGripTestEntry(*Menu, *this);
     AddPlayerEntries(*Menu, *this);
     Menu->AddOption(
         "Precise timing", [] { return GameCore && GameCore->PreciseTiming(); },
@@ -192,6 +197,11 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
         [] { return QSettings(PreferencesPath(), QSettings::IniFormat).value("play/level", "normal").toString(); },
         [](const QString& level) { QSettings(PreferencesPath(), QSettings::IniFormat).setValue("play/level", level); });
     AddScaleControls(*this);
+    // Tapping measures the sound alone: a song playing would sound over the click.
+    auto* tapping = new TTapSession(*this, Notices);
+    Menu->Add(
+        "Tap to the beat…", [tapping](QPoint) { tapping->Start(); },
+        [tapping](QPoint) { return !tapping->Running() && !(GameCore && GameCore->MidiPlayer && GameCore->MidiPlayer->Play()); });
     ChooseSongFile = [this] {
         QString folder = QFileInfo(QString::fromStdString(GameCore ? GameCore->ChosenSongPath() : std::string())).path();
         if (folder.isEmpty() || folder == ".")
@@ -255,6 +265,15 @@ void TScreenForm::Button5Click()
 }
 
 void TScreenForm::TrackBar1Change() { OptionsChanged(); }
+
+void TScreenForm::FollowCore(TGameCore& core)
+{
+    settingsFollowing_ = core.OnSettingsChanged.Subscribe([this, &core] {
+        // The core has the speed already; the slider only shows it.
+        const QSignalBlocker quiet(TrackBar1);
+        TrackBar1->setValue(core.Settings().MelodySpeed);
+    });
+}
 
 void TScreenForm::CheckBox1Click() { OptionsChanged(); }
 
@@ -334,7 +353,10 @@ void TScreenForm::ComposeFrame(bool judging)
     if (const TGripGame* game = GripGame())
         ShowBallNotices(*game, Notices);
     if (GameCore && GameCore->Training)
-        ShowTrainingNotices(*GameCore->Training, Notices);
+        ShowTrainingNotices(*GameCore->Training, Notices, Results);
+    if (GameCore)
+        ShowGripTestNotice(*GameCore, Notices);
+    Results.Draw(DXDraw->Surface().Image());
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();
     displayPacer_->Drawn();
@@ -516,6 +538,10 @@ void TScreenForm::OpenSongList()
         if (GameCore->MidiPlayer && GameCore->MidiPlayer->Play())
             game->Pause();
         game->Keys().ReleaseAll();
+    }
+    if (GameCore->Training) {
+        GameCore->Training->DismissResults();
+        Results.Show({});
     }
     TSongLibrary& library = *GameCore->Library;
     if (!followingLibrary_) {

@@ -2,6 +2,7 @@
 
 #include "game/GameSettings.h"
 #include "platform/Listeners.h"
+#include "shell/ResultsPanel.h"
 #include "shell/SurfaceNotices.h"
 
 #include <QCheckBox>
@@ -27,6 +28,7 @@ class TSurfaceMenu;
 class TWindowScale;
 
 // The main window: the drawing surface, the game's buttons and options, and the frame loop.
+class TGameCore;
 class TScreenForm : public QWidget {
     Q_OBJECT
 public:
@@ -81,6 +83,8 @@ public:
 
     // Texts drawn over the game on every frame.
     TSurfaceNotices Notices;
+    // The results of a game the song ended, under the notices.
+    TResultsPanel Results;
     // The game surface's right-click menu.
     TSurfaceMenu* Menu;
 
@@ -93,9 +97,11 @@ public:
     // Asks the player for a song file, empty when none is chosen; replaceable for tests.
     std::function<QString()> ChooseSongFile;
     // "Songs…" and Ctrl+O: the library over the game picture. A song under way pauses and the
-    // keys stop gripping while it is open.
+    // keys stop gripping while it is open; the last game's results go.
     void OpenSongList();
     TSongChooser* SongChooser;
+    // Shows the options the core moves by itself (the speed adapting sets) on the controls.
+    void FollowCore(TGameCore& core);
 
     // The whole window, every control, the region and the mouse at 1 to 4 times the designed
     // size, the game picture enlarged pixel by pixel.
@@ -145,6 +151,7 @@ private:
     QRect normalGeometry_;
     QList<QPointer<QWidget>> hiddenForFullScreen_;
     TSubscription libraryFollowing_;
+    TSubscription settingsFollowing_;
     bool followingLibrary_ = false;
 };
 

@@ -40,6 +40,8 @@ QStringList TSurfaceNotices::Texts() const
     return texts;
 }
 
+QRect TSurfaceNotices::Bounds() const { return notices_.empty() || box_.isNull() ? QRect() : QRect(boxOrigin_, box_.size()); }
+
 void TSurfaceNotices::Draw(QImage& surface) const
 {
     if (notices_.empty() || surface.isNull())

@@ -26,7 +26,10 @@ public:
 
     // Where the box goes: its top left corner and its widest; it grows down as it needs.
     // By default the top left of player two's half, where no ball runs and nothing is judged.
-    QRect Area{38, 186, 196, 64};
+    static constexpr QRect DefaultArea{38, 186, 196, 64};
+    QRect Area = DefaultArea;
+    // The box as last drawn, on the surface; empty when nothing was up.
+    QRect Bounds() const;
 
 private:
     std::vector<std::pair<QString, QString>> notices_;

@@ -21,7 +21,12 @@ TTraining* Training() { return GameCore && GameCore->Game() ? GameCore->Training
 void AddTrainingEntries(TSurfaceMenu& menu)
 {
     menu.Add(
-        "Calibrate grip…", [](QPoint at) { Training()->Calibrate(LaneAt(at)); },
+        "Calibrate grip…",
+        [](QPoint at) {
+            // A calibration needs the ball's forces, which a running grip test takes.
+            GameCore->StopGripTest();
+            Training()->Calibrate(LaneAt(at));
+        },
         [](QPoint) { return Training() != nullptr; });
     menu.Add(
         "Reset calibration", [](QPoint at) { Training()->ResetCalibration(LaneAt(at)); },

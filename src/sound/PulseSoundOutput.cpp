@@ -199,6 +199,7 @@ void TPulseSoundOutput::ContextStateChanged()
         }
         pa_stream_set_state_callback(stream_, &TPulseSoundOutput::OnStreamState, this);
         pa_stream_set_write_callback(stream_, &TPulseSoundOutput::OnWrite, this);
+        pa_stream_set_moved_callback(stream_, &TPulseSoundOutput::OnStreamMoved, this);
         pa_buffer_attr attr{};
         attr.maxlength = std::uint32_t(-1);
         attr.tlength = std::uint32_t(pa_usec_to_bytes(TargetLatencyUs, &Format));
@@ -223,6 +224,21 @@ void TPulseSoundOutput::ContextStateChanged()
 
 void TPulseSoundOutput::OnStreamState(pa_stream*, void* self) { static_cast<TPulseSoundOutput*>(self)->StreamStateChanged(); }
 
+void TPulseSoundOutput::OnStreamMoved(pa_stream*, void* self) { static_cast<TPulseSoundOutput*>(self)->NoteDevice(); }
+
+void TPulseSoundOutput::NoteDevice()
+{
+    const char* name = pa_stream_get_device_name(stream_);
+    std::lock_guard lock(deviceMutex_);
+    device_ = name ? name : "";
+}
+
+std::string TPulseSoundOutput::DeviceName() const
+{
+    std::lock_guard lock(deviceMutex_);
+    return device_;
+}
+
 void TPulseSoundOutput::StreamStateChanged()
 {
     switch (pa_stream_get_state(stream_)) {
@@ -231,6 +247,7 @@ void TPulseSoundOutput::StreamStateChanged()
             nominalLatencyUs_ = std::int64_t(pa_bytes_to_usec(granted->tlength, &Format));
             latencyUs_ = nominalLatencyUs_.load();
         }
+        NoteDevice();
         frameClock_.Reanchor();
         idleFrames_ = 0;
         connected_ = true;

@@ -44,6 +44,8 @@ public:
     // A corked stream starts again.
     void Wake() override;
     std::string Name() const override { return "pulseaudio"; }
+    // The sink the stream plays on, once it is connected.
+    std::string DeviceName() const override;
     std::string Failure() const override;
     bool KeepsLooking() const override { return loop_.load() != nullptr; }
 
@@ -75,6 +77,9 @@ private:
     std::atomic<std::int64_t> nominalLatencyUs_{TargetLatencyUs};
     std::atomic<int> corks_{0}, uncorks_{0};
 
+    mutable std::mutex deviceMutex_;
+    std::string device_;  // under deviceMutex_
+
     mutable std::mutex startMutex_;
     std::condition_variable startCv_;
 
@@ -93,6 +98,8 @@ private:
 
     static void OnContextState(pa_context*, void* self);
     static void OnStreamState(pa_stream*, void* self);
+    static void OnStreamMoved(pa_stream*, void* self);
+    void NoteDevice();
     static void OnWrite(pa_stream*, std::size_t bytes, void* self);
     static void OnRetry(struct pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
 };

@@ -41,6 +41,8 @@ public:
     virtual void Wake() = 0;
     // What it sounds through ("pulseaudio", "alsa"; "" for none).
     virtual std::string Name() const { return {}; }
+    // The device the sound comes out of, as the server names it ("" when it names none).
+    virtual std::string DeviceName() const { return {}; }
     // Why the last Start failed, in the system's words ("" when it did not).
     virtual std::string Failure() const { return {}; }
     // Whether, having failed to start, it goes on trying, and sounds once it succeeds.

@@ -23,6 +23,7 @@ public:
     void Detach(TSoundSource* source) override;
     void Wake() override { Current().Wake(); }
     std::string Name() const override { return Current().Name(); }
+    std::string DeviceName() const override { return Current().DeviceName(); }
     std::string Failure() const override { return Current().Failure(); }
     bool KeepsLooking() const override { return Current().KeepsLooking(); }
 

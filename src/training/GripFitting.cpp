@@ -31,8 +31,16 @@ void TGripFitting::Fit(int player)
     }
 }
 
+void TGripFitting::SetShare(int player, std::optional<int> share)
+{
+    shares_[size_t(player)] = share;
+    Fit(player);
+}
+
 void TGripFitting::Apply(int player, TForceScale scale)
 {
+    if (const std::optional<int>& share = shares_[size_t(player)]; share && scale.Fitted())
+        scale.Share = *share;
     scales_[size_t(player)] = scale;
     if (TStressValue* grip = grips_[size_t(player)])
         grip->FitForce = scale.Fitted() ? std::function([scale](std::uint8_t f) { return scale.Apply(f); })

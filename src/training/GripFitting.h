@@ -25,6 +25,9 @@ public:
     // The player's grip got a ball or lost it: the ball's scale goes on the grip.
     void Fit(int player);
     TForceScale Scale(int player) const { return scales_[size_t(player)]; }
+    // The share of the peak that gives level 6 on the player's calibrated ball, in place of the
+    // one the calibrations keep; none goes back to that one.
+    void SetShare(int player, std::optional<int> share);
     // The identity of the player's ball; empty without one.
     const QString& Ball(int player) const { return balls_[size_t(player)]; }
 
@@ -52,6 +55,7 @@ private:
     TCalibrationStore store_;
     std::array<TStressValue*, 2> grips_{};
     std::array<TForceScale, 2> scales_{};
+    std::array<std::optional<int>, 2> shares_{};
     std::array<QString, 2> balls_;
     int calibrating_ = -1;
     TCalibration session_;

@@ -17,6 +17,30 @@ constexpr int kLongestName = 40;
 
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
+// Settings edited by hand into nonsense are brought back within their bounds rather than
+// refused: the player's names matter more than one game's speed.
+std::optional<TAdaptSettings> ReadAdapted(const QJsonObject& adapt)
+{
+    if (!adapt.contains("speed"))
+        return std::nullopt;
+    TAdaptSettings settings;
+    settings.Level = MapLevelNamed(adapt.value("level").toString().toStdString()).value_or(EMapLevel::Normal);
+    settings.Speed = adapt.value("speed").toInt(settings.Speed);
+    settings.Share = adapt.value("share").toInt(settings.Share);
+    return TAdapting::Bounded(settings);
+}
+
+QJsonObject WriteAdapted(const TPlayer& player)
+{
+    QJsonObject adapt{{"on", player.Adapt}};
+    if (player.Adapted) {
+        adapt.insert("level", MapLevelName(player.Adapted->Level));
+        adapt.insert("speed", player.Adapted->Speed);
+        adapt.insert("share", player.Adapted->Share);
+    }
+    return adapt;
+}
+
 } // namespace
 
 TPlayers::TPlayers() : TPlayers(DefaultPath()) {}
@@ -52,6 +76,9 @@ bool TPlayers::Load(std::vector<TPlayer>& players)
     for (const QJsonValue& entry : document.object().value("players").toArray()) {
         TPlayer player;
         player.Id = entry.toObject().value("id").toInt();
+        const QJsonObject adapt = entry.toObject().value("adapt").toObject();
+        player.Adapt = adapt.value("on").toBool();
+        player.Adapted = ReadAdapted(adapt);
         for (const QJsonValue& name : entry.toObject().value("names").toArray())
             if (name.isString() && !name.toString().isEmpty())
                 player.Names << name.toString();
@@ -67,8 +94,13 @@ bool TPlayers::Load(std::vector<TPlayer>& players)
 bool TPlayers::Save(const std::vector<TPlayer>& players)
 {
     QJsonArray list;
-    for (const TPlayer& player : players)
-        list.append(QJsonObject{{"id", player.Id}, {"names", QJsonArray::fromStringList(player.Names)}});
+    for (const TPlayer& player : players) {
+        QJsonObject entry{{"id", player.Id}, {"names", QJsonArray::fromStringList(player.Names)}};
+        // A player who never adapted keeps the entry of a file from before adapting.
+        if (player.Adapt || player.Adapted)
+            entry.insert("adapt", WriteAdapted(player));
+        list.append(entry);
+    }
     if (!QDir().mkpath(QFileInfo(path_).path()))
         return Failed("The players' file " + path_ + " cannot be written: its folder cannot be made.");
     QSaveFile file(path_);
@@ -166,5 +198,19 @@ bool TPlayers::Rename(int id, const QString& name)
     // Back to a name of its own: it moves to the end, once.
     player->Names.removeAll(trimmed);
     player->Names << trimmed;
+    return Save(players);
+}
+
+bool TPlayers::SetAdapting(int id, bool on, const std::optional<TAdaptSettings>& settings)
+{
+    std::vector<TPlayer> players;
+    if (!Load(players))
+        return false;
+    const auto player = std::find_if(players.begin(), players.end(), [id](const TPlayer& p) { return p.Id == id; });
+    if (player == players.end())
+        return Failed("That player is no longer in " + path_ + ".");
+    player->Adapt = on;
+    if (settings)
+        player->Adapted = TAdapting::Bounded(*settings);
     return Save(players);
 }

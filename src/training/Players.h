@@ -1,5 +1,7 @@
 #pragma once
 
+#include "training/Adapting.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +13,9 @@
 struct TPlayer {
     int Id = 0;
     QStringList Names;
+    // "Adapt to me": on, and the settings the player's next game takes (none until first on).
+    bool Adapt = false;
+    std::optional<TAdaptSettings> Adapted;
 
     const QString& Name() const { return Names.back(); }
 };
@@ -42,6 +47,9 @@ public:
     std::optional<TPlayer> Add(const QString& name);
     // False as Add is, or when there is no such player.
     bool Rename(int id, const QString& name);
+    // Adapting on or off for the player, with the settings the next game takes; false as
+    // Rename is.
+    bool SetAdapting(int id, bool on, const std::optional<TAdaptSettings>& settings);
     // What went wrong last, said for the player: "… is already a player's name" and the like.
     const QString& Failure() const { return failure_; }
 

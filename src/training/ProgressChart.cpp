@@ -48,6 +48,48 @@ QString LaneName(const std::vector<TGameRecord>& records, int player)
     return name;
 }
 
+// Each grip test's three figures, one dotted series each per lane, on an axis at the right.
+template <typename NameOf>
+void AddTestSeries(QChart& chart, QAbstractAxis& time, const std::vector<TGameRecord>& tests, NameOf nameOf)
+{
+    double most = 0;
+    std::set<int> lanes;
+    for (const TGameRecord& r : tests) {
+        most = std::max({most, double(r.PeakForce), r.TestPacePerMinute.value_or(0), r.TestHoldSeconds.value_or(0)});
+        lanes.insert(r.Player);
+    }
+    auto* axis = new QValueAxis;
+    axis->setTitleText("Grip test: peak, pace a minute, seconds held (dotted)");
+    axis->setRange(0, RoundUp(most));
+    axis->setTickCount(11);
+    axis->setLabelFormat("%d");
+    chart.addAxis(axis, Qt::AlignRight);
+    const struct {
+        const char* name;
+        Qt::PenStyle style;
+        double (*figure)(const TGameRecord&);
+    } figures[] = {
+        {"test peak", Qt::DotLine, [](const TGameRecord& r) { return double(r.PeakForce); }},
+        {"test pace", Qt::DashDotLine, [](const TGameRecord& r) { return r.TestPacePerMinute.value_or(0); }},
+        {"test hold", Qt::DashDotDotLine, [](const TGameRecord& r) { return r.TestHoldSeconds.value_or(0); }},
+    };
+    for (int lane : lanes) {
+        for (const auto& figure : figures) {
+            auto* series = new QLineSeries;
+            series->setName(nameOf(lanes, lane) + ": " + figure.name);
+            for (const TGameRecord& r : tests)
+                if (r.Player == lane)
+                    series->append(qreal(QDateTime(r.Started.date(), r.Started.time(), Qt::UTC).toMSecsSinceEpoch()),
+                                   figure.figure(r));
+            series->setPen(QPen(PlayerColour(lane).darker(130), 2, figure.style));
+            series->setPointsVisible(true);
+            chart.addSeries(series);
+            series->attachAxis(&time);
+            series->attachAxis(axis);
+        }
+    }
+}
+
 } // namespace
 
 QChart* MakeProgressChart(const std::vector<TGameRecord>& records, const QString& title, const QString& player)
@@ -89,8 +131,12 @@ QChart* MakeProgressChart(const std::vector<TGameRecord>& records, const QString
     time->setTitleText("Day of the game");
     chart->addAxis(time, Qt::AlignBottom);
 
+    // Grip tests are no games: their figures are a series of their own, on an axis of their own.
+    std::vector<TGameRecord> games, tests;
+    std::partition_copy(records.begin(), records.end(), std::back_inserter(tests), std::back_inserter(games),
+                        [](const TGameRecord& r) { return r.Mode == "test"; });
     int mostPercent = 0, mostGrips = 0;
-    for (const TGameRecord& r : records) {
+    for (const TGameRecord& r : games) {
         mostPercent = std::max(mostPercent, r.Percent);
         mostGrips = std::max(mostGrips, r.Grips);
     }
@@ -108,17 +154,20 @@ QChart* MakeProgressChart(const std::vector<TGameRecord>& records, const QString
     chart->addAxis(grips, Qt::AlignRight);
 
     std::set<int> lanes;
-    for (const TGameRecord& r : records)
+    for (const TGameRecord& r : games)
         lanes.insert(r.Player);
+    auto nameOf = [&](const std::set<int>& among, int lane) {
+        return player.isEmpty()   ? LaneName(records, lane)
+               : among.size() > 1 ? QString("%1 as player %2").arg(player).arg(lane)
+                                  : player;
+    };
     for (int lane : lanes) {
         auto* rate = new QLineSeries;
         auto* count = new QLineSeries;
-        const QString who = player.isEmpty()   ? LaneName(records, lane)
-                            : lanes.size() > 1 ? QString("%1 as player %2").arg(player).arg(lane)
-                                                 : player;
+        const QString who = nameOf(lanes, lane);
         rate->setName(who + ": hit rate");
         count->setName(who + ": grips");
-        for (const TGameRecord& r : records) {
+        for (const TGameRecord& r : games) {
             if (r.Player != lane)
                 continue;
             const qreal when = wallClock(r.Started.date(), r.Started.time());
@@ -136,6 +185,8 @@ QChart* MakeProgressChart(const std::vector<TGameRecord>& records, const QString
             series->attachAxis(series == rate ? percent : grips);
         }
     }
+    if (!tests.empty())
+        AddTestSeries(*chart, *time, tests, [&](const std::set<int>& among, int lane) { return nameOf(among, lane); });
 
     return chart;
 }

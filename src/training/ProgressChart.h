@@ -13,7 +13,8 @@ class QChart;
 // The training record's progress as a chart: the hit rate (left axis) and the grips (right
 // axis) of every game over the days, one pair of lines per lane. The lines are named after
 // player, when the games are one player's, else after the lane's player when one name played
-// it throughout. The records are oldest first, and there is at least one.
+// it throughout. Grip tests are a lane's own three dotted series (peak, pace, seconds held) on
+// an axis of their own. The records are oldest first, and there is at least one.
 QChart* MakeProgressChart(const std::vector<TGameRecord>& records, const QString& title, const QString& player = {});
 
 // The chart as a PNG file; raises an exception when there is nothing to draw or the file

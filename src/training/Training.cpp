@@ -120,7 +120,23 @@ void TTraining::Started()
     playedMs_ = 0;
     lastPoll_ = GameClock().NowMilliseconds();
     wasPlaying_ = SongPlays();
+    DismissResults();
+}
+
+void TTraining::DismissResults()
+{
     results_.clear();
+    songEnded_.clear();
+    figures_.clear();
+    resultsNote_.clear();
+}
+
+void TTraining::AddResultsLine(const QString& line)
+{
+    if (results_.isEmpty())
+        return;
+    results_ += '\n' + line;
+    resultsNote_ += (resultsNote_.isEmpty() ? QString() : QString('\n')) + line;
 }
 
 void TTraining::Force(int player, std::uint8_t force, std::int32_t reading)
@@ -134,7 +150,7 @@ void TTraining::Calibrate(int player)
 {
     if (game_ && SongPlays())
         game_->Pause();
-    results_.clear();
+    DismissResults();
     fitting_.Calibrate(player);
 }
 
@@ -218,9 +234,14 @@ void TTraining::End(bool bySongEnd)
     if (bySongEnd) {
         const TRecordFile file = ReadRecordFiles(log_.Path());
         QStringList texts{"Results of " + song_};
-        for (size_t i = 0; i < records.size(); ++i)
-            texts << ResultsText(records[i], Previous(file, records[i], names[i]));
+        figures_.clear();
+        for (size_t i = 0; i < records.size(); ++i) {
+            const std::optional<TGameRecord> previous = Previous(file, records[i], names[i]);
+            texts << ResultsText(records[i], previous);
+            figures_.push_back(ResultsFigures(records[i], previous, RecentHitRates(file.Records, records[i], names[i])));
+        }
         results_ = texts.join('\n');
+        songEnded_ = records;
     }
     for (const TGameRecord& r : records) {
         if (r.Name.isEmpty())

@@ -4,6 +4,7 @@
 #include "platform/Listeners.h"
 #include "training/GameStats.h"
 #include "training/GripFitting.h"
+#include "training/ResultsFigures.h"
 #include "training/TrainingLog.h"
 
 #include <QDateTime>
@@ -55,6 +56,16 @@ public:
 
     // The results of the game the song ended, until the next Start; empty otherwise.
     const QString& Results() const { return results_; }
+    // A line more for those results, while they are shown.
+    void AddResultsLine(const QString& line);
+    // Those added lines alone: the panel draws the figures, these go up beside it.
+    const QString& ResultsNote() const { return resultsNote_; }
+    // The record's lines of the game the song ended last, until the next Start.
+    const std::vector<TGameRecord>& SongEndedGame() const { return songEnded_; }
+    // The same results, a player's figures each, in the order of the lanes; empty with them.
+    const std::vector<TResultsFigures>& ResultFigures() const { return figures_; }
+    // Takes the results down before the next Start (the song list opening over them).
+    void DismissResults();
     bool Playing() const { return running_; }
 
     // Measuring a player's hand (0 or 1): the song pauses while it runs.
@@ -62,6 +73,7 @@ public:
     void ResetCalibration(int player);
     void CancelCalibration() { fitting_.Cancel(); }
     const TGripFitting& Fitting() const { return fitting_; }
+    void SetShare(int player, std::optional<int> share) { fitting_.SetShare(player, share); }
 
     TTrainingLog& Log() { return log_; }
     // When a game starts, as the record writes it.
@@ -100,6 +112,9 @@ private:
     std::int64_t lastPoll_ = 0;
     bool wasPlaying_ = false;
     QString results_;
+    std::vector<TGameRecord> songEnded_;
+    std::vector<TResultsFigures> figures_;
+    QString resultsNote_;
     // The last game of each song and player this run, in case the record could not keep it.
     std::map<std::pair<QString, int>, TGameRecord> lastGames_;
     std::map<std::pair<QString, QString>, TGameRecord> lastNamedGames_;

@@ -49,6 +49,18 @@ void TMidiRecording::Add(std::uint32_t message, std::int64_t dueMicroseconds)
     messages_.push_back({now, message, dueMicroseconds});
 }
 
+std::vector<std::vector<TMidiInstrument>> TMidiRecording::Preloads() const
+{
+    std::lock_guard lock(mutex_);
+    return preloads_;
+}
+
+void TMidiRecording::AddPreload(const std::vector<TMidiInstrument>& instruments)
+{
+    std::lock_guard lock(mutex_);
+    preloads_.push_back(instruments);
+}
+
 void TMidiRecording::CountOpen()
 {
     std::lock_guard lock(mutex_);

@@ -28,19 +28,24 @@ public:
     int Opens() const;
     int Closes() const;
     int Resets() const;
+    // The instrument lists the devices were asked to ready, one per request.
+    std::vector<std::vector<TMidiInstrument>> Preloads() const;
     bool FailOpen = false;  // set before opening to simulate a device that cannot be opened
     // What the devices say lies between a message's time and its sound.
     std::int64_t OutputLatencyMicroseconds = 0;
+    std::int64_t TappedOffsetMicroseconds = 0;
 
     void Add(std::uint32_t message, std::int64_t dueMicroseconds = TRecordedMidiMessage::Untimed);
     void CountOpen();
     void CountClose();
     void CountReset();
+    void AddPreload(const std::vector<TMidiInstrument>& instruments);
 
 private:
     const TClock* clock_;
     mutable std::mutex mutex_;
     std::vector<TRecordedMidiMessage> messages_;
+    std::vector<std::vector<TMidiInstrument>> preloads_;
     int opens_ = 0;
     int closes_ = 0;
     int resets_ = 0;
@@ -56,7 +61,9 @@ public:
         recording_->Add(message, dueMicroseconds);
     }
     std::int64_t OutputLatencyMicroseconds() const override { return recording_->OutputLatencyMicroseconds; }
+    std::int64_t TappedOffsetMicroseconds() const override { return recording_->TappedOffsetMicroseconds; }
     void Reset() override { recording_->CountReset(); }
+    void Preload(const std::vector<TMidiInstrument>& instruments) override { recording_->AddPreload(instruments); }
     void Close() override;
 
 private:

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 // A sound output pulled only when a test says so: Pull mixes every attached source as the
@@ -18,6 +19,9 @@ public:
     void Attach(TSoundSource* source) override;
     void Detach(TSoundSource* source) override;
     void Wake() override;
+    std::string DeviceName() const override { return Device; }
+    // What the output says the sound comes out of.
+    std::string Device;
 
     // Mixes whole blocks covering at least `frames` frames, the first heard at heardUs, and
     // returns them as interleaved stereo. audible tells whether any source still sounds.

@@ -3,6 +3,7 @@
 #include "HistoryCommands.h"
 
 #include "platform/UserFoldersOverride.h"
+#include "training/ProgressChart.h"
 #include "training/Players.h"
 #include "training/TrainingLog.h"
 
@@ -11,10 +12,14 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -208,4 +213,31 @@ TEST_F(THistoryTest, APlayerIsFoundUnderEveryNameTheyHadAcrossTheOlderFileAndThe
         }
     EXPECT_GT(blue, 500);
     EXPECT_EQ(orange, 0);
+}
+
+TEST_F(THistoryTest, GripTestsAreRowsAndSeriesOfTheirOwn)
+{
+    const QDate day(2025, 3, 10);
+    TGameRecord test = Game(day, 9, "grip test", 1, 0, 14);
+    test.Mode = "test";
+    test.Name = "Ann";
+    test.PeakForce = 187;
+    test.TestPacePerMinute = 65;
+    test.TestHoldSeconds = 12.4;
+    ASSERT_TRUE(log_.Append({Game(day, 17, "invincible.mid", 1, 61, 120), test}));
+    const griptool::TRun run = griptool::Tool({"history"});
+    const std::vector<std::string> lines = griptool::Lines(run.Out);
+    ASSERT_EQ(lines.size(), 6u) << run.Out;
+    EXPECT_NE(lines[2].find("Player 1: 1 game on 2025-03-10; hit rate 61 %"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[5].find("2025-03-10 09:05  test  1       Ann   GR-0042   187         65    12.4"), std::string::npos)
+        << lines[5];
+
+    std::unique_ptr<QChart> chart(MakeProgressChart(ReadRecordFile(log_.Path()).Records, "t"));
+    std::map<QString, std::vector<qreal>> values;
+    for (QAbstractSeries* series : chart->series())
+        for (QPointF point : static_cast<QLineSeries*>(series)->points())
+            values[series->name()].push_back(point.y());
+    EXPECT_EQ(values["Player 1: hit rate"], std::vector<qreal>{61});
+    EXPECT_EQ(values["Player 1: test pace"], std::vector<qreal>{65});
+    EXPECT_EQ(values["Player 1: test hold"], std::vector<qreal>{12.4});
 }

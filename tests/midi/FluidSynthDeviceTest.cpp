@@ -7,8 +7,11 @@
 #include "midi/RecordingMidiDevice.h"
 #include "midi/TrackOutputs.h"
 #include "platform/ManualClock.h"
+#include "platform/UserFoldersOverride.h"
 #include "sound/ManualSoundOutput.h"
+#include "sound/TapOffsetStore.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -210,4 +213,26 @@ TEST(FluidSynthDevice, AMessageSentNowIsHeardOnTheGamesClock)
     ASSERT_GE(heard, 0);
     EXPECT_LE(std::abs(heard - due), blockUs / 2 + 25);
     synth.Close();
+}
+
+// The offset tapped for one device is the synthesizer's only while it sounds through that
+// device; what the output says is left as it is, and an untapped device adds nothing.
+TEST(FluidSynthDevice, TheTappedOffsetIsTheSoundDevicesOwn)
+{
+    if (FindGeneralMidiSoundFont().empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    QTemporaryDir user;
+    const TOverride folders = OverrideUserFolders(user.path());
+    StoreTapOffsetUs("sink.a", 183'400);
+    StoreTapOffsetUs("default", -12'000);
+    for (const auto& [device, tapped] : {std::pair{"sink.a", 183'000}, std::pair{"sink.b", 0}, std::pair{"", -12'000}}) {
+        SCOPED_TRACE(device);
+        TManualSoundOutput output(20000);
+        output.Device = device;
+        TFluidSynthDevice synth(EFluidSynthAudio::Live, &output);
+        ASSERT_TRUE(synth.Open(nullptr));
+        EXPECT_EQ(synth.TappedOffsetMicroseconds(), tapped);
+        EXPECT_EQ(synth.OutputLatencyMicroseconds(), TFluidSynthDevice::LeadUs + 20000);
+        synth.Close();
+    }
 }

@@ -260,6 +260,19 @@ TEST_F(MidiPlayerTest, PositionWhileStoppedIsWhereTheSongResumes)
     EXPECT_EQ(device->MessageWords(), std::vector<std::uint32_t>{Msg(0x90, 62, 100)});
 }
 
+// What was tapped for a device adds to what it says, and cannot make the allowance negative.
+TEST_F(MidiPlayerTest, TheLanesAllowForTheTappedOffset)
+{
+    device->OutputLatencyMicroseconds = 40000;
+    device->TappedOffsetMicroseconds = 183000;
+    player.SetPlay(true);
+    EXPECT_EQ(player.HeardLatencyMicroseconds(), 223000);
+    player.SetPlay(false);
+    device->TappedOffsetMicroseconds = -60000;
+    player.SetPlay(true);
+    EXPECT_EQ(player.HeardLatencyMicroseconds(), 0);
+}
+
 // With an output latency the lanes follow the song as it is heard: the position of that long
 // ago in playing time. Stopping holds it, playing on continues from it without a jump, and a
 // move is followed at once. Without latency it is the position itself.

@@ -57,6 +57,7 @@ TGameHarness::TGameHarness(const TOptions& options)
     screen_ = std::make_unique<TScreenForm>();
     core_ = std::make_unique<TGameCore>(screen_->DXDraw, screen_->Settings());
     core_->Timer1->stop();
+    screen_->FollowCore(*core_);
     datas_ = std::make_unique<TDatas>(*core_);
     screen_->show();
 }

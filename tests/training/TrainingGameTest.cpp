@@ -171,7 +171,7 @@ TEST(TrainingGame, TwoPlayersGiveTwoLinesAndTheResultsSayHowEachWentSinceLastTim
     };
 
     playSong(0);
-    const QString results = h.Screen().Notices.Text("results");
+    const QString results = h.Core().Training->Results();
     EXPECT_TRUE(results.startsWith("Results of invincible.mid\nPlayer 1: ")) << results.toStdString();
     EXPECT_TRUE(results.contains("\nPlayer 2: ")) << results.toStdString();
     EXPECT_EQ(results.count("First game of this song."), 2) << results.toStdString();
@@ -194,7 +194,7 @@ TEST(TrainingGame, TwoPlayersGiveTwoLinesAndTheResultsSayHowEachWentSinceLastTim
     const QStringList again = lines[3].split(',');
     const int change = again[12].toInt() - first[12].toInt();
     ASSERT_LT(change, 0);
-    const QString now = h.Screen().Notices.Text("results");
+    const QString now = h.Core().Training->Results();
     auto signed_ = [](int n) { return (n >= 0 ? "+" : "") + QString::number(n); };
     EXPECT_TRUE(now.contains(QString("Since last time: %1 %, %2 grips, peak %3")
                                  .arg(signed_(change), signed_(again[15].toInt() - first[15].toInt()),
@@ -205,7 +205,8 @@ TEST(TrainingGame, TwoPlayersGiveTwoLinesAndTheResultsSayHowEachWentSinceLastTim
     // The next Start takes the results down.
     h.PressStart();
     h.Frame();
-    EXPECT_TRUE(h.Screen().Notices.Text("results").isEmpty());
+    EXPECT_TRUE(h.Core().Training->Results().isEmpty());
+    EXPECT_FALSE(h.Screen().Results.Up());
 }
 
 TEST(TrainingGame, APlayerByNameIsRecordedSoAndComparedWithTheirOwnGamesUnderAnyName)
@@ -225,7 +226,7 @@ TEST(TrainingGame, APlayerByNameIsRecordedSoAndComparedWithTheirOwnGamesUnderAny
             h.Step();
         EXPECT_FALSE(h.Playing());
         h.Frame();
-        return h.Screen().Notices.Text("results");
+        return h.Core().Training->Results();
     };
 
     core.ChoosePlayerNamed(0, "Ann");

@@ -89,8 +89,40 @@ std::vector<TGameRecord> THistoryCommands::Select(const std::vector<TGameRecord>
     return GamesOf(chosen, filter.Names);
 }
 
-void THistoryCommands::Table(const std::vector<TGameRecord>& records, std::ostream& out)
+namespace {
+
+// The grip tests, apart from the games: each one's three figures.
+void TestTable(const std::vector<const TGameRecord*>& tests, std::ostream& out)
 {
+    const QStringList header = {"started", "test", "player", "name", "input", "peak", "pace /min", "held s"};
+    std::vector<QStringList> rows;
+    for (const TGameRecord* r : tests)
+        rows.push_back({r->Started.toString("yyyy-MM-dd HH:mm"), "test", QString::number(r->Player),
+                        r->Name.isEmpty() ? "-" : Shown(r->Name), Shown(r->Input), QString::number(r->PeakForce),
+                        r->TestPacePerMinute ? QString::number(*r->TestPacePerMinute, 'f', 0) : "-",
+                        r->TestHoldSeconds ? QString::number(*r->TestHoldSeconds, 'f', 1) : "-"});
+    PrintTable(header, rows, 5, out);
+}
+
+} // namespace
+
+void THistoryCommands::Table(const std::vector<TGameRecord>& all, std::ostream& out)
+{
+    std::vector<TGameRecord> records;
+    std::vector<const TGameRecord*> tests;
+    for (const TGameRecord& r : all) {
+        if (r.Mode == "test")
+            tests.push_back(&r);
+        else
+            records.push_back(r);
+    }
+    if (!tests.empty()) {
+        if (!records.empty())
+            Table(records, out);
+        out << "Grip tests:\n";
+        TestTable(tests, out);
+        return;
+    }
     const QStringList header = {"started", "song", "player", "input", "played", "speed", "options", "balls",
                                 "hit", "hit %", "combo", "score", "grips", "peak", "mean", "calibrated"};
     std::vector<QStringList> rows;

@@ -24,7 +24,8 @@ struct TFilter {
 
 std::vector<TGameRecord> Select(const std::vector<TGameRecord>& records, const TFilter& filter);
 
-// One row per game and player, oldest first, then a line on how each player went.
+// One row per game and player, oldest first, then a line on how each player went; the grip
+// tests after them, in a table of their own.
 void Table(const std::vector<TGameRecord>& records, std::ostream& out);
 
 // A PNG chart: the hit rate (left axis) and the grips (right axis) of every game over the days,
