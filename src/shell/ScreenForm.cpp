@@ -449,7 +449,7 @@ void TScreenForm::ShowFullScreen(bool shown)
             setGeometry(on->geometry());
         showFullScreen();
         FitPictureToScreen();
-        emit FullScreenChanged(true);
+        Q_EMIT FullScreenChanged(true);
         return;
     }
     fullScreen_ = false;
@@ -463,7 +463,7 @@ void TScreenForm::ShowFullScreen(bool shown)
     hiddenForFullScreen_.clear();
     if (regionApplied_)
         MaskToSkin();
-    emit FullScreenChanged(false);
+    Q_EMIT FullScreenChanged(false);
 }
 
 void TScreenForm::FitPictureToScreen()

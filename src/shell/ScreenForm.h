@@ -120,7 +120,7 @@ public:
     void ShowFullScreen(bool shown);
     bool FullScreenShown() const { return fullScreen_; }
 
-signals:
+Q_SIGNALS:
     void FullScreenChanged(bool shown);
 
 protected:

@@ -18,12 +18,12 @@ TSurfaceMenu::TSurfaceMenu(QWidget& surface) : QObject(&surface), surface_(surfa
 
 void TSurfaceMenu::Add(const QString& text, TRun run, TEnabled enabled)
 {
-    entries_.push_back({text, std::move(run), std::move(enabled), {}, {}});
+    entries_.push_back({text, std::move(run), std::move(enabled), {}, {}, {}, {}, {}});
 }
 
 void TSurfaceMenu::AddOption(const QString& text, std::function<bool()> checked, std::function<void(bool on)> toggle)
 {
-    entries_.push_back({text, {}, {}, std::move(checked), std::move(toggle)});
+    entries_.push_back({text, {}, {}, std::move(checked), std::move(toggle), {}, {}, {}});
 }
 
 void TSurfaceMenu::AddChoice(const QString& text, const QStringList& choices, std::function<QString()> current,

@@ -167,8 +167,9 @@ TEST(SongSwitch, AMadeMapTakesTheRememberedLevelAndTheCoreSaysWhichItUsed)
     EXPECT_TRUE(level->actions()[1]->isChecked());
     level->actions()[0]->trigger();
     for (QAction* action : h.Screen().Menu->Build({10, 10}).actions())
-        if (action->text() == "Level")
+        if (action->text() == "Level") {
             EXPECT_TRUE(action->menu()->actions()[0]->isChecked());
+        }
     h.Screen().OpenSong(made);
     EXPECT_EQ(h.Core().ChosenLevel(), "easy");
     h.PressStart();

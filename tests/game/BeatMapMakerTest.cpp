@@ -221,7 +221,7 @@ TEST(BeatMapMaker, HardGripsFallOnLoudAndAccentedNotesAndLightOnesOnSoftNotes)
 TEST(BeatMapMaker, LevelsOrderOnRealSongsAndEasyHasAtMostABallABeat)
 {
     std::vector<std::string> files;
-    for (const std::string folder : {std::string(GRIP_BIN_DIR "songs"), std::string("/usr/share/games/openttd/baseset/openmsx")}) {
+    for (const std::string& folder : {std::string(GRIP_BIN_DIR "songs"), std::string("/usr/share/games/openttd/baseset/openmsx")}) {
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(folder, error))
             if (entry.path().extension() == ".mid")
@@ -248,8 +248,9 @@ TEST(BeatMapMaker, LevelsOrderOnRealSongsAndEasyHasAtMostABallABeat)
         EXPECT_EQ(count(normal, kChainKind) + count(normal, kStoolKind), 0) << file;
         // Chains and stools stand in for some of the any-grip and light balls; a song that asks a
         // hard grip of every note has none to give.
-        if (hard.Meets.size() >= 50 && count(hard, kRedKind) < std::int64_t(hard.Meets.size()) - 8)
+        if (hard.Meets.size() >= 50 && count(hard, kRedKind) < std::int64_t(hard.Meets.size()) - 8) {
             EXPECT_GT(count(hard, kChainKind) + count(hard, kStoolKind), 0) << file;
+        }
         for (std::size_t i = 1; i < easy.Meets.size(); ++i)
             EXPECT_GE(easy.Meets[i] - easy.Meets[i - 1], 100) << file;
     }

@@ -39,8 +39,9 @@ void ExpectSameSong(const TMidiData& a, const TMidiData& b)
             } else {
                 ASSERT_EQ(e.ShortMessage(), f.ShortMessage()) << i;
             }
-            if (e.Status < 0xF0)
+            if (e.Status < 0xF0) {
                 ASSERT_EQ(std::int32_t{e.Partner}, std::int32_t{f.Partner}) << i;
+            }
         }
     }
 }

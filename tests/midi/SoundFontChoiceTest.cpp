@@ -31,8 +31,9 @@ TEST(SoundFontChoice, ThePlayersSoundFontLoadsAndABadOneFallsBackWithAMessage)
         const std::string expected = *why ? fallback : mine;
         EXPECT_EQ(synth.SoundFontPath(), expected) << named;
         EXPECT_EQ(choice.Path, expected) << named;
-        if (!*why)
+        if (!*why) {
             EXPECT_EQ(choice.Warning, "");
+        }
         for (const std::string& said : {named, std::string(why), fallback})
             EXPECT_TRUE(!*why || choice.Warning.find(said) != std::string::npos) << choice.Warning;
     }

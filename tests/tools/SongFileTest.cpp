@@ -209,7 +209,7 @@ TEST_F(SongFileTest, GeneratorsRepeatThemselvesExactly)
         song.replace(".txt", ".mid");
         const std::string fresh = ReadAll(out + song.toStdString());
         EXPECT_FALSE(fresh.empty()) << song.toStdString();
-        EXPECT_TRUE(fresh == ReadAll(std::string(GRIP_BIN_DIR) + "songs/" + song.toStdString())) << song.toStdString();
+        EXPECT_TRUE(fresh == ReadAll(std::string(GRIP_BIN_DIR "songs/").append(song.toStdString()))) << song.toStdString();
     }
 }
 
