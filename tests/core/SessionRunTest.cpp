@@ -1,21 +1,15 @@
-// A session through the whole program on the manual clock: the least played song first, the
-// rest, the next song, the summary, and the record's lines of it.
+// A session through the whole program on the manual clock, down to the record's lines of it.
 #include "support/GameHarness.h"
 
 #include "../midi/SmfBuilder.h"
 #include "core/GameCore.h"
 #include "core/SongList.h"
-#include "shell/ScreenForm.h"
 #include "training/Training.h"
-#include "training/TrainingLog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -36,10 +30,8 @@ TEST(SessionRun, SongsFollowLeastPlayedFirstWithARestAndEveryLineCarriesTheSessi
     smf::TempDir dir;
     const std::string a = dir.Write("a.mid", ShortSong());
     dir.Write("b.mid", ShortSong());
-    const QString record = h.UserFolder() + "/data/griprhythm/training.csv";
-    const QString folder = QString::fromStdString(dir.path);
+    const QString record = h.UserFolder() + "/data/griprhythm/training.csv", folder = QString::fromStdString(dir.path);
     h.Core().Library->Places = TSongListPlaces{{{folder, 1, {"*.mid"}}}, folder + "/cache.json", record};
-
     // a.mid played once before: b.mid comes first.
     h.Core().ChooseSong(a);
     h.PressStart();
@@ -53,32 +45,21 @@ TEST(SessionRun, SongsFollowLeastPlayedFirstWithARestAndEveryLineCarriesTheSessi
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_TRUE(h.Playing());
     EXPECT_TRUE(h.Core().ChosenSongPath().ends_with("b.mid"));
-
     ASSERT_TRUE(h.RunUntilSongEnds(60000));
     h.RunMs(10);
     EXPECT_EQ(h.Core().SessionText(), "Rest: the next song, a, starts in 30 s.");
     h.RunMs(29900);
     EXPECT_FALSE(h.Playing());
     h.RunMs(200);
-    EXPECT_TRUE(h.Playing());
+    ASSERT_TRUE(h.Playing());
     EXPECT_TRUE(h.Core().ChosenSongPath().ends_with("a.mid"));
     ASSERT_TRUE(h.RunUntilSongEnds(60000));
     h.RunMs(10);
     EXPECT_TRUE(h.Core().SessionText().startsWith("Session over: 2 songs in 0:")) << h.Core().SessionText().toStdString();
-    EXPECT_FALSE(h.Core().Session().Running());
 
     const std::vector<TGameRecord> lines = ReadRecordFile(record).Records;
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_FALSE(lines[0].Session);
-    EXPECT_EQ(lines[1].Song, "b.mid");
-    EXPECT_EQ(lines[2].Song, "a.mid");
-    for (size_t i = 1; i < lines.size(); ++i)
-        EXPECT_EQ(lines[i].Session, started);
-    QFile file(record);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    std::printf("%s", file.readAll().constData());
-    if (const char* keep = std::getenv("GRIP_KEEP_SESSION")) {
-        h.RunMs(200);
-        h.Screen().grab().save(keep);
-    }
+    EXPECT_TRUE(lines[1].Song == "b.mid" && lines[2].Song == "a.mid");
+    EXPECT_TRUE(lines[1].Session == started && lines[2].Session == started);
 }
