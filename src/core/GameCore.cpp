@@ -29,6 +29,7 @@
 #include "training/GripTest.h"
 #include "training/Adapting.h"
 #include "training/Training.h"
+#include "training/TrainingLog.h"
 
 #include <QFileInfo>
 #include <QSettings>
@@ -130,7 +131,14 @@ TGameCore::TGameCore(TDXDraw* surface, const TGameSettings& settings)
     Tick = std::make_unique<TGameTick>(*Timer1, *MidiPlayer);
     Tick->SetTraining(Training.get());
     GripTest = std::make_unique<TGripTest>();
-    Tick->GripsElsewhere = [this] { return GripTestTick(); };
+    session_ = std::make_unique<TSession>();
+    Training->SessionStarted = [this] { return session_->Started(); };
+    libraryFollowing_ = Library->OnListed.Subscribe([this] { BeginSession(); });
+    // Every tick looks at the session's rest first; a test running has the grips.
+    Tick->GripsElsewhere = [this] {
+        SessionTick();
+        return GripTestTick();
+    };
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Tick->Timer1Timer(); }); });
     Timer1->start();
 
@@ -144,6 +152,8 @@ TGameCore::~TGameCore()
     Library.reset();
     // The game under way ends here, as the program does, and goes into the record.
     Training->Detach();
+    // The session goes before the training, which would ask it of a game ending later.
+    Training->SessionStarted = nullptr;
     // No handler may run while the core is being taken apart; the balls go back.
     GripBall->Release();
     DestroyGame();
@@ -183,7 +193,10 @@ void TGameCore::FormCreate()
     // The training follows the game, and fits each ball to its hand as the players get them.
     Training->Attach(*game_, MidiPlayer.get());
     // After the training has ended the game, so that its lines are there to adapt by.
-    gameFollowing_.push_back(game_->OnSongEnded.Subscribe([this] { AdaptAfterGame(); }));
+    gameFollowing_.push_back(game_->OnSongEnded.Subscribe([this] {
+        AdaptAfterGame();
+        session_->SongEnded(GameClock().NowMilliseconds(), Training->SongEndedGame());
+    }));
     gameFollowing_.push_back(GripBall->OnPlayerBall.Subscribe(
         [training = Training.get()](TStressValue& grip) { training->BallChanged(grip); }));
     TStressValue* player = game_->PlayerOneStress();
@@ -199,6 +212,8 @@ void TGameCore::FormCreate()
             GripTest->Stop();
             TellGripTest("A song started: the grip test is stopped.");
         }
+        if (session_->State() == TSession::EState::Ended)
+            session_->Clear();
     }));
     game_->CreateEffects();
     // The hit sound is loaded now rather than on the first hit.
@@ -397,9 +412,10 @@ bool TGameCore::GripTestTick()
         return true;
     const TForceScale scale = Training->Fitting().Scale(0);
     const std::optional<TPlayer>& player = chosenPlayers_[0];
-    const TGameRecord record =
+    TGameRecord record =
         GripTestRecord(*GripTest, gripTestStarted_, Training->Fitting().Ball(0), player ? player->Name() : QString(),
                        scale.Fitted() ? std::optional<int>(scale.Peak) : std::nullopt);
+    record.Session = session_->Started();
     const bool kept = Training->Log().Append({record});
     GripTest->Stop();
     TellGripTest(QString("Grip test: peak %1, pace %2 a minute, held %3 s.%4")
@@ -487,4 +503,89 @@ void TGameCore::AdaptAfterGame()
         said += "\nNot kept for the next run: " + Players->Failure();
     ApplyAdapted();
     Training->AddResultsLine(said);
+}
+
+void TGameCore::StartSession(const TSessionPlan& plan)
+{
+    if (!Game())
+        throw Exception("The game did not start, so there is no session");
+    EndSession();
+    session_->Clear();
+    pendingSession_ = plan;
+    TellSession("The session begins once the songs are listed…");
+    const std::optional<TPlayer>& one = chosenPlayers_[0];
+    Library->Refresh(one ? one->Names : QStringList());
+}
+
+void TGameCore::EndSession()
+{
+    pendingSession_.reset();
+    session_->Stop(GameClock().NowMilliseconds());
+}
+
+void TGameCore::BeginSession()
+{
+    if (!pendingSession_ || Library->Listing())
+        return;
+    const TSessionPlan plan = *pendingSession_;
+    pendingSession_.reset();
+    QStringList paths;
+    for (const TSongListing& song : Library->Songs())
+        paths << song.Path;
+    const std::optional<TPlayer>& one = chosenPlayers_[0];
+    const QStringList order =
+        LeastPlayedFirst(paths, ReadRecordFiles(Training->Log().Path()).Records, one ? one->Names : QStringList());
+    if (order.isEmpty()) {
+        TellSession("No session: the song folders hold no song the game can play.");
+        return;
+    }
+    // The song is chosen before the session begins, so the game it ends is not the session's.
+    try {
+        ChooseSong(order.front().toStdString());
+    } catch (const std::exception& e) {
+        TellSession(QString("No session: ") + e.what());
+        return;
+    }
+    session_->Begin(plan, order, GameClock().NowMilliseconds(), Training->Now());
+    sessionNote_.clear();
+    Game()->Start();
+}
+
+void TGameCore::SessionTick()
+{
+    // Before the tick looks at the song: the next one is then in place as if chosen between ticks.
+    if (const std::optional<QString> next = session_->Advance(GameClock().NowMilliseconds()))
+        PlaySessionSong(*next);
+}
+
+void TGameCore::PlaySessionSong(const QString& path)
+{
+    TGripGame* game = Game();
+    if (!session_->Running() || !game)
+        return;
+    try {
+        ChooseSong(path.toStdString());
+    } catch (const std::exception& e) {
+        EndSession();
+        TellSession(QString("The session ended early: ") + e.what());
+        return;
+    }
+    game->Start();
+}
+
+void TGameCore::TellSession(const QString& text)
+{
+    sessionNote_ = text;
+    sessionNoteUntil_ = GameClock().NowMilliseconds() + OutcomeMs;
+}
+
+QString TGameCore::SessionText() const
+{
+    const std::int64_t now = GameClock().NowMilliseconds();
+    QStringList texts;
+    if (now < sessionNoteUntil_ && !sessionNote_.isEmpty())
+        texts << sessionNote_;
+    if (const QString text = session_->Text(now); !text.isEmpty())
+        texts << text;
+    return texts.join('\n');
 }

@@ -3,6 +3,7 @@
 #include "game/GameSettings.h"
 #include "platform/Listeners.h"
 #include "training/Players.h"
+#include "training/Session.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -104,6 +105,17 @@ public:
     QString GripTestText() const;
     static constexpr std::int64_t OutcomeMs = 10000;
 
+    // A training session over the library's songs, least played first by lane one's player:
+    // the first starts once the library is listed, each next one after a rest, until the plan
+    // is played. Without one the game plays as it always has.
+    void StartSession(const TSessionPlan& plan);
+    // Ends it now; the summary goes up.
+    void EndSession();
+    const TSession& Session() const { return *session_; }
+    // What the game surface says of it: the rest's countdown, the summary until the next Start
+    // outside a session, or why it could not begin; empty otherwise.
+    QString SessionText() const;
+
     bool StartUpComplete() const { return complete_; }
     // The game the start-up built; none before, and none if the start-up ended before it.
     TGripGame* Game() const { return game_.get(); }
@@ -166,6 +178,10 @@ private:
     // with the calibrations.
     void ApplyAdapted();
     void AdaptAfterGame();
+    void BeginSession();
+    void SessionTick();
+    void PlaySessionSong(const QString& path);
+    void TellSession(const QString& text);
 
     TGameSettings settings_;
     std::unique_ptr<TViewsOutput> output_;
@@ -181,6 +197,11 @@ private:
     QString gripTestOutcome_;
     std::int64_t gripTestOutcomeUntil_ = 0;
     int chosenQuartersPerBeat_ = 1;
+    std::unique_ptr<TSession> session_;
+    std::optional<TSessionPlan> pendingSession_;
+    TSubscription libraryFollowing_;
+    QString sessionNote_;
+    std::int64_t sessionNoteUntil_ = 0;
 };
 
 // The one core; none before it is made and none once it is gone.

@@ -20,6 +20,7 @@
 #include "shell/ScaleControls.h"
 #include "shell/SongChooser.h"
 #include "shell/SurfaceMenu.h"
+#include "shell/SessionMenu.h"
 #include "shell/TapSession.h"
 #include "shell/TrainingMenu.h"
 #include "shell/TrainingNotices.h"
@@ -184,6 +185,7 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     Menu->Add("Songs…", [this](QPoint) { OpenSongList(); });
     AddTrainingEntries(*Menu);
     AddGripTestEntry(*Menu, *this);
+    AddSessionEntry(*Menu);
     AddPlayerEntries(*Menu, *this);
     Menu->AddOption(
         "Precise timing", [] { return GameCore && GameCore->PreciseTiming(); },
@@ -356,6 +358,8 @@ void TScreenForm::ComposeFrame(bool judging)
         ShowTrainingNotices(*GameCore->Training, Notices, Results);
     if (GameCore)
         ShowGripTestNotice(*GameCore, Notices);
+    if (GameCore)
+        ShowSessionNotice(*GameCore, Notices);
     Results.Draw(DXDraw->Surface().Image());
     Notices.Draw(DXDraw->Surface().Image());
     DXDraw->Flip();

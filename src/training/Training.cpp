@@ -227,6 +227,7 @@ void TTraining::End(bool bySongEnd)
         names.push_back(PlayerNames ? PlayerNames(p) : QStringList());
         r.Name = names.back().isEmpty() ? QString() : names.back().back();
         r.Level = level_;
+        r.Session = SessionStarted ? SessionStarted() : std::nullopt;
         r.TimingMeanMs = s.TimingMeanMs();
         r.TimingSpreadMs = s.TimingSpreadMs();
         records.push_back(r);

@@ -78,6 +78,8 @@ public:
     TTrainingLog& Log() { return log_; }
     // When a game starts, as the record writes it.
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+    // When the session under way began, for the record's lines; none outside one.
+    std::function<std::optional<QDateTime>()> SessionStarted;
 
 private:
     struct TPlayerGame {
