@@ -551,6 +551,14 @@ void TGameCore::BeginSession()
     Game()->Start();
 }
 
+bool TGameCore::StartNextSessionSong()
+{
+    const std::optional<QString> next = session_->EndRest();
+    if (next)
+        PlaySessionSong(*next);
+    return next.has_value();
+}
+
 void TGameCore::SessionTick()
 {
     // Before the tick looks at the song: the next one is then in place as if chosen between ticks.

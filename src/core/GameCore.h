@@ -111,6 +111,9 @@ public:
     void StartSession(const TSessionPlan& plan);
     // Ends it now; the summary goes up.
     void EndSession();
+    // Start pressed while the session rests: the next song begins now, rather than the last
+    // one again only to be replaced when the rest runs out. False when no session rests.
+    bool StartNextSessionSong();
     const TSession& Session() const { return *session_; }
     // What the game surface says of it: the rest's countdown, the summary until the next Start
     // outside a session, or why it could not begin; empty otherwise.

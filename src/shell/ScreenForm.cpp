@@ -229,6 +229,8 @@ TScreenForm::~TScreenForm()
 // Without a game (start-up ended early) the buttons do nothing.
 void TScreenForm::btnStartClick()
 {
+    if (GameCore && GameCore->StartNextSessionSong())
+        return;
     if (TGripGame* game = GripGame())
         game->Start();
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 QStringList LeastPlayedFirst(const QStringList& paths, const std::vector<TGameRecord>& records,
                              const QStringList& names)
@@ -80,6 +81,14 @@ std::optional<QString> TSession::Advance(std::int64_t nowMs)
         return std::nullopt;
     state_ = EState::Playing;
     return songs_.at(next_++ % songs_.size());
+}
+
+std::optional<QString> TSession::EndRest()
+{
+    if (state_ != EState::Resting)
+        return std::nullopt;
+    restUntilMs_ = std::numeric_limits<std::int64_t>::min();
+    return Advance(restUntilMs_);
 }
 
 void TSession::Stop(std::int64_t nowMs)

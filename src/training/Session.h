@@ -37,6 +37,8 @@ public:
     void SongEnded(std::int64_t nowMs, const std::vector<TGameRecord>& lines);
     // The song to play now that the rest is over; none otherwise.
     std::optional<QString> Advance(std::int64_t nowMs);
+    // The rest cut short: the song to play now, or none when the session is not resting.
+    std::optional<QString> EndRest();
     // The player ended it early.
     void Stop(std::int64_t nowMs);
     // Idle again: the summary is taken down.
