@@ -215,9 +215,13 @@ void TSongChooser::paintEvent(QPaintEvent*)
             p.fillPath(bar, Vertical(row.top(), row.bottom(), palette::Violet, palette::Indigo));
         }
         const QRect text = row.adjusted(6, 0, -6, 0);
-        QString figures = Length(song.Seconds);
-        if (song.Rates.Best)
-            figures = QString("best %1 %   ").arg(std::lround(*song.Rates.Best * 100)) + figures;
+        // What the song asks and how this player fared with it, before its length.
+        QString figures = QString("%1 balls   ").arg(song.Balls);
+        if (song.Rates.Last && song.Rates.Best)
+            figures += QString("last %1 %  best %2 %   ")
+                           .arg(std::lround(*song.Rates.Last * 100))
+                           .arg(std::lround(*song.Rates.Best * 100));
+        figures += Length(song.Seconds);
         p.setPen(marked ? palette::Cream : Shade(palette::Sky, 1.1));
         p.drawText(text, Qt::AlignRight | Qt::AlignVCenter, figures);
         const int nameRoom = text.width() - metrics.horizontalAdvance(figures) - 10;
