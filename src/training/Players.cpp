@@ -52,6 +52,18 @@ QString TPlayers::DefaultPath()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/griprhythm/players.json";
 }
 
+TPlayer* TPlayers::LoadWith(std::vector<TPlayer>& players, int id)
+{
+    if (!Load(players))
+        return nullptr;
+    const auto player = std::find_if(players.begin(), players.end(), [id](const TPlayer& p) { return p.Id == id; });
+    if (player == players.end()) {
+        Failed("That player is no longer in " + path_ + ".");
+        return nullptr;
+    }
+    return &*player;
+}
+
 bool TPlayers::Failed(const QString& failure)
 {
     failure_ = failure;
@@ -185,11 +197,9 @@ std::optional<TPlayer> TPlayers::Add(const QString& name)
 bool TPlayers::Rename(int id, const QString& name)
 {
     std::vector<TPlayer> players;
-    if (!Load(players))
+    TPlayer* player = LoadWith(players, id);
+    if (!player)
         return false;
-    const auto player = std::find_if(players.begin(), players.end(), [id](const TPlayer& p) { return p.Id == id; });
-    if (player == players.end())
-        return Failed("That player is no longer in " + path_ + ".");
     const QString trimmed = name.trimmed();
     if (const QString refusal = Refusal(players, trimmed, id); !refusal.isEmpty())
         return Failed(refusal);
@@ -204,11 +214,9 @@ bool TPlayers::Rename(int id, const QString& name)
 bool TPlayers::SetAdapting(int id, bool on, const std::optional<TAdaptSettings>& settings)
 {
     std::vector<TPlayer> players;
-    if (!Load(players))
+    TPlayer* player = LoadWith(players, id);
+    if (!player)
         return false;
-    const auto player = std::find_if(players.begin(), players.end(), [id](const TPlayer& p) { return p.Id == id; });
-    if (player == players.end())
-        return Failed("That player is no longer in " + path_ + ".");
     player->Adapt = on;
     if (settings)
         player->Adapted = TAdapting::Bounded(*settings);

@@ -55,6 +55,9 @@ public:
 
 private:
     bool Load(std::vector<TPlayer>& players);
+    // The players as kept, and the one with the id among them; none (the failure said) when
+    // the file cannot be read or the player is gone from it.
+    TPlayer* LoadWith(std::vector<TPlayer>& players, int id);
     bool Save(const std::vector<TPlayer>& players);
     // Why the name cannot be given to the player with that id (0 for a new one); empty when it can.
     QString Refusal(const std::vector<TPlayer>& players, const QString& name, int id) const;
