@@ -26,8 +26,9 @@
 #include "platform/Preferences.h"
 #include "sprites/DXImageList.h"
 #include "sprites/DXSprite.h"
-#include "training/GripTest.h"
 #include "training/Adapting.h"
+#include "training/GripTest.h"
+#include "training/SongMarks.h"
 #include "training/Training.h"
 #include "training/TrainingLog.h"
 
@@ -36,12 +37,14 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 TGameCore* GameCore = nullptr;
 
 namespace {
 
 const char* const kPreciseTimingKey = "play/precise_timing";
+const char* const kSessionGripTestsKey = "sessions/grip_tests";
 const char* const kLevelKey = "play/level";
 
 // The level the player last chose in the menu; a word the game does not know plays normal.
@@ -196,6 +199,8 @@ void TGameCore::FormCreate()
     gameFollowing_.push_back(game_->OnSongEnded.Subscribe([this] {
         AdaptAfterGame();
         session_->SongEnded(GameClock().NowMilliseconds(), Training->SongEndedGame());
+        if (session_->State() == TSession::EState::Testing)
+            BeginSessionTest();
     }));
     gameFollowing_.push_back(GripBall->OnPlayerBall.Subscribe(
         [training = Training.get()](TStressValue& grip) { training->BallChanged(grip); }));
@@ -211,6 +216,8 @@ void TGameCore::FormCreate()
         if (GripTest->Running()) {
             GripTest->Stop();
             TellGripTest("A song started: the grip test is stopped.");
+            if (sessionTest_)
+                SessionTestEnded(std::nullopt, false);
         }
         if (session_->State() == TSession::EState::Ended)
             session_->Clear();
@@ -383,6 +390,8 @@ void TGameCore::StopGripTest()
         return;
     GripTest->Stop();
     TellGripTest("The grip test is stopped; nothing was recorded.");
+    if (sessionTest_)
+        SessionTestEnded(std::nullopt);
 }
 
 bool TGameCore::GripTesting() const { return GripTest->Running(); }
@@ -404,6 +413,9 @@ bool TGameCore::GripTestTick()
     if (!grip->Device) {
         GripTest->Stop();
         TellGripTest("The grip ball went: the grip test is stopped; nothing was recorded.");
+        // The session goes on once a ball is back and Start is pressed.
+        if (sessionTest_)
+            SessionTestEnded(std::nullopt, false);
         return false;
     }
     grip->ReadForces([this](std::uint8_t force) { GripTest->Feed(GameClock().NowMilliseconds(), force); });
@@ -423,6 +435,9 @@ bool TGameCore::GripTestTick()
                      .arg(*record.TestPacePerMinute)
                      .arg(*record.TestHoldSeconds, 0, 'f', 1)
                      .arg(kept ? QString() : QString(" It could not be written to ") + Training->Log().Path() + "."));
+    if (sessionTest_)
+        SessionTestEnded(
+            TTestFigures{record.PeakForce, int(std::lround(*record.TestPacePerMinute)), *record.TestHoldSeconds});
     return true;
 }
 
@@ -521,6 +536,55 @@ void TGameCore::EndSession()
 {
     pendingSession_.reset();
     session_->Stop(GameClock().NowMilliseconds());
+    if (sessionTest_) {
+        sessionTest_ = false;
+        GripTest->Stop();
+    }
+}
+
+bool TGameCore::SessionGripTests() const
+{
+    return QSettings(PreferencesPath(), QSettings::IniFormat).value(kSessionGripTestsKey, false).toBool();
+}
+
+void TGameCore::SetSessionGripTests(bool on)
+{
+    QSettings preferences(PreferencesPath(), QSettings::IniFormat);
+    preferences.setValue(kSessionGripTestsKey, on);
+}
+
+QStringList TGameCore::MarkedSongs() const
+{
+    const std::optional<TPlayer>& one = chosenPlayers_[0];
+    return TSongMarks(PreferencesPath()).Marked(one ? one->Id : 0);
+}
+
+void TGameCore::SetSongMarked(const QString& path, bool on)
+{
+    const std::optional<TPlayer>& one = chosenPlayers_[0];
+    if (!TSongMarks(PreferencesPath()).SetMarked(one ? one->Id : 0, path, on))
+        throw Exception("The song's mark could not be kept in " + PreferencesPath().toStdString());
+}
+
+void TGameCore::BeginSessionTest()
+{
+    if (Training->Fitting().Ball(0).isEmpty()) {
+        TellSession("No grip test in the session: player one plays on the keys.");
+        SessionTestEnded(std::nullopt);
+        return;
+    }
+    StartGripTest();
+    sessionTest_ = GripTest->Running();
+    if (!sessionTest_)
+        SessionTestEnded(std::nullopt);
+}
+
+void TGameCore::SessionTestEnded(const std::optional<TTestFigures>& figures, bool startSong)
+{
+    sessionTest_ = false;
+    const std::optional<QString> first = session_->TestEnded(GameClock().NowMilliseconds(), figures);
+    if (first && startSong && Game())
+        Game()->Start();
 }
 
 void TGameCore::BeginSession()
@@ -533,8 +597,8 @@ void TGameCore::BeginSession()
     for (const TSongListing& song : Library->Songs())
         paths << song.Path;
     const std::optional<TPlayer>& one = chosenPlayers_[0];
-    const QStringList order =
-        LeastPlayedFirst(paths, ReadRecordFiles(Training->Log().Path()).Records, one ? one->Names : QStringList());
+    const QStringList order = SessionSongs(paths, MarkedSongs(), ReadRecordFiles(Training->Log().Path()).Records,
+                                           one ? one->Names : QStringList());
     if (order.isEmpty()) {
         TellSession("No session: the song folders hold no song the game can play.");
         return;
@@ -548,7 +612,10 @@ void TGameCore::BeginSession()
     }
     session_->Begin(plan, order, GameClock().NowMilliseconds(), Training->Now());
     sessionNote_.clear();
-    Game()->Start();
+    if (session_->State() == TSession::EState::Testing)
+        BeginSessionTest();
+    else
+        Game()->Start();
 }
 
 bool TGameCore::StartNextSessionSong()

@@ -115,6 +115,15 @@ public:
     // one again only to be replaced when the rest runs out. False when no session rests.
     bool StartNextSessionSong();
     const TSession& Session() const { return *session_; }
+    // A grip test before a session's first song and after its last, when player one has a
+    // ball; remembered between runs.
+    bool SessionGripTests() const;
+    void SetSessionGripTests(bool on);
+    // The songs lane one's player marked in the song list: a session plays those when any is
+    // in the library.
+    QStringList MarkedSongs() const;
+    // Throws, saying why, when the mark could not be kept.
+    void SetSongMarked(const QString& path, bool on);
     // What the game surface says of it: the rest's countdown, the summary until the next Start
     // outside a session, or why it could not begin; empty otherwise.
     QString SessionText() const;
@@ -184,6 +193,11 @@ private:
     void BeginSession();
     void SessionTick();
     void PlaySessionSong(const QString& path);
+    // The session's own grip test, or on the keys the session goes on without it.
+    void BeginSessionTest();
+    // The session's test is over (figures none when it was stopped): the first song starts, or
+    // the session ends. A song already started by the player is left to play.
+    void SessionTestEnded(const std::optional<TTestFigures>& figures, bool startSong = true);
     void TellSession(const QString& text);
 
     TGameSettings settings_;
@@ -202,6 +216,7 @@ private:
     int chosenQuartersPerBeat_ = 1;
     std::unique_ptr<TSession> session_;
     std::optional<TSessionPlan> pendingSession_;
+    bool sessionTest_ = false;
     TSubscription libraryFollowing_;
     QString sessionNote_;
     std::int64_t sessionNoteUntil_ = 0;

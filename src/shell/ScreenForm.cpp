@@ -177,6 +177,10 @@ TScreenForm::TScreenForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     keys->Standby = [this] { return SongChooser->isVisible(); };
     SongChooser->OnChoose = [this](const QString& path) { OpenSong(path); };
     SongChooser->OnClose = [this] { setFocus(Qt::OtherFocusReason); };
+    SongChooser->OnMark = [](const QString& path, bool on) {
+        if (GameCore)
+            GameCore->SetSongMarked(path, on);
+    };
     auto* songList = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
     connect(songList, &QShortcut::activated, this, [this] { Guarded([this] { OpenSongList(); }); });
 
@@ -562,6 +566,7 @@ void TScreenForm::OpenSongList()
     const std::optional<TPlayer>& player = GameCore->ChosenPlayer(0);
     library.Refresh(player ? player->Names : QStringList());
     SongChooser->SetSongs(library.Songs(), true);
+    SongChooser->SetMarks(GameCore->MarkedSongs());
     SongChooser->Open();
 }
 

@@ -19,7 +19,9 @@ QString chosen = kOff;
 TSessionPlan PlanNamed(const QString& name)
 {
     const int count = name.section(' ', 0, 0).toInt();
-    return name.endsWith("minutes") ? TSessionPlan{count, 0} : TSessionPlan{0, count};
+    TSessionPlan plan = name.endsWith("minutes") ? TSessionPlan{count, 0} : TSessionPlan{0, count};
+    plan.GripTests = GameCore->SessionGripTests();
+    return plan;
 }
 
 } // namespace
@@ -37,6 +39,12 @@ void AddSessionEntry(TSurfaceMenu& menu)
                 GameCore->EndSession();
             else
                 GameCore->StartSession(PlanNamed(plan));
+        });
+    menu.AddOption(
+        "Grip tests in a session", [] { return GameCore && GameCore->SessionGripTests(); },
+        [](bool on) {
+            if (GameCore)
+                GameCore->SetSessionGripTests(on);
         });
 }
 

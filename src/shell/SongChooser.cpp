@@ -52,6 +52,33 @@ void TSongChooser::SetSongs(const std::vector<TSongListing>& songs, bool listing
     update();
 }
 
+void TSongChooser::SetMarks(const QStringList& marked)
+{
+    marks_ = marked;
+    update();
+}
+
+void TSongChooser::ToggleMark(int row)
+{
+    if (row < 0 || row >= int(shown_.size()))
+        return;
+    const QString path = shown_[row]->Path;
+    const bool on = !marks_.contains(path);
+    bool kept = false;
+    Guarded([&] {
+        if (OnMark)
+            OnMark(path, on);
+        kept = true;
+    });
+    if (!kept)
+        return;
+    if (on)
+        marks_ << path;
+    else
+        marks_.removeAll(path);
+    update();
+}
+
 void TSongChooser::Open()
 {
     filter_.clear();
@@ -132,6 +159,13 @@ void TSongChooser::keyPressEvent(QKeyEvent* event)
     case Qt::Key_PageDown: MoveTo(current_ + page); return;
     case Qt::Key_Home: MoveTo(0); return;
     case Qt::Key_End: MoveTo(int(shown_.size()) - 1); return;
+    case Qt::Key_Insert: ToggleMark(current_); return;
+    case Qt::Key_M:
+        if (event->modifiers() & Qt::ControlModifier) {
+            ToggleMark(current_);
+            return;
+        }
+        break;
     case Qt::Key_Backspace:
         filter_.chop(1);
         ApplyFilter();
@@ -192,7 +226,7 @@ void TSongChooser::paintEvent(QPaintEvent*)
     p.setFont(RowFont(11));
     p.setPen(filter_.isEmpty() ? Shade(palette::Cream, 0.7) : palette::Cream);
     const QString prompt = listing_ && songs_.empty() ? QStringLiteral("Finding songs…")
-                           : filter_.isEmpty()        ? QStringLiteral("Type to find a song; Enter plays, Esc closes")
+                           : filter_.isEmpty()        ? QStringLiteral("Type to find a song; Enter plays, Ins marks it for sessions, Esc closes")
                                                       : QStringLiteral("Find: ") + filter_ + QStringLiteral("_");
     p.drawText(filterLine, Qt::AlignLeft | Qt::AlignVCenter, prompt);
     p.setPen(QPen(Shade(palette::Violet, 1.2), 1));
@@ -225,9 +259,19 @@ void TSongChooser::paintEvent(QPaintEvent*)
         p.setPen(marked ? palette::Cream : Shade(palette::Sky, 1.1));
         p.drawText(text, Qt::AlignRight | Qt::AlignVCenter, figures);
         const int nameRoom = text.width() - metrics.horizontalAdvance(figures) - 10;
+        // A song marked for sessions carries a gold dot before its name.
+        int nameLeft = text.left();
+        if (marks_.contains(song.Path)) {
+            const QPointF dot(text.left() + 4, row.center().y() + 0.5);
+            p.setBrush(palette::Gold);
+            p.setPen(QPen(palette::Ink, 1));
+            p.drawEllipse(dot, 4, 4);
+            p.setBrush(Qt::NoBrush);
+        }
+        nameLeft += 14;
         p.setPen(marked ? palette::Gold : palette::Cream);
-        p.drawText(QRect(text.left(), text.top(), nameRoom, text.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                   metrics.elidedText(song.Name, Qt::ElideRight, nameRoom));
+        p.drawText(QRect(nameLeft, text.top(), nameRoom - 14, text.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   metrics.elidedText(song.Name, Qt::ElideRight, nameRoom - 14));
     }
     // More songs above or below the rows in sight: a small arrow at the right of the panel.
     auto arrow = [&](double y, double direction) {

@@ -36,6 +36,16 @@ QStringList LeastPlayedFirst(const QStringList& paths, const std::vector<TGameRe
     return ordered;
 }
 
+QStringList SessionSongs(const QStringList& paths, const QStringList& marked, const std::vector<TGameRecord>& records,
+                         const QStringList& names)
+{
+    QStringList chosen;
+    for (const QString& path : paths)
+        if (marked.contains(path))
+            chosen << path;
+    return chosen.isEmpty() ? LeastPlayedFirst(paths, records, names) : chosen;
+}
+
 std::optional<QString> TSession::Begin(const TSessionPlan& plan, const QStringList& songs, std::int64_t nowMs,
                                        const QDateTime& started)
 {
@@ -48,7 +58,8 @@ std::optional<QString> TSession::Begin(const TSessionPlan& plan, const QStringLi
     beganMs_ = nowMs;
     started_ = started;
     summary_ = {};
-    state_ = EState::Playing;
+    songsPlayed_ = false;
+    state_ = plan.GripTests ? EState::Testing : EState::Playing;
     return songs_.front();
 }
 
@@ -68,7 +79,11 @@ void TSession::SongEnded(std::int64_t nowMs, const std::vector<TGameRecord>& lin
     const bool songsDone = plan_.Songs > 0 && (summary_.Songs >= plan_.Songs || summary_.Songs >= int(songs_.size()));
     const bool timeUp = plan_.Minutes > 0 && nowMs - beganMs_ >= std::int64_t(plan_.Minutes) * 60000;
     if (songsDone || timeUp) {
-        Stop(nowMs);
+        songsPlayed_ = true;
+        if (plan_.GripTests)
+            state_ = EState::Testing;
+        else
+            Stop(nowMs);
         return;
     }
     state_ = EState::Resting;
@@ -89,6 +104,20 @@ std::optional<QString> TSession::EndRest()
         return std::nullopt;
     restUntilMs_ = std::numeric_limits<std::int64_t>::min();
     return Advance(restUntilMs_);
+}
+
+std::optional<QString> TSession::TestEnded(std::int64_t nowMs, const std::optional<TTestFigures>& figures)
+{
+    if (state_ != EState::Testing)
+        return std::nullopt;
+    if (songsPlayed_) {
+        summary_.LastTest = figures;
+        Stop(nowMs);
+        return std::nullopt;
+    }
+    summary_.FirstTest = figures;
+    state_ = EState::Playing;
+    return songs_.front();
 }
 
 void TSession::Stop(std::int64_t nowMs)
@@ -112,6 +141,10 @@ QString TSession::Text(std::int64_t nowMs) const
             .arg(QFileInfo(songs_.at(next_ % songs_.size())).completeBaseName())
             .arg(left);
     }
+    if (state_ == EState::Testing)
+        return songsPlayed_ ? QString("Session: a last grip test, then the summary.")
+                            : QString("Session: a grip test first, then %1.")
+                                  .arg(QFileInfo(songs_.front()).completeBaseName());
     if (state_ != EState::Ended)
         return {};
     const auto minutes = [](double seconds) {
@@ -125,5 +158,23 @@ QString TSession::Text(std::int64_t nowMs) const
         .arg(minutes(summary_.PlayedSeconds))
         .arg(summary_.Grips)
         .arg(summary_.BallsHit)
-        .arg(summary_.Balls);
+        .arg(summary_.Balls) +
+           TestsText();
+}
+
+QString TSession::TestsText() const
+{
+    if (!plan_.GripTests)
+        return {};
+    // Side by side, so that what the songs did to the hand reads at a glance.
+    const std::optional<TTestFigures>&first = summary_.FirstTest, &last = summary_.LastTest;
+    const auto figure = [](const std::optional<TTestFigures>& test, auto of) {
+        return test ? of(*test) : QString("–");
+    };
+    const auto peak = [](const TTestFigures& t) { return QString::number(t.Peak); };
+    const auto pace = [](const TTestFigures& t) { return QString::number(t.Pace); };
+    const auto hold = [](const TTestFigures& t) { return QString::number(t.HoldSeconds, 'f', 1); };
+    return QString("\nGrip tests, start → end: peak %1 → %2, pace %3 → %4 a minute, held %5 → %6 s.")
+        .arg(figure(first, peak), figure(last, peak), figure(first, pace), figure(last, pace), figure(first, hold),
+             figure(last, hold));
 }

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -63,4 +64,48 @@ TEST(SessionRun, SongsFollowLeastPlayedFirstWithARestAndEveryLineCarriesTheSessi
     EXPECT_FALSE(lines[0].Session);
     EXPECT_TRUE(lines[1].Song == "b.mid" && lines[2].Song == "a.mid");
     EXPECT_TRUE(lines[1].Session == started && lines[2].Session == started);
+}
+
+TEST(SessionRun, OnlyTheMarkedSongsPlayBetweenGripTestsThatTheSummaryPutsSideBySide)
+{
+    TGameHarness h;
+    smf::TempDir dir;
+    for (const char* name : {"a.mid", "b.mid", "c.mid"})
+        dir.Write(name, ShortSong());
+    const QString record = h.UserFolder() + "/data/griprhythm/training.csv", folder = QString::fromStdString(dir.path);
+    h.Core().Library->Places = TSongListPlaces{{{folder, 1, {"*.mid"}}}, folder + "/cache.json", record};
+    h.Core().SetSongMarked(QFileInfo(folder + "/b.mid").canonicalFilePath(), true);
+    TSessionPlan plan{0, 2};
+    plan.GripTests = true;
+    h.Core().StartSession(plan);
+    QElapsedTimer waited;
+    waited.start();
+    while (!h.Core().GripTesting() && waited.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(h.Core().GripTesting());
+    EXPECT_FALSE(h.Playing());
+    EXPECT_EQ(h.Core().SessionText(), "Session: a grip test first, then b.");
+    // Squeezes of 200, 150 and 100; no grip at the balls; then force 150 held for two seconds.
+    h.SetGrip([&h, t0 = h.Now()] {
+        const std::int64_t t = h.Now() - t0;
+        return std::uint8_t(t < 1800 ? (t % 600 < 300 ? 200 - t / 600 * 50 : 0) : (t >= 12500 && t < 14500) * 150);
+    });
+    h.RunMs(15000);
+    ASSERT_TRUE(h.Playing()) << h.Core().SessionText().toStdString();
+    EXPECT_TRUE(h.Core().ChosenSongPath().ends_with("b.mid"));
+    h.SetGrip([] { return std::uint8_t(0); });
+    ASSERT_TRUE(h.RunUntilSongEnds(60000));
+    // Two songs asked for, one marked: the session is over after it, but for its last test.
+    h.RunMs(10);
+    ASSERT_TRUE(h.Core().GripTesting());
+    h.Core().StopGripTest();
+    EXPECT_TRUE(h.Core().SessionText().endsWith(
+        "\nGrip tests, start → end: peak 200 → –, pace 0 → – a minute, held 2.0 → – s."))
+        << h.Core().SessionText().toStdString();
+    EXPECT_FALSE(h.Playing());
+
+    const std::vector<TGameRecord> lines = ReadRecordFile(record).Records;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].Mode == "test" && lines[1].Song == "b.mid");
+    EXPECT_TRUE(lines[0].Session && lines[0].Session == lines[1].Session);
 }

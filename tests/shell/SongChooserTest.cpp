@@ -48,6 +48,10 @@ TEST(SongChooser, TypingFiltersEnterChoosesAndTheGripKeysTypeMeanwhile)
     while (h.Core().Library->Listing() && waited.elapsed() < 30000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_EQ(chooser.Shown().size(), 3u);
+    // Insert marks the song under the bar for sessions, and the mark is kept for the player.
+    Type(chooser, Qt::Key_Insert);
+    EXPECT_EQ(h.Core().MarkedSongs(), QStringList{chooser.Shown()[0]->Path});
+    EXPECT_EQ(chooser.Marks(), h.Core().MarkedSongs());
 
     // J is a letter here, not a light grip.
     Type(chooser, Qt::Key_J, "j");

@@ -26,6 +26,10 @@ TEST(Session, LeastPlayedComeFirstByThePlayersOwnLinesTiesByName)
                                            Line("d.mid", "Bob"), Line("d.mid", "Bob"), Line("d.mid", "Bob")};
     EXPECT_EQ(LeastPlayedFirst(paths, records, {"Ann"}), QStringList({"/s/C.mid", "/t/d.mid", "/s/b.mid", "/s/a.mid"}));
     EXPECT_EQ(LeastPlayedFirst(paths, records, {}), QStringList({"/s/C.mid", "/s/b.mid", "/s/a.mid", "/t/d.mid"}));
+    // Marked songs alone, in the library's order; marks of songs no longer there count for none.
+    EXPECT_EQ(SessionSongs(paths, {"/t/d.mid", "/gone.mid", "/s/b.mid"}, records, {"Ann"}),
+              QStringList({"/s/b.mid", "/t/d.mid"}));
+    EXPECT_EQ(SessionSongs(paths, {"/gone.mid"}, records, {"Ann"}), LeastPlayedFirst(paths, records, {"Ann"}));
 }
 
 TEST(Session, SongsFollowAfterARestAndTheSummaryAddsThemUp)
