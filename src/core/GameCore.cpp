@@ -583,6 +583,9 @@ void TGameCore::SessionTestEnded(const std::optional<TTestFigures>& figures, boo
 {
     sessionTest_ = false;
     const std::optional<QString> first = session_->TestEnded(GameClock().NowMilliseconds(), figures);
+    // The last test's figures stand in the summary beside the first's.
+    if (session_->State() == TSession::EState::Ended)
+        gripTestOutcome_.clear();
     if (first && startSong && Game())
         Game()->Start();
 }

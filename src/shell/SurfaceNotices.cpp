@@ -40,7 +40,7 @@ QStringList TSurfaceNotices::Texts() const
     return texts;
 }
 
-QRect TSurfaceNotices::Bounds() const { return notices_.empty() || box_.isNull() ? QRect() : QRect(boxOrigin_, box_.size()); }
+QRect TSurfaceNotices::Bounds() const { return notices_.empty() || box_.isNull() ? QRect() : QRect(drawnOrigin_, box_.size()); }
 
 void TSurfaceNotices::Draw(QImage& surface) const
 {
@@ -78,16 +78,19 @@ void TSurfaceNotices::Draw(QImage& surface) const
         boxText_ = text;
         boxArea_ = Area;
     }
+    // A long notice on a lane's track low on the picture would otherwise lose its last lines.
+    const int overflow = boxOrigin_.y() + box_.height() - surface.height();
+    drawnOrigin_ = boxOrigin_ - QPoint(0, std::clamp(overflow, 0, std::max(boxOrigin_.y(), 0)));
     // Blended here rather than through a painter: setting one up on the frame costs more than
     // blending the box's few thousand pixels.
     if (surface.format() != QImage::Format_RGB32 && surface.format() != QImage::Format_ARGB32_Premultiplied) {
         QPainter painter(&surface);
-        painter.drawImage(boxOrigin_, box_);
+        painter.drawImage(drawnOrigin_, box_);
         return;
     }
-    const QRect target = QRect(boxOrigin_, box_.size()) & surface.rect();
+    const QRect target = QRect(drawnOrigin_, box_.size()) & surface.rect();
     for (int y = target.top(); y <= target.bottom(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(box_.constScanLine(y - boxOrigin_.y())) - boxOrigin_.x();
+        const auto* in = reinterpret_cast<const QRgb*>(box_.constScanLine(y - drawnOrigin_.y())) - drawnOrigin_.x();
         auto* out = reinterpret_cast<QRgb*>(surface.scanLine(y));
         for (int x = target.left(); x <= target.right(); ++x) {
             const QRgb p = in[x];

@@ -24,7 +24,8 @@ public:
     // Onto the frame's back surface, in its coordinates; nothing when none is up.
     void Draw(QImage& surface) const;
 
-    // Where the box goes: its top left corner and its widest; it grows down as it needs.
+    // Where the box goes: its top left corner and its widest; it grows down as it needs, and is
+    // lifted as far as it would otherwise run off the picture's bottom.
     // By default the top left of player two's half, where no ball runs and nothing is judged.
     static constexpr QRect DefaultArea{38, 186, 196, 64};
     QRect Area = DefaultArea;
@@ -38,6 +39,8 @@ private:
     // the frame's drawing.
     mutable QImage box_;
     mutable QPoint boxOrigin_;
+    // Where it was last blended: the origin, lifted to keep the box on the picture.
+    mutable QPoint drawnOrigin_;
     mutable QString boxText_;
     mutable QRect boxArea_;
 };

@@ -46,6 +46,12 @@ TEST(SurfaceNotices, AChangedTextOrAreaIsDrawnAsAFreshBoxWould)
     EXPECT_EQ(DrawnBy(kept), DrawnBy(fresh));
     EXPECT_NE(DrawnBy(kept).pixel(420, 380), Background().pixel(420, 380));
 
+    // One low on the picture is lifted to end on it, so that no line is lost.
+    kept.Area.moveTo(38, 370);
+    DrawnBy(kept);
+    EXPECT_EQ(kept.Bounds().bottom(), 384);
+    EXPECT_LT(kept.Bounds().top(), 370);
+
     kept.Hide("keys");
     EXPECT_EQ(DrawnBy(kept), Background());
 }
