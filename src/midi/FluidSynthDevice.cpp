@@ -120,8 +120,12 @@ bool TFluidSynthDevice::LoadSubset(const std::vector<TMidiInstrument>& instrumen
         return true;
     std::string error;
     const std::string path = CachedSoundFontSubset(soundFont_, wanted, error);
+    std::unique_lock lock(probeMutex);
+    // The copy lacks presets idle channels point at, and the library would say so for each.
+    TQuietLibraries quiet;
     const int id = path.empty() ? FLUID_FAILED : fluid_synth_sfload(synth_, path.c_str(), 0);
     if (id == FLUID_FAILED) {
+        lock.unlock();
         std::fprintf(stderr, "Warning: %s; %s is loaded whole\n",
                      error.empty() ? ("the cut-down copy " + path + " does not load").c_str() : error.c_str(),
                      soundFont_.c_str());
