@@ -149,6 +149,8 @@ void TFluidSynthDevice::Preload(const std::vector<TMidiInstrument>& instruments)
 {
     if (!synth_)
         return;
+    if (pinning_.joinable())
+        pinning_.join();
     if (subsetting_ && !LoadSubset(instruments)) {
         subsetting_ = false;
         pinned_.clear();
@@ -158,6 +160,18 @@ void TFluidSynthDevice::Preload(const std::vector<TMidiInstrument>& instruments)
     }
     if (soundFontId_ == FLUID_FAILED)
         return;
+    if (LoadedSubset()) {
+        // Reading a large SoundFont's samples for the song takes a while, which the window
+        // need not wait for: Start comes long after, and a preset chosen before it is read
+        // then.
+        pinning_ = std::thread([this, instruments] { Pin(instruments); });
+        return;
+    }
+    Pin(instruments);
+}
+
+void TFluidSynthDevice::Pin(const std::vector<TMidiInstrument>& instruments)
+{
     std::vector<TMidiInstrument> pinned;
     for (TMidiInstrument wanted : instruments) {
         // A preset the SoundFont lacks plays as the synthesizer's stand-in for it: the same
@@ -361,6 +375,8 @@ void TFluidSynthDevice::Close()
 {
     if (!synth_)
         return;
+    if (pinning_.joinable())
+        pinning_.join();
     if (attached_)
         output_->Detach(this);
     attached_ = false;

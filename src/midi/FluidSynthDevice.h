@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct _fluid_hashtable_t;
@@ -82,6 +83,7 @@ private:
     std::int64_t subsetAbove_ = DefaultSubsetAboveBytes;
     bool subsetting_ = false;
     std::vector<TMidiInstrument> subsetFor_;  // sorted, for the copy loaded
+    std::thread pinning_;  // reads a cut-down copy's samples; pinned_ is its own till joined
     TMidiDeviceCallback callback_;
     bool attached_ = false;
     std::int64_t lastHeardUs_ = 0;  // under queueMutex_
@@ -98,6 +100,7 @@ private:
     void StartAudio();
     void LoadSoundFont();
     bool LoadSubset(const std::vector<TMidiInstrument>& instruments);
+    void Pin(const std::vector<TMidiInstrument>& instruments);
     void Apply(std::uint32_t message);
     void ApplyUnheard(const TTimed& timed);
     void Enqueue(const TTimed& timed);
