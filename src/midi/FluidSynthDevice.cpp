@@ -1,5 +1,7 @@
 #include "midi/FluidSynthDevice.h"
 
+#include "midi/SoundFontSubset.h"
+#include "midi/SoundFontSubsetCache.h"
 #include "platform/Clock.h"
 #include "sound/TapOffsetStore.h"
 
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <utility>
 
@@ -80,6 +83,18 @@ void TFluidSynthDevice::LoadSoundFont()
 {
     TSoundFontChoice choice = ChooseSoundFont();
     soundFont_ = choice.Path;
+    std::error_code ec;
+    if (!soundFont_.empty() && std::int64_t(std::filesystem::file_size(soundFont_, ec)) > subsetAbove_ && !ec) {
+        // Nothing sounds before a song's presets are known, so a large one waits for them.
+        const std::string problem = CheckSoundFontForSubset(soundFont_);
+        if (problem.empty()) {
+            if (!choice.Warning.empty())
+                std::fprintf(stderr, "Warning: %s\n", choice.Warning.c_str());
+            subsetting_ = true;
+            return;
+        }
+        std::fprintf(stderr, "Warning: %s; %s is loaded whole\n", problem.c_str(), soundFont_.c_str());
+    }
     soundFontId_ = soundFont_.empty() ? FLUID_FAILED : fluid_synth_sfload(synth_, soundFont_.c_str(), 1);
     const std::string fallback = FindGeneralMidiSoundFont();
     if (soundFontId_ == FLUID_FAILED && choice.Warning.empty() && !soundFont_.empty() && fallback != soundFont_) {
@@ -96,10 +111,67 @@ void TFluidSynthDevice::LoadSoundFont()
     }
 }
 
+bool TFluidSynthDevice::LoadSubset(const std::vector<TMidiInstrument>& instruments)
+{
+    std::vector<TMidiInstrument> wanted = instruments;
+    std::ranges::sort(wanted);
+    wanted.erase(std::ranges::unique(wanted).begin(), wanted.end());
+    if (soundFontId_ != FLUID_FAILED && wanted == subsetFor_)
+        return true;
+    std::string error;
+    const std::string path = CachedSoundFontSubset(soundFont_, wanted, error);
+    std::unique_lock lock(probeMutex);
+    // The copy lacks presets idle channels point at, and the library would say so for each.
+    TQuietLibraries quiet;
+    const int id = path.empty() ? FLUID_FAILED : fluid_synth_sfload(synth_, path.c_str(), 0);
+    if (id == FLUID_FAILED) {
+        lock.unlock();
+        std::fprintf(stderr, "Warning: %s; %s is loaded whole\n",
+                     error.empty() ? ("the cut-down copy " + path + " does not load").c_str() : error.c_str(),
+                     soundFont_.c_str());
+        if (soundFontId_ != FLUID_FAILED)
+            fluid_synth_sfunload(synth_, soundFontId_, 0);
+        soundFontId_ = FLUID_FAILED;
+        return false;
+    }
+    // The channels take up the new copy's presets at once, so the song's first note is on time.
+    if (soundFontId_ != FLUID_FAILED)
+        fluid_synth_sfunload(synth_, soundFontId_, 1);
+    else
+        fluid_synth_program_reset(synth_);
+    soundFontId_ = id;
+    subsetFor_ = std::move(wanted);
+    pinned_.clear();  // went with the previous copy
+    return true;
+}
+
 void TFluidSynthDevice::Preload(const std::vector<TMidiInstrument>& instruments)
 {
-    if (!synth_ || soundFontId_ == FLUID_FAILED)
+    if (!synth_)
         return;
+    if (pinning_.joinable())
+        pinning_.join();
+    if (subsetting_ && !LoadSubset(instruments)) {
+        subsetting_ = false;
+        pinned_.clear();
+        soundFontId_ = fluid_synth_sfload(synth_, soundFont_.c_str(), 1);
+        if (soundFontId_ == FLUID_FAILED)
+            std::fprintf(stderr, "Warning: %s does not load either; the synthesizer stays silent\n", soundFont_.c_str());
+    }
+    if (soundFontId_ == FLUID_FAILED)
+        return;
+    if (LoadedSubset()) {
+        // Reading a large SoundFont's samples for the song takes a while, which the window
+        // need not wait for: Start comes long after, and a preset chosen before it is read
+        // then.
+        pinning_ = std::thread([this, instruments] { Pin(instruments); });
+        return;
+    }
+    Pin(instruments);
+}
+
+void TFluidSynthDevice::Pin(const std::vector<TMidiInstrument>& instruments)
+{
     std::vector<TMidiInstrument> pinned;
     for (TMidiInstrument wanted : instruments) {
         // A preset the SoundFont lacks plays as the synthesizer's stand-in for it: the same
@@ -303,6 +375,8 @@ void TFluidSynthDevice::Close()
 {
     if (!synth_)
         return;
+    if (pinning_.joinable())
+        pinning_.join();
     if (attached_)
         output_->Detach(this);
     attached_ = false;
@@ -315,6 +389,8 @@ void TFluidSynthDevice::Close()
     synth_ = nullptr;
     soundFontId_ = -1;
     pinned_.clear();
+    subsetting_ = false;
+    subsetFor_.clear();
     delete_fluid_settings(settings_);
     settings_ = nullptr;
     if (callback_)

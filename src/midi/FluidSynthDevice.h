@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct _fluid_hashtable_t;
@@ -30,6 +31,9 @@ public:
     // effect in time: the player's 4 ms step, a late wake of its thread, and one request of
     // the output.
     static constexpr std::int64_t LeadUs = 10000;
+    // A SoundFont larger than this is never loaded whole: each song loads a copy of it cut down
+    // to the song's presets, since the synthesizer would otherwise keep every preset's zones.
+    static constexpr std::int64_t DefaultSubsetAboveBytes = std::int64_t(32) << 20;
 
     // Live sounds through the given output, or through the process's.
     explicit TFluidSynthDevice(EFluidSynthAudio audio, TSoundOutput* output = nullptr);
@@ -52,6 +56,10 @@ public:
     // The audio output in use ("" while silent), and the SoundFont loaded ("" when none).
     std::string AudioDriverName() const;
     const std::string& SoundFontPath() const { return soundFont_; }
+    // Where the cut down copies start, set before Open (the tests' SoundFont is a small one).
+    void SetSubsetAboveBytes(std::int64_t bytes) { subsetAbove_ = bytes; }
+    // Whether the SoundFont is loaded cut down to the song's presets rather than whole.
+    bool LoadedSubset() const { return subsetting_ && soundFontId_ >= 0; }
     // Timed messages that took effect more than half a block after their time.
     int LateMessages() const { return late_.load(); }
 
@@ -72,6 +80,10 @@ private:
     std::string soundFont_;
     int soundFontId_ = -1;
     std::vector<TMidiInstrument> pinned_;  // as the SoundFont has them
+    std::int64_t subsetAbove_ = DefaultSubsetAboveBytes;
+    bool subsetting_ = false;
+    std::vector<TMidiInstrument> subsetFor_;  // sorted, for the copy loaded
+    std::thread pinning_;  // reads a cut-down copy's samples; pinned_ is its own till joined
     TMidiDeviceCallback callback_;
     bool attached_ = false;
     std::int64_t lastHeardUs_ = 0;  // under queueMutex_
@@ -87,6 +99,8 @@ private:
 
     void StartAudio();
     void LoadSoundFont();
+    bool LoadSubset(const std::vector<TMidiInstrument>& instruments);
+    void Pin(const std::vector<TMidiInstrument>& instruments);
     void Apply(std::uint32_t message);
     void ApplyUnheard(const TTimed& timed);
     void Enqueue(const TTimed& timed);
