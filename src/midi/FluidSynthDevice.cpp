@@ -114,8 +114,8 @@ void TFluidSynthDevice::LoadSoundFont()
 bool TFluidSynthDevice::LoadSubset(const std::vector<TMidiInstrument>& instruments)
 {
     std::vector<TMidiInstrument> wanted = instruments;
-    std::ranges::sort(wanted);
-    wanted.erase(std::ranges::unique(wanted).begin(), wanted.end());
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
     if (soundFontId_ != FLUID_FAILED && wanted == subsetFor_)
         return true;
     std::string error;

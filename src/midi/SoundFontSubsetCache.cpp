@@ -32,8 +32,8 @@ std::string CachedSoundFontSubset(const std::string& source, std::vector<TMidiIn
         error = "cannot find " + source;
         return {};
     }
-    std::ranges::sort(presets);
-    presets.erase(std::ranges::unique(presets).begin(), presets.end());
+    std::sort(presets.begin(), presets.end());
+    presets.erase(std::unique(presets.begin(), presets.end()), presets.end());
     // A changed file, even one put back under the same name, gets a copy of its own.
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(canonical.toUtf8());
